@@ -1,0 +1,29 @@
+// The history globals, and loading, reloading and saving them.
+#include "history/history.h"
+
+constinit HistoryEntries HistoryList;
+constinit DynString HistoryPath;
+constinit platform::FileStamp HistoryStamp;
+
+void LoadHistory() {
+    HistoryPath.Reserve(0);
+    // The stamp is taken before reading: a save by another copy that lands
+    // in between then differs from it, and is read at the next check.
+    platform::FileStamp stamp;
+    const bool stamped = platform::GetFileStamp(HistoryPath.buf, stamp);
+    if (!HistoryList.LoadFromFile(HistoryPath.buf)) return;
+    HistoryStamp = stamped ? stamp : platform::FileStamp{};
+}
+
+void ReloadIfChanged() {
+    HistoryPath.Reserve(0);
+    platform::FileStamp stamp;
+    // No file yet (or none readable): keep the list in memory.
+    if (!platform::GetFileStamp(HistoryPath.buf, stamp)) return;
+    if (stamp != HistoryStamp) LoadHistory();
+}
+
+int SaveHistory() {
+    HistoryPath.Reserve(0);
+    return HistoryList.SaveToFile(HistoryPath.buf);
+}

@@ -1,0 +1,38 @@
+// Where the history file lives: beside the library, named after it.
+#include <cstring>
+
+#include "history/history.h"
+
+namespace {
+
+constexpr char kHistoryExtension[] = ".ini";
+
+// Start of the file name within the path: after the last separator.
+std::int32_t NameStart(const DynString &path) {
+    for (std::int32_t i = path.len; i > 0; --i) {
+        const char c = path.buf[i - 1];
+        // Windows accepts both slashes; elsewhere a backslash is a name byte.
+        if (c == platform::kPathSeparator || c == '/') return i;
+    }
+    return 0;
+}
+
+bool EqualsIgnoringCase(const char *a, const char *b) {
+    DynString left(a), right(b);
+    return left.ToLower().Equals(right.ToLower());
+}
+
+}  // namespace
+
+void SetHistoryPath(const char *modulePath) {
+    HistoryPath.Assign(modulePath);
+    // A file system that ignores case gets the path in one case throughout.
+    if (platform::kFoldsCase) HistoryPath.ToLower();
+    const std::int32_t name = NameStart(HistoryPath);
+    const char *dot = std::strrchr(HistoryPath.buf + name, '.');
+    // The history must never be the library itself: an extension that is
+    // already ".ini" gets another one rather than being reused.
+    if (dot && !EqualsIgnoringCase(dot, kHistoryExtension))
+        HistoryPath.Erase(static_cast<std::int32_t>(dot - HistoryPath.buf), -1);
+    HistoryPath.Append(kHistoryExtension);
+}

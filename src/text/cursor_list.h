@@ -1,0 +1,63 @@
+// CursorList: a doubly linked list of DynStrings with a cursor, addressed by
+// position (0 is the first element).
+//
+// Ownership: the list owns its nodes, each node its string.
+// Invariants: count is the number of nodes from first; first->prev and
+// last->next are null; current is the node at currentIndex (null and 0 when
+// the list is empty). Walks start from the nearest of cursor, first and last,
+// so visiting positions 0, 1, 2, ... costs one step each.
+#pragma once
+
+#include <cstdint>
+
+#include "text/dyn_string.h"
+
+struct ListNode {
+    ListNode *prev;
+    ListNode *next;
+    DynString text;
+};
+
+class CursorList {
+public:
+    ListNode *first = nullptr;
+    ListNode *last = nullptr;
+    ListNode *current = nullptr;
+    std::int32_t count = 0;
+    std::int32_t currentIndex = 0;
+
+    constexpr CursorList() noexcept = default;
+    CursorList(const CursorList &) = delete;
+    CursorList &operator=(const CursorList &) = delete;
+    virtual ~CursorList();
+
+    // Removes the element under the cursor; the cursor moves to its follower
+    // (or to the new last element).
+    virtual void RemoveCurrent() noexcept;
+    // Exchanges the element under the cursor with the one at position k.
+    virtual void SwapCurrentWith(std::int32_t k) noexcept;
+
+    // Adds a copy of s as the last element and puts the cursor on it.
+    DynString &Append(const DynString &s);
+    // Adds a last element holding count bytes (cut at a NUL) and puts the
+    // cursor on it; fields come out as Append of an empty string followed by
+    // AssignSubstring, with the buffer sized once.
+    DynString &AppendBytes(const char *bytes, std::int32_t size);
+    // Moves the cursor to position k (negative counts from the end; clamped).
+    CursorList &Seek(std::int32_t k) noexcept;
+    // Frees every element.
+    void Clear() noexcept;
+    // Takes over other's elements, freeing ours; other is left empty.
+    void TakeFrom(CursorList &other) noexcept;
+
+    // Reads the file into the list; 1 on success, 0 leaves the list as it was.
+    [[nodiscard]] int LoadFromFile(const char *path);
+    // Writes the list to the file; 1 on success, 0 leaves the file as it was.
+    [[nodiscard]] int SaveToFile(const char *path) const;
+
+private:
+    std::int32_t Normalise(std::int32_t k) const noexcept;
+    void Link(ListNode *node) noexcept;
+    void StepForward(std::int32_t steps) noexcept;
+    void StepBackward(std::int32_t steps) noexcept;
+};
