@@ -1,0 +1,86 @@
+// The history file format: what loads from which bytes, and what a save writes.
+#include <gtest/gtest.h>
+
+#include "history/history_test_support.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+Lines LoadBytes(const std::string &bytes) {
+    TempDir dir;
+    const std::string path = dir.File("history.ini");
+    WriteBytes(path, bytes);
+    CursorList list;
+    EXPECT_EQ(list.LoadFromFile(path.c_str()), 1);
+    return Entries(list);
+}
+
+TEST(HistoryFile, LineBreaksOfEveryKindCloseOneEntry) {
+    EXPECT_EQ(LoadBytes("a\r\nb\r\n"), (Lines{"a", "b"}));
+    EXPECT_EQ(LoadBytes("a\n\nb\r"), (Lines{"a", "", "b"}));
+    EXPECT_EQ(LoadBytes("a\n\rb\n"), (Lines{"a", "", "b"})) << "LF CR is two breaks";
+    EXPECT_EQ(LoadBytes("a\r"), (Lines{"a"}));
+    EXPECT_EQ(LoadBytes(""), (Lines{}));
+    EXPECT_EQ(LoadBytes("\r\n\r\n"), (Lines{"", ""}));
+}
+
+TEST(HistoryFile, BytesAfterTheLastBreakAreAnEntry) {
+    EXPECT_EQ(LoadBytes("a\r\nb"), (Lines{"a", "b"}));
+    EXPECT_EQ(LoadBytes("C:\\only.txt"), (Lines{"C:\\only.txt"}));
+    EXPECT_EQ(LoadBytes("a\r\n"), (Lines{"a"})) << "a final break adds nothing";
+}
+
+TEST(HistoryFile, NulSpoilsOnlyItsOwnLine) {
+    EXPECT_EQ(LoadBytes(std::string("a\0b\r\nc\r\n", 8)), (Lines{"a", "c"}));
+    EXPECT_EQ(LoadBytes(std::string("\0\r\nz", 4)), (Lines{"", "z"}));
+}
+
+TEST(HistoryFile, SaveThenLoadGivesTheSameListAndBytes) {
+    TempDir dir;
+    const std::string path = dir.File("history.ini");
+    const Lines entries = {"C:\\Users\\Ann\\notes.txt", "", "d:\\\xE4\xF6\xFC\\caf\xC3\xA9.md",
+                           std::string(5000, 'x'), "last"};
+    CursorList list;
+    SetEntries(list, entries);
+    ASSERT_EQ(list.SaveToFile(path.c_str()), 1);
+
+    std::string expected;
+    for (const auto &e : entries) expected += e + "\r\n";
+    EXPECT_EQ(ReadBytes(path), expected) << "CR LF after every entry, on every system";
+
+    CursorList back;
+    ASSERT_EQ(back.LoadFromFile(path.c_str()), 1);
+    EXPECT_EQ(Entries(back), entries);
+    ASSERT_EQ(back.SaveToFile(path.c_str()), 1);
+    EXPECT_EQ(ReadBytes(path), expected);
+
+    CursorList none;
+    ASSERT_EQ(none.SaveToFile(path.c_str()), 1);
+    EXPECT_EQ(ReadBytes(path), "");
+}
+
+TEST(HistoryFile, LargeHistoriesRoundTrip) {
+    TempDir dir;
+    const std::string path = dir.File("history.ini");
+    Lines entries;
+    for (int i = 0; i < 20000; ++i) entries.push_back("C:\\work\\project\\file" + std::to_string(i) + ".cpp");
+    CursorList list;
+    SetEntries(list, entries);
+    ASSERT_EQ(list.SaveToFile(path.c_str()), 1);
+    CursorList back;
+    ASSERT_EQ(back.LoadFromFile(path.c_str()), 1);
+    EXPECT_EQ(Entries(back), entries);
+}
+
+TEST(HistoryFile, AFailedLoadLeavesTheListAsItWas) {
+    TempDir dir;
+    CursorList list;
+    SetEntries(list, {"kept"});
+    EXPECT_EQ(list.LoadFromFile(dir.File("missing.ini").c_str()), 0);
+    EXPECT_EQ(list.LoadFromFile(dir.Root().string().c_str()), 0);
+    EXPECT_EQ(Entries(list), (Lines{"kept"}));
+}
+
+}  // namespace

@@ -1,0 +1,111 @@
+// The history globals: where the file lives, loading, and noticing changes.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "history/history.h"
+#include "history/history_test_support.h"
+#include "platform/fault.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
+
+std::string HistoryFor(const char *modulePath) {
+    SetHistoryPath(modulePath);
+    return HistoryPath.buf;
+}
+
+TEST(HistoryPathFromLibrary, OnlyTheExtensionChanges) {
+#ifdef _WIN32
+    EXPECT_EQ(HistoryFor("D:\\Tools\\X.DLL"), "d:\\tools\\x.ini");
+    EXPECT_EQ(HistoryFor("C:\\a.dll\\Quorvel.Dll"), "c:\\a.dll\\quorvel.ini");
+    EXPECT_EQ(HistoryFor("C:/plug.ins/q"), "c:/plug.ins/q.ini");
+    EXPECT_EQ(HistoryFor("C:\\x\\Q.INI"), "c:\\x\\q.ini.ini");
+#else
+    EXPECT_EQ(HistoryFor("/opt/Tools/X.DLL"), "/opt/Tools/X.ini");
+    EXPECT_EQ(HistoryFor("/usr/lib.dll/quorvel.so"), "/usr/lib.dll/quorvel.ini");
+    EXPECT_EQ(HistoryFor("/plug.ins/quorvel"), "/plug.ins/quorvel.ini");
+    EXPECT_EQ(HistoryFor("/x/Q.INI"), "/x/Q.INI.ini") << "never the library itself";
+#endif
+    EXPECT_EQ(HistoryFor("quorvel.so"), "quorvel.ini");
+}
+
+class HistoryStore : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetHistoryPath(dir.File("quorvel.dll").c_str());
+        path = HistoryPath.buf;
+        HistoryList.Clear();
+        HistoryStamp = {};
+    }
+    void TearDown() override {
+        platform::fault::SetHook(nullptr);
+        HistoryList.Clear();
+    }
+
+    TempDir dir;
+    std::string path;
+};
+
+TEST_F(HistoryStore, AMissingFileLeavesAnEmptyHistoryAndNoFile) {
+    LoadHistory();
+    EXPECT_EQ(HistoryList.count, 0);
+    EXPECT_EQ(HistoryStamp, platform::FileStamp{});
+    EXPECT_FALSE(fs::exists(path));
+    SetEntries(HistoryList, {"C:\\a"});
+    ReloadIfChanged();
+    EXPECT_EQ(Entries(HistoryList), (Lines{"C:\\a"})) << "no file yet: memory stays";
+    EXPECT_EQ(SaveHistory(), 1);
+    EXPECT_EQ(ReadBytes(path), "C:\\a\r\n");
+}
+
+TEST_F(HistoryStore, ReloadsOnlyWhenTheFileChanged) {
+    WriteBytes(path, "one\r\n");
+    LoadHistory();
+    EXPECT_EQ(Entries(HistoryList), (Lines{"one"}));
+
+    SetEntries(HistoryList, {"changed in memory"});
+    ReloadIfChanged();
+    EXPECT_EQ(Entries(HistoryList), (Lines{"changed in memory"})) << "same file, no reload";
+
+    // Another copy saves: the same size and even the same write time still
+    // count as a change, because every save makes a new file.
+    const auto written = fs::last_write_time(path);
+    CursorList other;
+    SetEntries(other, {"two"});
+    ASSERT_EQ(other.SaveToFile(path.c_str()), 1);
+    fs::last_write_time(path, written);
+    ReloadIfChanged();
+    EXPECT_EQ(Entries(HistoryList), (Lines{"two"}));
+}
+
+TEST_F(HistoryStore, AFailedLoadIsRetriedAtTheNextCheck) {
+    WriteBytes(path, "first\r\n");
+    LoadHistory();
+    // Something unreadable takes the file's place for a while.
+    fs::remove(path);
+    fs::create_directory(path);
+    ReloadIfChanged();
+    EXPECT_EQ(Entries(HistoryList), (Lines{"first"}));
+    fs::remove(path);
+    WriteBytes(path, "second\r\n");
+    ReloadIfChanged();
+    EXPECT_EQ(Entries(HistoryList), (Lines{"second"}));
+}
+
+TEST_F(HistoryStore, ALoadWithoutAStampIsReadAgainNextTime) {
+    WriteBytes(path, "first\r\n");
+    platform::fault::SetHook([](platform::fault::Call call) { return call == platform::fault::Call::FileStamp; });
+    LoadHistory();
+    EXPECT_EQ(Entries(HistoryList), (Lines{"first"}));
+    EXPECT_EQ(HistoryStamp, platform::FileStamp{});
+    platform::fault::SetHook(nullptr);
+    SetEntries(HistoryList, {"stale"});
+    ReloadIfChanged();
+    EXPECT_EQ(Entries(HistoryList), (Lines{"first"}));
+}
+
+}  // namespace

@@ -1,0 +1,139 @@
+// Saving never damages the history file: a failure at any step leaves it
+// byte for byte as it was, and no reader ever sees a partial file.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "history/history_test_support.h"
+#include "platform/fault.h"
+#include "support/temp_dir.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+namespace fs = std::filesystem;
+using platform::fault::Call;
+
+Call failing;
+int remainingSuccesses = 0;  // calls of the failing kind that still succeed
+
+bool FailSelected(Call call) {
+    if (call != failing) return false;
+    return remainingSuccesses-- <= 0;
+}
+
+class SaveSafety : public ::testing::Test {
+protected:
+    void SetUp() override {
+        path = dir.File("quorvel.ini");
+        WriteBytes(path, kOld);
+        // Enough entries that the writer hands over more than one block.
+        for (int i = 0; i < 3000; ++i) fresh.push_back("C:\\new\\entry-number-" + std::to_string(i) + ".txt");
+        SetEntries(list, fresh);
+    }
+    void TearDown() override { platform::fault::SetHook(nullptr); }
+
+    void FailAt(Call call, int successesFirst = 0) {
+        failing = call;
+        remainingSuccesses = successesFirst;
+        platform::fault::SetHook(&FailSelected);
+    }
+
+    static constexpr const char *kOld = "C:\\old\\a.txt\r\nC:\\old\\b.txt\r\n";
+    TempDir dir;
+    std::string path;
+    std::vector<std::string> fresh;
+    CursorList list;
+};
+
+TEST_F(SaveSafety, SucceedsLeavingOnlyTheHistoryFile) {
+    ASSERT_EQ(list.SaveToFile(path.c_str()), 1);
+    CursorList back;
+    ASSERT_EQ(back.LoadFromFile(path.c_str()), 1);
+    EXPECT_EQ(Entries(back), fresh);
+    EXPECT_EQ(ListFolder(dir.Root()), "quorvel.ini\n");
+}
+
+TEST_F(SaveSafety, AFailureAtAnyStepKeepsTheOldFile) {
+    struct Step {
+        Call call;
+        int successesFirst;
+        const char *name;
+    };
+    const Step steps[] = {
+        {Call::Write, 0, "first write"},  {Call::Write, 1, "later write"},
+        {Call::Flush, 0, "flush"},        {Call::Close, 0, "close"},
+        {Call::Replace, 0, "replace"},
+    };
+    for (const Step &step : steps) {
+        FailAt(step.call, step.successesFirst);
+        EXPECT_EQ(list.SaveToFile(path.c_str()), 0) << step.name;
+        platform::fault::SetHook(nullptr);
+        EXPECT_EQ(ReadBytes(path), kOld) << step.name;
+        EXPECT_EQ(ListFolder(dir.Root()), "quorvel.ini\n") << step.name << " left a temporary file";
+    }
+}
+
+TEST_F(SaveSafety, WithoutATemporaryFileTheHistoryIsRewrittenInPlace) {
+    FailAt(Call::CreateTemporary);
+    ASSERT_EQ(list.SaveToFile(path.c_str()), 1);
+    CursorList back;
+    ASSERT_EQ(back.LoadFromFile(path.c_str()), 1);
+    EXPECT_EQ(Entries(back), fresh);
+
+    // In place, every write is checked too.
+    WriteBytes(path, kOld);
+    platform::fault::SetHook([](Call call) { return call == Call::CreateTemporary || call == Call::Write; });
+    EXPECT_EQ(list.SaveToFile(path.c_str()), 0);
+
+    // Nor is a missing history file created in place.
+    platform::fault::SetHook([](Call call) { return call == Call::CreateTemporary; });
+    EXPECT_EQ(list.SaveToFile(dir.File("other.ini").c_str()), 0);
+    EXPECT_FALSE(fs::exists(dir.File("other.ini")));
+}
+
+TEST_F(SaveSafety, AReadOnlyHistoryIsLoadedButNeverReplaced) {
+    fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    EXPECT_EQ(list.SaveToFile(path.c_str()), 0) << "even root must not replace a read-only file";
+    EXPECT_EQ(ReadBytes(path), kOld);
+    EXPECT_EQ(ListFolder(dir.Root()), "quorvel.ini\n");
+    CursorList back;
+    EXPECT_EQ(back.LoadFromFile(path.c_str()), 1);
+    EXPECT_EQ(Entries(back), (std::vector<std::string>{"C:\\old\\a.txt", "C:\\old\\b.txt"}));
+}
+
+TEST_F(SaveSafety, AFolderInThePlaceOfTheFileIsLeftAlone) {
+    const std::string folder = dir.File("folder.ini");
+    fs::create_directory(folder);
+    EXPECT_EQ(list.SaveToFile(folder.c_str()), 0);
+    EXPECT_TRUE(fs::is_directory(folder));
+}
+
+#ifndef _WIN32
+TEST_F(SaveSafety, KeepsPermissionBitsAndSymbolicLinks) {
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    ASSERT_EQ(list.SaveToFile(path.c_str()), 1);
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+
+    fs::create_directory(dir.File("real"));
+    const std::string target = dir.File("real/history.ini");
+    WriteBytes(target, kOld);
+    const std::string link = dir.File("link.ini");
+    fs::create_symlink("real/history.ini", link);
+    ASSERT_EQ(list.SaveToFile(link.c_str()), 1);
+    EXPECT_TRUE(fs::is_symlink(link));
+    CursorList back;
+    ASSERT_EQ(back.LoadFromFile(target.c_str()), 1);
+    EXPECT_EQ(Entries(back), fresh);
+    EXPECT_EQ(ListFolder(dir.File("real")), "history.ini\n");
+}
+#endif
+
+}  // namespace
