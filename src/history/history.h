@@ -25,8 +25,10 @@ extern platform::FileStamp HistoryStamp;
 // and name, with ".ini" in place of the library's extension.
 void SetHistoryPath(const char *modulePath);
 // Reads the file into HistoryList; on success remembers the file's stamp.
-void LoadHistory();
-// Loads the file again if its stamp differs from the remembered one.
-void ReloadIfChanged();
+// 1 when the list was replaced, 0 when it stayed as it was.
+int LoadHistory();
+// Loads the file again if its stamp differs from the remembered one; 1 when
+// the list was replaced.
+int ReloadIfChanged();
 // Writes HistoryList to the file; 1 on success, 0 when the file was kept.
 int SaveHistory();

@@ -1,4 +1,6 @@
 // The history file format: one entry per line, CR LF line ends, no header.
+#include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "platform/platform.h"
@@ -30,6 +32,28 @@ private:
     std::vector<char> buffer_;
 };
 
+// The next position of one byte value, or the end when there is none. memchr
+// looks at many bytes at a time, and each occurrence is searched for once, so
+// a whole scan stays linear.
+class NextByte {
+public:
+    NextByte(const char *bytes, std::int32_t size, char value)
+        : bytes_(bytes), size_(size), value_(value) {}
+
+    std::int32_t From(std::int32_t pos) {
+        if (found_ >= pos) return found_;
+        const void *hit = std::memchr(bytes_ + pos, value_, static_cast<std::size_t>(size_ - pos));
+        found_ = hit ? static_cast<std::int32_t>(static_cast<const char *>(hit) - bytes_) : size_;
+        return found_;
+    }
+
+private:
+    const char *bytes_;
+    std::int32_t size_;
+    char value_;
+    std::int32_t found_ = -1;
+};
+
 }  // namespace
 
 int CursorList::LoadFromFile(const char *path) {
@@ -40,16 +64,18 @@ int CursorList::LoadFromFile(const char *path) {
     CursorList fresh;
     const char *p = bytes.buf;
     const std::int32_t n = bytes.len;
-    std::int32_t start = 0;
-    for (std::int32_t i = 0; i < n; ++i) {
-        if (p[i] != '\r' && p[i] != '\n') continue;
-        fresh.AppendBytes(p + start, i - start);
-        if (p[i] == '\r' && i + 1 < n && p[i + 1] == '\n') ++i;
-        start = i + 1;
+    NextByte cr(p, n, '\r');
+    NextByte lf(p, n, '\n');
+    // A line ends at its first CR or LF; CR followed by LF is one break.
+    for (std::int32_t start = 0; start < n;) {
+        const std::int32_t end = std::min(cr.From(start), lf.From(start));
+        // A last line without a break is an entry too, so a hand-written
+        // file with one name in it is not emptied by the next save.
+        fresh.AppendBytes(p + start, end - start);
+        if (end == n) break;
+        const bool crLf = p[end] == '\r' && end + 1 < n && p[end + 1] == '\n';
+        start = end + (crLf ? 2 : 1);
     }
-    // A last line without a break is an entry too, so a hand-written file
-    // with one name in it is not emptied by the next save.
-    if (start < n) fresh.AppendBytes(p + start, n - start);
     TakeFrom(fresh);
     return 1;
 }

@@ -1,0 +1,158 @@
+// Benchmarks of the history file against the plain file operations beneath
+// it, measured in the same run: loading against one fread that counts the
+// line breaks, saving against one fwrite and one flush to disk.
+#include <malloc.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <memory>
+
+#include <benchmark/benchmark.h>
+
+#include "platform/fault.h"
+#include "ratio_reporter.h"
+#include "sample_history.h"
+#include "text/cursor_list.h"
+
+namespace {
+
+const SampleHistory &SampleFor(const benchmark::State &state) {
+    return SampleOf(static_cast<std::int32_t>(state.range(0)));
+}
+
+// Heap bytes the list holds per entry once the sample is loaded into it empty.
+double HeapBytesPerEntry(const SampleHistory &sample) {
+    CursorList list;
+    const std::size_t before = mallinfo2().uordblks;
+    if (!list.LoadFromFile(sample.path.c_str())) return -1;
+    const std::size_t after = mallinfo2().uordblks;
+    return static_cast<double>(after - before) / sample.entries;
+}
+
+// Loading into an empty list, as at start-up.
+void Load(benchmark::State &state) {
+    const SampleHistory &sample = SampleFor(state);
+    state.counters["heap_bytes_per_entry"] = HeapBytesPerEntry(sample);
+    state.counters["bytes_per_path"] =
+        static_cast<double>(sample.bytes.size()) / sample.entries - 2;  // less CR LF
+    CursorList list;
+    for (auto _ : state) {
+        if (!list.LoadFromFile(sample.path.c_str())) {
+            state.SkipWithError("load failed");
+            break;
+        }
+        state.PauseTiming();
+        list.Clear();
+        state.ResumeTiming();
+    }
+}
+
+// Loading over a list of the same size, as a reload does: the old entries
+// are freed within the load.
+void Reload(benchmark::State &state) {
+    const SampleHistory &sample = SampleFor(state);
+    CursorList list;
+    for (auto _ : state) {
+        if (!list.LoadFromFile(sample.path.c_str())) {
+            state.SkipWithError("load failed");
+            break;
+        }
+    }
+}
+
+void LoadBaseline(benchmark::State &state) {
+    const SampleHistory &sample = SampleFor(state);
+    const std::size_t size = sample.bytes.size();
+    for (auto _ : state) {
+        std::FILE *file = std::fopen(sample.path.c_str(), "rb");
+        const std::unique_ptr<char[]> bytes(new char[size]);
+        if (!file || std::fread(bytes.get(), 1, size, file) != size) {
+            state.SkipWithError("read failed");
+            if (file) std::fclose(file);
+            break;
+        }
+        std::int64_t breaks = 0;
+        for (const char *p = bytes.get(), *end = p + size;
+             (p = static_cast<const char *>(std::memchr(p, '\n', static_cast<std::size_t>(end - p))));
+             ++p)
+            ++breaks;
+        benchmark::DoNotOptimize(breaks);
+        std::fclose(file);
+    }
+}
+
+void Save(benchmark::State &state) {
+    const SampleHistory &sample = SampleFor(state);
+    CursorList list;
+    if (!list.LoadFromFile(sample.path.c_str())) state.SkipWithError("load failed");
+    const std::string path = ScratchFile("saved.ini");
+    for (auto _ : state) {
+        if (!list.SaveToFile(path.c_str())) {
+            state.SkipWithError("save failed");
+            break;
+        }
+    }
+}
+
+// One fwrite and one flush to disk, into a new file that then replaces the
+// old one (the disk work of a safe save); path names the final file.
+bool WriteAndFlush(const std::string &bytes, const std::string &path, bool replacing) {
+    const std::string written = replacing ? path + ".new" : path;
+    std::FILE *file = std::fopen(written.c_str(), "wb");
+    if (!file) return false;
+    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() &&
+                    std::fflush(file) == 0 && ::fsync(fileno(file)) == 0;
+    return std::fclose(file) == 0 && ok &&
+           (!replacing || std::rename(written.c_str(), path.c_str()) == 0);
+}
+
+void SaveBaseline(benchmark::State &state) {
+    const SampleHistory &sample = SampleFor(state);
+    const std::string path = ScratchFile("written.ini");
+    for (auto _ : state) {
+        if (!WriteAndFlush(sample.bytes, path, false)) {
+            state.SkipWithError("write failed");
+            break;
+        }
+    }
+}
+
+// Not a target's baseline: tells the cost of replacing a file from the cost
+// of walking the list.
+void ReplaceBaseline(benchmark::State &state) {
+    const SampleHistory &sample = SampleFor(state);
+    const std::string path = ScratchFile("replaced.ini");
+    for (auto _ : state) {
+        if (!WriteAndFlush(sample.bytes, path, true)) {
+            state.SkipWithError("write failed");
+            break;
+        }
+    }
+}
+
+// Wall-clock time: a flush to disk waits without using the processor.
+#define HISTORY_BENCHMARK(name)                                                          \
+    BENCHMARK(name)->Arg(1000)->Arg(10000)->Arg(100000)->UseRealTime()->Unit(            \
+        benchmark::kMicrosecond)
+
+HISTORY_BENCHMARK(Load);
+HISTORY_BENCHMARK(Reload);
+HISTORY_BENCHMARK(LoadBaseline);
+HISTORY_BENCHMARK(Save);
+HISTORY_BENCHMARK(SaveBaseline);
+HISTORY_BENCHMARK(ReplaceBaseline);
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    platform::fault::SetDiskFlush(true);  // saves really reach the disk here
+    RatioReporter reporter(isatty(STDOUT_FILENO) != 0);
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.PrintSummary(std::cout);
+    benchmark::Shutdown();
+    return 0;
+}

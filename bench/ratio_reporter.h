@@ -1,0 +1,35 @@
+// Console output of the benchmarks, closed by a summary of each history
+// operation against its baseline and of how its cost grows with the entries.
+#pragma once
+
+#include <map>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include <benchmark/benchmark.h>
+
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    explicit RatioReporter(bool colour)
+        : ConsoleReporter(colour ? OO_ColorTabular : OO_Tabular) {}
+
+    void ReportRuns(const std::vector<Run> &runs) override;
+    // Prints the ratios and whether each meets its target.
+    void PrintSummary(std::ostream &out) const;
+
+private:
+    struct Figures {
+        double time = 0;  // wall-clock time per iteration
+        bool fromMedian = false;
+        double heapBytesPerEntry = -1;
+    };
+    // Keyed by name and argument, e.g. "Load/1000"; missing when skipped.
+    std::map<std::string, Figures> figures_;
+
+    [[nodiscard]] const Figures *Find(const std::string &name, int entries) const;
+    // A target of 0 prints the ratio without a verdict.
+    void PrintRatio(std::ostream &out, const std::string &label, const std::string &over,
+                    int overEntries, const std::string &under, int underEntries,
+                    double target) const;
+};
