@@ -1,0 +1,33 @@
+// Kept form and sameness of file names on this system.
+#include "plugin/file_names.h"
+
+#include <cstring>
+
+#include "platform/platform.h"
+
+namespace {
+
+// Where a backslash separates names a slash does too; names keep backslashes.
+constexpr bool kBothSlashes = platform::kPathSeparator == '\\';
+
+char FoldAscii(char c) noexcept {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+}  // namespace
+
+DynString StoredName(const char *reported) {
+    DynString name(reported);
+    if (kBothSlashes) name.ReplaceAll("/", "\\");
+    return name;
+}
+
+bool SameFile(const char *a, std::int32_t aLength, const char *b, std::int32_t bLength) noexcept {
+    if (aLength != bLength) return false;
+    if (aLength == 0) return true;
+    if (!platform::kFoldsCase) return std::memcmp(a, b, static_cast<std::size_t>(aLength)) == 0;
+    for (std::int32_t i = 0; i < aLength; ++i) {
+        if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
+    }
+    return true;
+}

@@ -1,0 +1,19 @@
+// How this system names files: the form a name is kept in, and when two
+// names are the same file. Windows ignores ASCII case and takes both kinds
+// of slash; elsewhere a name is its exact bytes.
+#pragma once
+
+#include <cstdint>
+
+#include "text/dyn_string.h"
+
+// The name as the history keeps it: on Windows with every "/" made "\".
+[[nodiscard]] DynString StoredName(const char *reported);
+
+// Whether two kept names are the same file: on Windows ignoring the case of
+// A to Z (every other byte exact), elsewhere byte for byte.
+[[nodiscard]] bool SameFile(const char *a, std::int32_t aLength, const char *b,
+                            std::int32_t bLength) noexcept;
+[[nodiscard]] inline bool SameFile(const DynString &a, const DynString &b) noexcept {
+    return SameFile(a.buf, a.len, b.buf, b.len);
+}

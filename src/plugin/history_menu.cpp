@@ -1,0 +1,110 @@
+// The history menu: narrowing by typed text, choosing, and the keys that
+// trim and purge the history.
+#include "plugin/history_menu.h"
+
+#include "history/history.h"
+#include "platform/platform.h"
+#include "plugin/break_keys.h"
+#include "plugin/export.h"
+#include "plugin/menu_items.h"
+#include "plugin/notice.h"
+#include "plugin/open_in_editor.h"
+#include "plugin/purge.h"
+#include "plugin/recording.h"
+#include "plugin/startup.h"
+#include "plugin/trimming.h"
+
+namespace {
+
+enum class MenuEnd { Closed, Restart };
+
+constexpr unsigned kMenuFlags = 2;
+
+// Leaves room for the host's frame; with no console to ask, the host decides.
+int MaximumHeight() {
+    const int rows = platform::ConsoleBufferRows();
+    return rows < 0 ? 0 : rows - 4;
+}
+
+DynString Title(const DynString &filter) {
+    const char *text = StartupCopy.GetPluginText(StartupCopy.PluginId, 0);
+    DynString title(text ? text : "");
+    title.Append(" [");
+    title.Append(filter);
+    title.Append("]");
+    return title;
+}
+
+// Shows the menu again and again, acting on each key, until it closes;
+// `chosen` receives the entry picked, if any.
+MenuEnd ShowUntilClosed(DynString &chosen) {
+    MenuItems menu;
+    DynString filter;
+    const int maxHeight = MaximumHeight();
+    std::int32_t selection = HistoryList.count - 1;
+    for (;;) {
+        // A filter that matches nothing loses its last bytes until one does.
+        while (menu.Build(filter) == 0 && filter.len > 0) filter.Erase(-1, -1);
+        if (selection >= menu.Count()) selection = menu.Count() - 1;
+        if (selection >= 0) menu.Select(selection);
+        const DynString title = Title(filter);
+        int breakCode = 0;
+        const int pluginId = StartupCopy.PluginId;
+        const int result = StartupCopy.ShowMenu(
+            pluginId, -1, -1, maxHeight, kMenuFlags, title.buf,
+            StartupCopy.GetPluginText(pluginId, 2), nullptr, BreakKeyCodes(), &breakCode,
+            menu.Items(), menu.Count());
+        selection = result;
+        if (breakCode == -1) {
+            if (result < -1) continue;
+            // A position the menu did not show counts as a cancel.
+            if (result >= 0 && result < menu.Count())
+                chosen.Assign(HistoryList.Seek(menu.HistoryPosition(result)).current->text);
+            return MenuEnd::Closed;
+        }
+        if (breakCode < 0 || breakCode >= kBreakKeyCount) return MenuEnd::Closed;
+        const BreakKey &key = BreakKeyAt(breakCode);
+        switch (key.effect) {
+        case KeyEffect::AppendCharacter:
+            filter.AppendChar(key.character);
+            filter.ToLower();
+            break;
+        case KeyEffect::Backspace:
+            if (filter.len > 0) filter.Erase(-1, -1);
+            break;
+        case KeyEffect::Purge:
+            PurgeMissing();
+            return MenuEnd::Restart;
+        case KeyEffect::Trim:
+            TrimHistory();
+            break;
+        }
+        if (HistoryList.count == 0) return MenuEnd::Closed;
+    }
+}
+
+}  // namespace
+
+bool RunHistoryMenu() {
+    ReloadKeepingUnsaved();
+    if (HistoryList.count == 0) {
+        ShowNotice(StartupCopy.GetPluginText(StartupCopy.PluginId, 1));
+        return false;
+    }
+    DynString chosen;
+    if (ShowUntilClosed(chosen) == MenuEnd::Restart) return true;
+    // The menu's items are gone by now: opening raises the editor-opened
+    // event, whose recording changes the history.
+    if (chosen.len > 0) OpenInEditor(chosen.buf);
+    return false;
+}
+
+QUORVEL_EXPORT void *QUORVEL_CALL OpenPlugin(int /*openFrom*/, std::intptr_t /*item*/) {
+    if (HostServicesKnown()) {
+        RunExport([] {
+            while (RunHistoryMenu()) {
+            }
+        });
+    }
+    return reinterpret_cast<void *>(std::intptr_t{-1});
+}

@@ -1,0 +1,85 @@
+// Checks that need the plug-in's code in this process: the menu height from
+// the console's rows (a platform hook), and running out of memory inside an
+// export (a replaced allocator). The few host services they use are stubs.
+#include <gmock/gmock.h>
+
+#include "history/history.h"
+#include "platform/fault.h"
+#include "plugin/export.h"
+#include "support/allocation_limit.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using ::testing::AnyOf;
+using ::testing::ElementsAre;
+
+int shownHeight = 0;
+const char *editorFileName = nullptr;
+
+const char *QUORVEL_CALL StubText(int, int) { return "text"; }
+
+int QUORVEL_CALL StubMenu(int, int, int, int maxHeight, unsigned, const char *, const char *,
+                          const char *, const int *, int *breakCode, const MenuItemRecord *, int) {
+    shownHeight = maxHeight;
+    *breakCode = -1;
+    return -1;
+}
+
+int QUORVEL_CALL StubEditor(int, void *info) {
+    static_cast<EditorInfoRecord *>(info)->FileName = editorFileName;
+    return 1;
+}
+
+std::vector<std::string> Entries() {
+    std::vector<std::string> entries;
+    for (const ListNode *node = HistoryList.first; node; node = node->next)
+        entries.emplace_back(node->text.buf, static_cast<std::size_t>(node->text.len));
+    return entries;
+}
+
+class InProcess : public ::testing::Test {
+protected:
+    // Starts the plug-in on a history file holding these bytes.
+    void Start(const std::string &history) {
+        WriteBytes(dir.File("quorvel.ini"), history);
+        StartupRecord record{};
+        const std::string library = dir.File("quorvel.dll");
+        library.copy(record.ModulePath, sizeof record.ModulePath - 1);
+        record.GetPluginText = StubText;
+        record.ShowMenu = StubMenu;
+        record.EditorCommand = StubEditor;
+        SetStartupInfo(&record);
+    }
+
+    TempDir dir;
+};
+
+TEST_F(InProcess, TheMenuIsAsHighAsTheConsoleLessFourOrLeftToTheHost) {
+    Start("a\r\n");
+    platform::fault::SetConsoleRows(30);
+    OpenPlugin(0, 0);
+    EXPECT_EQ(shownHeight, 26);
+    platform::fault::SetConsoleRows(-1);  // no console to ask
+    OpenPlugin(0, 0);
+    EXPECT_EQ(shownHeight, 0);
+    platform::fault::SetConsoleRows(std::nullopt);
+}
+
+TEST_F(InProcess, RunningOutOfMemoryWhileRecordingLeavesTheHistoryWhole) {
+    editorFileName = "b";
+    for (int allowed = 0;; ++allowed) {
+        Start("a\r\nb\r\nc\r\n");
+        allocation_limit::Allow(allowed);
+        EXPECT_EQ(ProcessEditorEvent(0, nullptr), 0);  // nothing escapes
+        const bool refused = allocation_limit::Refused();
+        allocation_limit::Allow(-1);
+        if (!refused) break;
+        EXPECT_THAT(Entries(), AnyOf(ElementsAre("a", "b", "c"), ElementsAre("a", "c", "b")))
+            << "after " << allowed << " allocations";
+    }
+    EXPECT_THAT(Entries(), ElementsAre("a", "c", "b"));
+    EXPECT_EQ(ReadBytes(dir.File("quorvel.ini")), "a\r\nc\r\nb\r\n");
+}
+
+}  // namespace

@@ -1,0 +1,49 @@
+// Test support: the built plug-in library, copied into a fresh folder per
+// test (so its history file starts absent), loaded by the stand-in host.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "hostsim/host.h"
+#include "support/temp_dir.h"
+
+// Break-key indices, as the host reports them.
+inline int LetterKey(char upper) { return upper - 'A'; }
+inline constexpr int kKeypad5 = 40, kKeypadDivide = 46, kBackspace = 47, kPeriod = 48,
+                     kBackslashKey = 49, kShiftMinus = 51, kF5 = 52, kDelete = 53;
+
+class PluginTest : public ::testing::Test {
+protected:
+    PluginTest();
+
+    void Load();
+    // The history file as entries, oldest first; empty when it is missing.
+    [[nodiscard]] std::vector<std::string> History() const;
+    [[nodiscard]] bool HistoryExists() const;
+    void WriteHistory(const std::vector<std::string> &entries) const;
+    void RemoveHistory() const;
+    [[nodiscard]] const std::string &LibraryPath() const { return library_; }
+    [[nodiscard]] std::string HistoryPath() const;
+
+    // A key that closes the menu, with the position highlighted then.
+    static hostsim::MenuAnswer Key(int index, int highlighted = 0) { return {highlighted, index}; }
+    static hostsim::MenuAnswer Choose(int item) { return {item, -1}; }
+
+    [[nodiscard]] std::vector<hostsim::MenuCall> Menus() const {
+        return host.CallsOf<hostsim::MenuCall>();
+    }
+    [[nodiscard]] std::vector<std::string> Texts(const hostsim::MenuCall &menu) const;
+    [[nodiscard]] std::vector<hostsim::OpenEditorCall> Opened() const {
+        return host.CallsOf<hostsim::OpenEditorCall>();
+    }
+
+    TempDir dir;  // first: outlives the loaded library
+    hostsim::ScriptedFrontend ui;
+    hostsim::Host host{ui};
+
+private:
+    std::string library_;
+};

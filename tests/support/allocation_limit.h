@@ -1,0 +1,14 @@
+// Test support: a global allocator that can be told to refuse allocations,
+// for checking what running out of memory leaves behind. Linking
+// allocation_limit.cpp into a test replaces operator new for all of it.
+#pragma once
+
+namespace allocation_limit {
+
+// Lets `count` more allocations succeed and refuses the rest with
+// std::bad_alloc; -1 lifts the limit.
+void Allow(int count) noexcept;
+// Whether an allocation was refused since the last Allow.
+[[nodiscard]] bool Refused() noexcept;
+
+}  // namespace allocation_limit
