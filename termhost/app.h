@@ -1,0 +1,52 @@
+// The interactive host: the file browser and editor windows on the full
+// screen, with the plug-in loaded into the stand-in host core.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "dialogs.h"
+#include "file_browser.h"
+#include "terminal.h"
+#include "text_view.h"
+
+namespace termhost {
+
+class App {
+public:
+    // `plugin` may be empty: the host then runs without one.
+    App(std::string plugin, const std::filesystem::path &folder);
+    int Run();
+
+private:
+    void Draw(std::span<const HelpKey> help);
+    void DrawTitle();
+    [[nodiscard]] bool EditorIsCurrent() const;
+    void SyncViews();
+
+    // Key actions; HandleKey is false when the user quits.
+    bool HandleKey(int keyCode);
+    void OpenFile(const std::string &path);
+    void CloseEditor();
+    void SwitchBy(int step);
+    void ShowPluginMenu();
+    void ShowWindowList();
+    [[nodiscard]] bool ConfirmQuit();
+    void Tell(const std::string &title, const std::vector<std::string> &lines);
+
+    Terminal terminal_;
+    TerminalFrontend frontend_;
+    hostsim::Host host_;
+    std::string plugin_;
+    FileBrowser browser_;
+    // One per host window, at the same position; null where not an editor.
+    std::vector<std::unique_ptr<TextView>> views_;
+};
+
+// A folder's absolute, normal form, without a trailing separator.
+[[nodiscard]] std::filesystem::path FolderPath(const std::filesystem::path &folder);
+
+}  // namespace termhost

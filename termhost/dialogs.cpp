@@ -1,0 +1,228 @@
+// The menu, the message box and the input box.
+#include "dialogs.h"
+
+#include <algorithm>
+#include <string>
+
+#include "crash_guard.h"
+#include "line_input.h"
+#include "list_view.h"
+#include "menu_layout.h"
+#include "text_width.h"
+#include "theme.h"
+
+namespace termhost {
+namespace {
+
+constexpr HelpKey kMenuHelp[] = {
+    {"Up Down PgUp PgDn Home End", "Move"}, {"Enter", "Choose"}, {"Esc", "Cancel"}};
+constexpr HelpKey kMessageHelp[] = {
+    {"Left Right", "Button"}, {"Enter", "Choose"}, {"Esc", "Close"}};
+constexpr HelpKey kPromptHelp[] = {{"Enter", "Confirm"}, {"Esc", "Cancel"}};
+
+Rect Centred(int width, int height) {
+    width = std::min(width, COLS);
+    height = std::min(height, std::max(1, LINES - 1));
+    return Rect{std::max(0, (COLS - width) / 2), std::max(0, (LINES - 1 - height) / 2), width,
+                height};
+}
+
+// The menu's texts, measured once per call; only visible rows are drawn.
+struct MenuTexts {
+    std::string title, bottom;
+    std::vector<bool> separators;
+    int widest = 0;
+};
+
+void DrawMenu(const hostsim::MenuCall &call, const MenuTexts &texts, const MenuLayout &layout,
+              const ListView &view) {
+    const Rect box{layout.x, layout.y, layout.width, layout.height};
+    DrawFrame(box, DialogAttr(), texts.title, texts.bottom);
+    const int count = static_cast<int>(call.items.size());
+    for (int row = 0; row < layout.rows && view.top + row < count; ++row) {
+        const int i = view.top + row;
+        const int y = box.y + 1 + row;
+        if (texts.separators[i]) {
+            DrawFrameSeparator(box, y, DialogAttr());
+            continue;
+        }
+        const std::string text = Printable(call.items[i].text);
+        std::string line = call.items[i].checked != 0 ? " * " : "   ";
+        line.append(text, 0, FitBytes(text, layout.textWidth));
+        PutText(y, box.x + 1, line, box.width - 2, i == view.selected ? SelectedAttr() : DialogAttr());
+    }
+    if (count > layout.rows) {
+        const int thumb = ScrollThumb(count, layout.rows, view.top);
+        attrset(DialogAttr());
+        for (int row = 0; row < layout.rows; ++row)
+            mvaddch(box.y + 1 + row, box.x + box.width - 1, row == thumb ? ACS_BLOCK : ACS_CKBOARD);
+        attrset(A_NORMAL);
+    }
+}
+
+// Shows the cursor while an input box is open.
+class VisibleCursor {
+public:
+    VisibleCursor() { curs_set(1); }
+    ~VisibleCursor() { curs_set(0); }
+    VisibleCursor(const VisibleCursor &) = delete;
+    VisibleCursor &operator=(const VisibleCursor &) = delete;
+};
+
+bool Plain(const TermKey &key) { return (key.modifiers & (kCtrlFlag | kAltFlag)) == 0; }
+
+}  // namespace
+
+TerminalFrontend::TerminalFrontend(Terminal &terminal, Backdrop backdrop)
+    : terminal_(terminal), backdrop_(std::move(backdrop)) {}
+
+hostsim::MenuAnswer TerminalFrontend::ShowMenu(const hostsim::MenuCall &call) {
+    crash_guard::HostCode host;
+    MenuTexts texts;
+    texts.title = Printable(call.title.value_or(""));
+    texts.bottom = Printable(call.bottom.value_or(""));
+    int preferred = -1;  // the first item marked selected
+    for (std::size_t i = 0; i < call.items.size(); ++i) {
+        const hostsim::MenuItem &item = call.items[i];
+        texts.separators.push_back(item.separator != 0);
+        if (item.separator == 0) texts.widest = std::max(texts.widest, DisplayWidth(Printable(item.text)));
+        if (item.selected != 0 && preferred < 0) preferred = static_cast<int>(i);
+    }
+
+    const MenuMeasure measure{static_cast<int>(call.items.size()), texts.widest,
+                              DisplayWidth(texts.title), DisplayWidth(texts.bottom),
+                              call.maxHeight, call.x, call.y};
+    MenuLayout layout = LayoutMenu(COLS, LINES, measure);
+    ListShape shape{measure.itemCount, layout.rows, &texts.separators};
+    ListView view = InitialView(shape, preferred);
+    for (;;) {
+        layout = LayoutMenu(COLS, LINES, measure);
+        shape.rows = layout.rows;
+        view = FitView(shape, view);
+        backdrop_(kMenuHelp);
+        DrawMenu(call, texts, layout, view);
+        refresh();
+
+        const Input input = terminal_.ReadKey();
+        if (input.resized) continue;
+        const int code = TranslateKey(input.key);
+        if (code == 0) continue;
+        const auto breakKey = std::find(call.breakKeys.begin(), call.breakKeys.end(), code);
+        if (breakKey != call.breakKeys.end())
+            return {view.selected, static_cast<int>(breakKey - call.breakKeys.begin())};
+        if (code == vk::kReturn) return {view.selected, -1};
+        if (code == vk::kEscape) return {-1, -1};
+        if (const auto move = MoveForKey(code)) view = MoveHighlight(shape, view, *move);
+    }
+}
+
+int TerminalFrontend::ShowMessage(const hostsim::MessageCall &call) {
+    crash_guard::HostCode host;
+    std::vector<std::string> lines;
+    for (const std::string &line : call.lines) lines.push_back(Printable(line));
+    const int count = static_cast<int>(lines.size());
+    const int buttons = std::clamp(call.buttonCount, 0, std::max(0, count - 1));
+    const std::string title = count > 0 ? lines[0] : std::string();
+    const int bodyEnd = count - buttons;
+
+    int widest = DisplayWidth(title) + 2;
+    for (int i = 1; i < bodyEnd; ++i) widest = std::max(widest, DisplayWidth(lines[i]));
+    int buttonsWidth = 0;
+    for (int i = bodyEnd; i < count; ++i) buttonsWidth += DisplayWidth(lines[i]) + 6;
+    widest = std::max({widest, buttonsWidth, 20});
+
+    int chosen = 0;
+    for (;;) {
+        const int bodyRows = std::clamp(bodyEnd - 1, 0, std::max(0, LINES - 3 - (buttons ? 2 : 0)));
+        const Rect box = Centred(widest + 6, bodyRows + 2 + (buttons ? 2 : 0));
+        backdrop_(kMessageHelp);
+        DrawFrame(box, DialogAttr(), title);
+        for (int row = 0; row < bodyRows; ++row) {
+            const std::string &line = lines[1 + row];
+            const int inner = box.width - 4;
+            const int indent = std::max(0, (inner - DisplayWidth(line)) / 2);
+            PutText(box.y + 1 + row, box.x + 2 + indent, line, inner - indent, DialogAttr());
+        }
+        if (buttons > 0) {
+            const int y = box.y + 2 + bodyRows;
+            DrawFrameSeparator(box, y - 1, DialogAttr());
+            int x = box.x + (box.width - buttonsWidth + 2) / 2;
+            for (int b = 0; b < buttons; ++b) {
+                const std::string label = "[ " + lines[bodyEnd + b] + " ]";
+                const int width = DisplayWidth(label);
+                PutText(y, x, label, width, b == chosen ? SelectedAttr() : DialogAttr());
+                x += width + 2;
+            }
+        }
+        refresh();
+        if (buttons == 0) return -1;  // a box without buttons waits for nothing
+
+        const Input input = terminal_.ReadKey();
+        if (input.resized) continue;
+        const int code = TranslateKey(input.key);
+        if (code == vk::kReturn) return chosen;
+        if (code == vk::kEscape) return -1;
+        if (code == vk::kLeft || code == (kShiftFlag | vk::kTab)) chosen = (chosen + buttons - 1) % buttons;
+        if (code == vk::kRight || code == vk::kTab) chosen = (chosen + 1) % buttons;
+        // A letter chooses the button that starts with it.
+        for (int b = 0; b < buttons && code >= 'A' && code <= 'Z'; ++b) {
+            const std::string &label = lines[bodyEnd + b];
+            if (!label.empty() && (label[0] & ~0x20) == code) return b;
+        }
+    }
+}
+
+hostsim::PromptAnswer TerminalFrontend::PromptInput(const hostsim::PromptCall &call) {
+    crash_guard::HostCode host;
+    VisibleCursor cursor;
+    LineInput input(call.initialText.value_or(""),
+                    call.destSize > 0 ? static_cast<std::size_t>(call.destSize) - 1 : 0);
+    const std::string title = Printable(call.title.value_or(""));
+    const std::string prompt = Printable(call.prompt.value_or(""));
+    std::size_t start = 0;  // the first byte the field shows
+    for (;;) {
+        const int wanted = std::max({50, DisplayWidth(title) + 8, DisplayWidth(prompt) + 6});
+        const Rect box = Centred(std::min(wanted, COLS - 2), 4);
+        const int fieldWidth = std::max(1, box.width - 4);
+        const std::string &text = input.Text();
+        // Scrolls the field so that the cursor stays inside it.
+        start = std::min(start, input.Cursor());
+        while (start < input.Cursor() &&
+               DisplayWidth(Printable(std::string_view(text).substr(start, input.Cursor() - start))) >= fieldWidth)
+            start += CharBytes(text, start);
+
+        backdrop_(kPromptHelp);
+        DrawFrame(box, DialogAttr(), title);
+        PutText(box.y + 1, box.x + 2, prompt, box.width - 4, DialogAttr());
+        const attr_t field = input.Selected() ? FieldAttr() | A_REVERSE : FieldAttr();
+        PutText(box.y + 2, box.x + 2, Printable(std::string_view(text).substr(start)), fieldWidth, field);
+        const int column = DisplayWidth(Printable(std::string_view(text).substr(start, input.Cursor() - start)));
+        move(box.y + 2, box.x + 2 + std::min(column, fieldWidth - 1));
+        refresh();
+
+        const Input key = terminal_.ReadKey();
+        if (key.resized) continue;
+        if (!key.text.empty() && Plain(key.key)) {
+            if (!input.Type(key.text)) beep();  // the answer is full
+            continue;
+        }
+        switch (TranslateKey(key.key)) {
+        case vk::kReturn: return {true, input.Text()};
+        case vk::kEscape: return {false, {}};
+        case vk::kBackspace: input.EraseBack(); break;
+        case vk::kDelete: input.EraseForward(); break;
+        case vk::kLeft: input.Left(); break;
+        case vk::kRight: input.Right(); break;
+        case vk::kHome: input.Home(); break;
+        case vk::kEnd: input.End(); break;
+        default: break;
+        }
+    }
+}
+
+void TerminalFrontend::WindowsChanged() {
+    crash_guard::HostCode host;
+    if (onWindowsChanged) onWindowsChanged();
+}
+
+}  // namespace termhost

@@ -1,0 +1,36 @@
+// The host's services that a user sees, drawn in the terminal: the menu,
+// the message box and the one-line input box. Each is modal: it draws the
+// screen behind it, then itself, until a key closes it.
+#pragma once
+
+#include <functional>
+#include <span>
+#include <vector>
+
+#include "draw.h"
+#include "hostsim/host.h"
+#include "terminal.h"
+
+namespace termhost {
+
+// Draws the screen behind a dialog, with the dialog's keys in the help line.
+using Backdrop = std::function<void(std::span<const HelpKey> help)>;
+
+class TerminalFrontend : public hostsim::Frontend {
+public:
+    TerminalFrontend(Terminal &terminal, Backdrop backdrop);
+
+    hostsim::MenuAnswer ShowMenu(const hostsim::MenuCall &call) override;
+    int ShowMessage(const hostsim::MessageCall &call) override;
+    hostsim::PromptAnswer PromptInput(const hostsim::PromptCall &call) override;
+    void WindowsChanged() override;
+
+    // Told whenever the host's windows change, the plug-in's doing included.
+    std::function<void()> onWindowsChanged;
+
+private:
+    Terminal &terminal_;
+    Backdrop backdrop_;
+};
+
+}  // namespace termhost

@@ -1,0 +1,55 @@
+// Keys as the terminal reports them, and their translation into the 32-bit
+// key codes of the host's menus: a Windows virtual-key code in the low 16
+// bits and modifier flags in the high 16 bits.
+#pragma once
+
+#include <string_view>
+
+namespace termhost {
+
+inline constexpr int kCtrlFlag = 1 << 16;
+inline constexpr int kAltFlag = 2 << 16;
+inline constexpr int kShiftFlag = 4 << 16;
+
+// Virtual-key codes the host uses by name.
+namespace vk {
+inline constexpr int kBackspace = 8, kTab = 9, kReturn = 13, kEscape = 27, kSpace = 32;
+inline constexpr int kPageUp = 33, kPageDown = 34, kEnd = 35, kHome = 36;
+inline constexpr int kLeft = 37, kUp = 38, kRight = 39, kDown = 40;
+inline constexpr int kInsert = 45, kDelete = 46;
+inline constexpr int kNumpad0 = 96, kMultiply = 106, kAdd = 107, kSubtract = 109;
+inline constexpr int kDecimal = 110, kDivide = 111, kF1 = 112;
+inline constexpr int kMinus = 189, kPeriod = 190, kBackslash = 220;
+}  // namespace vk
+
+enum class NamedKey {
+    Up, Down, Left, Right, Home, End, PageUp, PageDown, Insert, Delete,
+    Backspace, Enter, Escape, Tab,
+};
+
+// One key press as the terminal tells it.
+struct TermKey {
+    enum class Kind { None, Char, Named, Function, Keypad };
+    Kind kind = Kind::None;
+    // Char: the character's code point (control bytes included); Named: a
+    // NamedKey; Function: its number (F13 and up are modified F1..F12, as
+    // terminfo counts them); Keypad: the key's character, '\r' for Enter.
+    int value = 0;
+    int modifiers = 0;  // flags the terminal reported apart from the key
+
+    static TermKey Char(int c, int modifiers = 0) { return {Kind::Char, c, modifiers}; }
+    static TermKey Named(NamedKey k, int modifiers = 0) {
+        return {Kind::Named, static_cast<int>(k), modifiers};
+    }
+    static TermKey Function(int n, int modifiers = 0) { return {Kind::Function, n, modifiers}; }
+    static TermKey Keypad(char c) { return {Kind::Keypad, c, 0}; }
+};
+
+// The key code of a key press; 0 when the host has none for it.
+[[nodiscard]] int TranslateKey(const TermKey &key);
+
+// A key that terminfo knows by an extended name such as "kUP5" (Ctrl+Up) or
+// "kDC3" (Alt+Delete); Kind::None for any other name.
+[[nodiscard]] TermKey KeyFromExtendedName(std::string_view name);
+
+}  // namespace termhost

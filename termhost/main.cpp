@@ -1,0 +1,61 @@
+// quorvel-host: a stand-in for the file manager, in the terminal, that loads
+// the plug-in and lets a person use it.
+#include <unistd.h>
+
+#include <clocale>
+#include <filesystem>
+#include <iostream>
+
+#include "app.h"
+#include "crash_guard.h"
+#include "options.h"
+#include "scripting.h"
+#include "terminal.h"
+
+#ifndef QUORVEL_HOST_DEFAULT_PLUGIN
+#define QUORVEL_HOST_DEFAULT_PLUGIN ""
+#endif
+
+// Read by the leak checker of sanitized builds: ncurses keeps memory to the
+// end by design, and loses some when a terminal cannot be driven.
+extern "C" const char *__lsan_default_suppressions() {
+    return "leak:libtinfo.so\nleak:libncursesw.so\n";
+}
+extern "C" const char *__lsan_default_options() { return "print_suppressions=0"; }
+
+int main(int argc, char **argv) {
+    using namespace termhost;
+    std::setlocale(LC_ALL, "");
+    const std::string defaultPlugin = QUORVEL_HOST_DEFAULT_PLUGIN;
+    const Options options =
+        ParseOptions(std::vector<std::string>(argv + 1, argv + argc), defaultPlugin);
+    if (!options.error.empty()) {
+        std::cerr << "quorvel-host: " << options.error << "\n\n" << Usage(defaultPlugin);
+        return 2;
+    }
+    if (options.help) {
+        std::cout << Usage(defaultPlugin);
+        return 0;
+    }
+    crash_guard::Install(RestoreTerminal);
+    if (options.Scripting()) return RunScript(options, std::cout, std::cerr);
+
+    std::error_code failure;
+    if (!std::filesystem::is_directory(options.folder, failure)) {
+        std::cerr << "quorvel-host: not a folder: " << options.folder << '\n';
+        return 2;
+    }
+    if (!::isatty(STDIN_FILENO) || !::isatty(STDOUT_FILENO)) {
+        std::cerr << "quorvel-host: the full screen needs a terminal; scripts can use --open "
+                     "and --print-history\n";
+        return 2;
+    }
+    try {
+        App app(options.plugin, options.folder);
+        return app.Run();
+    } catch (const std::exception &error) {
+        RestoreTerminal();
+        std::cerr << "quorvel-host: " << error.what() << '\n';
+        return 1;
+    }
+}

@@ -1,0 +1,62 @@
+// Command-line parsing.
+#include "options.h"
+
+namespace termhost {
+
+std::string Usage(const std::string &defaultPlugin) {
+    return
+    "Usage: quorvel-host [--plugin LIBRARY] [FOLDER]\n"
+    "       quorvel-host [--plugin LIBRARY] [--open FILE]... [--print-history]\n"
+    "\n"
+    "Without --open or --print-history, runs the host full screen with its file\n"
+    "browser in FOLDER (default: the current folder).\n"
+    "\n"
+    "  --plugin LIBRARY  the plug-in library to load (default: the one built\n"
+    "                    with this host, below)\n"
+    "  --open FILE       record FILE as if the editor had opened it; may be\n"
+    "                    repeated; no full screen\n"
+    "  --print-history   print the history file's entries, oldest first; no\n"
+    "                    full screen\n"
+    "  --help            show this text\n"
+    "\n"
+    "The plug-in keeps its history file beside itself, named after it with .ini.\n"
+    "Default plug-in: " + (defaultPlugin.empty() ? std::string("none") : defaultPlugin) + "\n";
+}
+
+Options ParseOptions(const std::vector<std::string> &args, std::string defaultPlugin) {
+    Options options;
+    options.plugin = std::move(defaultPlugin);
+    bool folderGiven = false;
+    for (std::size_t i = 0; i < args.size() && options.error.empty(); ++i) {
+        const std::string &arg = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (arg == "--help" || arg == "-h") {
+            options.help = true;
+        } else if (arg == "--print-history") {
+            options.printHistory = true;
+        } else if (arg == "--plugin" || arg == "--open") {
+            if (!hasValue) {
+                options.error = arg + " needs a value";
+                break;
+            }
+            if (arg == "--plugin")
+                options.plugin = args[++i];
+            else
+                options.open.push_back(args[++i]);
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            options.error = "unknown option " + arg;
+        } else if (folderGiven) {
+            options.error = "only one FOLDER, please: " + arg;
+        } else {
+            options.folder = arg;
+            folderGiven = true;
+        }
+    }
+    if (options.error.empty() && folderGiven && options.Scripting())
+        options.error = "FOLDER is for the full screen, not with --open or --print-history";
+    if (options.error.empty() && options.Scripting() && options.plugin.empty())
+        options.error = "--open and --print-history need a plug-in: give --plugin LIBRARY";
+    return options;
+}
+
+}  // namespace termhost

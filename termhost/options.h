@@ -1,0 +1,27 @@
+// The host's command line.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace termhost {
+
+struct Options {
+    std::string plugin;              // the library to load; empty for none
+    std::string folder = ".";        // where the file browser starts
+    std::vector<std::string> open;   // files to record, in the scripting mode
+    bool printHistory = false;
+    bool help = false;
+    std::string error;               // set when the command line is wrong
+
+    // Without the full screen: files are recorded and the history printed.
+    [[nodiscard]] bool Scripting() const { return !open.empty() || printHistory; }
+};
+
+[[nodiscard]] Options ParseOptions(const std::vector<std::string> &args,
+                                   std::string defaultPlugin);
+
+// The --help text, naming the plug-in loaded by default.
+[[nodiscard]] std::string Usage(const std::string &defaultPlugin);
+
+}  // namespace termhost

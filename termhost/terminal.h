@@ -1,0 +1,31 @@
+// The full-screen terminal session: starting and restoring ncurses, and
+// reading key presses as TermKeys.
+#pragma once
+
+#include <string>
+
+#include "key_codes.h"
+
+namespace termhost {
+
+struct Input {
+    bool resized = false;  // the terminal changed size: redraw, no key
+    TermKey key;
+    std::string text;      // the character's bytes when it can be typed into text
+};
+
+class Terminal {
+public:
+    Terminal();   // takes over the screen
+    ~Terminal();  // gives it back
+    Terminal(const Terminal &) = delete;
+    Terminal &operator=(const Terminal &) = delete;
+
+    [[nodiscard]] Input ReadKey();
+};
+
+// Gives the terminal back to the shell if a session has it. Safe to call
+// more than once, and from a signal handler when all else failed.
+void RestoreTerminal();
+
+}  // namespace termhost

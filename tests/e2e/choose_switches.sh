@@ -1,0 +1,18 @@
+# Choosing an entry whose editor is open switches to that window: no second
+# editor opens, and the history is left as it was.
+source "$(dirname "$0")/lib.sh"
+echo first >"$FILES/a.txt"
+echo second >"$FILES/b.txt"
+start_host
+open_file a.txt
+open_file b.txt
+open_history_menu
+wait_for "File history []"
+keys Up
+keys Enter
+wait_for "[2/3] Editor $FILES/a.txt"
+keys w
+wait_for "3  Editor  $FILES/b.txt"
+! shows "4  Editor" || fail "a second editor was opened"
+[[ $(history_lines) == "$FILES/a.txt"$'\n'"$FILES/b.txt" ]] || fail "the history changed: $(history_lines)"
+pass

@@ -1,0 +1,18 @@
+# F5 removes the entry of a file that was deleted, in the menu and in the
+# history file.
+source "$(dirname "$0")/lib.sh"
+echo first >"$FILES/a.txt"
+echo second >"$FILES/b.txt"
+start_host
+open_file a.txt
+open_file b.txt
+rm "$FILES/a.txt"
+open_history_menu
+wait_for "File history []"
+shows "$FILES/a.txt" || fail "the deleted file should be listed until F5"
+keys F5
+wait_gone "$FILES/a.txt"
+wait_for "File history []"
+shows "$FILES/b.txt" || fail "the existing file was purged too"
+[[ $(history_lines) == "$FILES/b.txt" ]] || fail "the history file holds: $(history_lines)"
+pass
