@@ -1,29 +1,9 @@
 // Running out of memory while loading leaves the history as it was.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <new>
-
 #include "history/history_test_support.h"
+#include "support/allocation_limit.h"
 #include "support/temp_dir.h"
-
-namespace {
-int allocationsLeft = -1;  // -1: unlimited
-
-void *Allocate(std::size_t size) {
-    if (allocationsLeft == 0) throw std::bad_alloc();
-    if (allocationsLeft > 0) --allocationsLeft;
-    if (void *p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-}  // namespace
-
-void *operator new(std::size_t size) { return Allocate(size); }
-void *operator new[](std::size_t size) { return Allocate(size); }
-void operator delete(void *p) noexcept { std::free(p); }
-void operator delete[](void *p) noexcept { std::free(p); }
-void operator delete(void *p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void *p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -35,14 +15,14 @@ TEST(OutOfMemory, ALoadThatRunsOutLeavesTheListAsItWas) {
     CursorList list;
     SetEntries(list, before);
     for (int allowed = 0;; ++allowed) {
-        allocationsLeft = allowed;
+        allocation_limit::Allow(allowed);
         bool threw = false;
         try {
             (void)list.LoadFromFile(path.c_str());
         } catch (const std::bad_alloc &) {
             threw = true;
         }
-        allocationsLeft = -1;
+        allocation_limit::Allow(-1);
         if (!threw) break;
         EXPECT_EQ(Entries(list), before) << "after " << allowed << " allocations";
     }
