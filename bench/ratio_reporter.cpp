@@ -36,7 +36,7 @@ void RatioReporter::PrintRatio(std::ostream &out, const std::string &label,
         std::snprintf(line, sizeof line, "%-40s %7.2fx\n", label.c_str(), a->time / b->time);
     } else {
         const double ratio = a->time / b->time;
-        std::snprintf(line, sizeof line, "%-40s %7.2fx  (target <= %.1fx) %s\n", label.c_str(),
+        std::snprintf(line, sizeof line, "%-40s %7.2fx  (target <= %gx) %s\n", label.c_str(),
                       ratio, target, ratio <= target ? "ok" : "MISSED");
     }
     out << line;

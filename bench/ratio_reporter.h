@@ -1,5 +1,5 @@
-// Console output of the benchmarks, closed by a summary of each history
-// operation against its baseline and of how its cost grows with the entries.
+// Console output of the benchmarks, closed by a summary of each operation
+// against its baseline and of how its cost grows with the entries.
 #pragma once
 
 #include <map>
@@ -15,8 +15,13 @@ public:
         : ConsoleReporter(colour ? OO_ColorTabular : OO_Tabular) {}
 
     void ReportRuns(const std::vector<Run> &runs) override;
-    // Prints the ratios and whether each meets its target.
+    // Prints the history file's ratios and whether each meets its target.
     void PrintSummary(std::ostream &out) const;
+    // Prints one ratio of two benchmarks' times, each named with its entries,
+    // and whether it meets the target; a target of 0 prints no verdict.
+    void PrintRatio(std::ostream &out, const std::string &label, const std::string &over,
+                    int overEntries, const std::string &under, int underEntries,
+                    double target) const;
 
 private:
     struct Figures {
@@ -28,8 +33,4 @@ private:
     std::map<std::string, Figures> figures_;
 
     [[nodiscard]] const Figures *Find(const std::string &name, int entries) const;
-    // A target of 0 prints the ratio without a verdict.
-    void PrintRatio(std::ostream &out, const std::string &label, const std::string &over,
-                    int overEntries, const std::string &under, int underEntries,
-                    double target) const;
 };

@@ -96,3 +96,9 @@ const SampleHistory &SampleOf(std::int32_t entries) {
 }
 
 std::string ScratchFile(const std::string &name) { return Folder().File(name); }
+
+std::string CopyOfSample(std::int32_t entries, const std::string &name) {
+    const std::string path = ScratchFile(name);
+    WriteFile(path, SampleOf(entries).bytes);
+    return path;
+}

@@ -16,3 +16,7 @@ const SampleHistory &SampleOf(std::int32_t entries);
 
 // A path in the samples' folder for files that the benchmarks write.
 std::string ScratchFile(const std::string &name);
+
+// Writes the sample of that many entries to the scratch file of that name, for
+// a benchmark that changes the file; returns its path.
+std::string CopyOfSample(std::int32_t entries, const std::string &name);

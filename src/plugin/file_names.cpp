@@ -10,10 +10,6 @@ namespace {
 // Where a backslash separates names a slash does too; names keep backslashes.
 constexpr bool kBothSlashes = platform::kPathSeparator == '\\';
 
-char FoldAscii(char c) noexcept {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 }  // namespace
 
 DynString StoredName(const char *reported) {

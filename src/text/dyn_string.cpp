@@ -212,9 +212,10 @@ void DynString::Erase(std::int32_t pos, std::int32_t count) {
 }
 
 DynString &DynString::ToLower() noexcept {
-    for (std::int32_t i = 0; i < len; ++i) {
-        if (buf[i] >= 'A' && buf[i] <= 'Z') buf[i] = static_cast<char>(buf[i] - 'A' + 'a');
-    }
+    // Every byte is stored, changed or not, so the loop vectorises: the menu
+    // folds every entry for each key typed.
+    char *p = buf;
+    for (std::int32_t i = 0, n = len; i < n; ++i) p[i] = FoldAscii(p[i]);
     return *this;
 }
 

@@ -66,6 +66,12 @@ public:
     void Clear() noexcept;
 };
 
+// A to Z to lower case; every other byte, those of 128 and more included,
+// stays as it is.
+[[nodiscard]] constexpr char FoldAscii(char c) noexcept {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 [[nodiscard]] DynString Concat(const char *text, const DynString &s);
 [[nodiscard]] DynString Concat(const DynString &s, const char *text);
 
