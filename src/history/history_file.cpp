@@ -1,35 +1,41 @@
 // The history file format: one entry per line, CR LF line ends, no header.
 #include <algorithm>
 #include <cstring>
-#include <vector>
+#include <memory>
 
 #include "platform/platform.h"
 #include "text/cursor_list.h"
 
 namespace {
 
-// Collects small writes into large ones.
-class BufferedWriter {
+// Collects the file's lines into large writes.
+class LineWriter {
 public:
-    explicit BufferedWriter(platform::FileReplacement &out) : out_(out) { buffer_.reserve(kSize); }
+    explicit LineWriter(platform::FileReplacement &out)
+        : out_(out), buffer_(new char[kSize]) {}
 
-    bool Put(const char *bytes, std::size_t size) {
-        if (buffer_.size() + size > kSize && !Flush()) return false;
-        if (size >= kSize) return out_.Write(bytes, size);
-        buffer_.insert(buffer_.end(), bytes, bytes + size);
+    // Writes the bytes and a CR LF: on every system, as the file is binary.
+    bool PutLine(const char *bytes, std::size_t size) {
+        if (used_ + size + 2 > kSize && !Flush()) return false;
+        if (size + 2 > kSize) return out_.Write(bytes, size) && out_.Write("\r\n", 2);
+        if (size > 0) std::memcpy(buffer_.get() + used_, bytes, size);
+        buffer_[used_ + size] = '\r';
+        buffer_[used_ + size + 1] = '\n';
+        used_ += size + 2;
         return true;
     }
 
     bool Flush() {
-        const bool ok = out_.Write(buffer_.data(), buffer_.size());
-        buffer_.clear();
+        const bool ok = out_.Write(buffer_.get(), used_);
+        used_ = 0;
         return ok;
     }
 
 private:
     static constexpr std::size_t kSize = 64 * 1024;
     platform::FileReplacement &out_;
-    std::vector<char> buffer_;
+    std::unique_ptr<char[]> buffer_;
+    std::size_t used_ = 0;
 };
 
 // The next position of one byte value, or the end when there is none. memchr
@@ -83,12 +89,10 @@ int CursorList::LoadFromFile(const char *path) {
 int CursorList::SaveToFile(const char *path) const {
     platform::FileReplacement out(path);
     if (!out.IsOpen()) return 0;
-    BufferedWriter writer(out);
+    LineWriter writer(out);
     bool ok = true;
-    for (const ListNode *node = first; node && ok; node = node->next) {
-        ok = writer.Put(node->text.buf, static_cast<std::size_t>(node->text.len)) &&
-             writer.Put("\r\n", 2);
-    }
+    for (const ListNode *node = first; node && ok; node = node->next)
+        ok = writer.PutLine(node->text.buf, static_cast<std::size_t>(node->text.len));
     if (!ok || !writer.Flush()) return 0;  // the old file stays as it was
     return out.Commit() ? 1 : 0;
 }
