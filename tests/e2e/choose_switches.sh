@@ -1,11 +1,7 @@
 # Choosing an entry whose editor is open switches to that window: no second
 # editor opens, and the history is left as it was.
 source "$(dirname "$0")/lib.sh"
-echo first >"$FILES/a.txt"
-echo second >"$FILES/b.txt"
-start_host
-open_file a.txt
-open_file b.txt
+start_with_two_files_opened
 open_history_menu
 wait_for "File history []"
 keys Up

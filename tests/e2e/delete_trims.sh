@@ -1,11 +1,7 @@
 # Delete asks how many entries to keep; the answer 1 leaves one line, the
 # newest, in the history file.
 source "$(dirname "$0")/lib.sh"
-echo first >"$FILES/a.txt"
-echo second >"$FILES/b.txt"
-start_host
-open_file a.txt
-open_file b.txt
+start_with_two_files_opened
 open_history_menu
 wait_for "File history []"
 keys DC

@@ -1,11 +1,7 @@
 # F5 removes the entry of a file that was deleted, in the menu and in the
 # history file.
 source "$(dirname "$0")/lib.sh"
-echo first >"$FILES/a.txt"
-echo second >"$FILES/b.txt"
-start_host
-open_file a.txt
-open_file b.txt
+start_with_two_files_opened
 rm "$FILES/a.txt"
 open_history_menu
 wait_for "File history []"

@@ -99,6 +99,16 @@ open_file() {
   wait_for "Folder $FILES"
 }
 
+# The usual scene: a.txt and b.txt in the folder, both opened in turn, the
+# browser current again.
+start_with_two_files_opened() {
+  echo first >"$FILES/a.txt"
+  echo second >"$FILES/b.txt"
+  start_host
+  open_file a.txt
+  open_file b.txt
+}
+
 open_history_menu() {
   keys p
   wait_for "─ Plug-ins ─"

@@ -2,11 +2,7 @@
 # the top, the newest highlighted, under a title with empty brackets. Quitting
 # then asks first, since editors are open.
 source "$(dirname "$0")/lib.sh"
-echo first >"$FILES/a.txt"
-echo second >"$FILES/b.txt"
-start_host
-open_file a.txt
-open_file b.txt
+start_with_two_files_opened
 open_history_menu
 wait_for "File history []"
 shows "$FILES/a.txt" || fail "a.txt is not listed"
