@@ -8,7 +8,12 @@
 #include "platform/fault.h"
 #include "support/temp_dir.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+
+#include <chrono>
+#include <thread>
+#else
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -114,7 +119,34 @@ TEST_F(SaveSafety, AFolderInThePlaceOfTheFileIsLeftAlone) {
     EXPECT_TRUE(fs::is_directory(folder));
 }
 
-#ifndef _WIN32
+#ifdef _WIN32
+// Another copy reading the file holds it open without delete sharing, which
+// refuses the replace for as long as it lasts.
+TEST_F(SaveSafety, AReplaceRefusedForAMomentIsRetried) {
+    const auto holdFile = [&] {
+        return ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    };
+    HANDLE reader = holdFile();
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(list.SaveToFile(path.c_str()), 0) << "held throughout: the save fails";
+    EXPECT_EQ(ReadBytes(path), kOld);
+    ::CloseHandle(reader);
+    EXPECT_EQ(ListFolder(dir.Root()), "quorvel.ini\n");
+
+    reader = holdFile();
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    std::thread release([reader] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        ::CloseHandle(reader);
+    });
+    EXPECT_EQ(list.SaveToFile(path.c_str()), 1) << "released within the retries";
+    release.join();
+    CursorList back;
+    ASSERT_EQ(back.LoadFromFile(path.c_str()), 1);
+    EXPECT_EQ(Entries(back), fresh);
+}
+#else
 TEST_F(SaveSafety, KeepsPermissionBitsAndSymbolicLinks) {
     ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
     ASSERT_EQ(list.SaveToFile(path.c_str()), 1);
