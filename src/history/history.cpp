@@ -1,9 +1,13 @@
 // The history globals, and loading, reloading and saving them.
 #include "history/history.h"
 
+#include "history/history_path.h"
+
 constinit HistoryEntries HistoryList;
 constinit DynString HistoryPath;
 constinit platform::FileStamp HistoryStamp;
+
+void SetHistoryPath(const char *modulePath) { HistoryPath.Assign(HistoryPathFor(modulePath)); }
 
 int LoadHistory() {
     HistoryPath.Reserve(0);

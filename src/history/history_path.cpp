@@ -1,7 +1,9 @@
 // Where the history file lives: beside the library, named after it.
 #include <cstring>
 
-#include "history/history.h"
+#include "history/history_path.h"
+
+#include "platform/platform.h"
 
 namespace {
 
@@ -24,15 +26,16 @@ bool EqualsIgnoringCase(const char *a, const char *b) {
 
 }  // namespace
 
-void SetHistoryPath(const char *modulePath) {
-    HistoryPath.Assign(modulePath);
+DynString HistoryPathFor(const char *modulePath) {
+    DynString path(modulePath);
     // A file system that ignores case gets the path in one case throughout.
-    if (platform::kFoldsCase) HistoryPath.ToLower();
-    const std::int32_t name = NameStart(HistoryPath);
-    const char *dot = std::strrchr(HistoryPath.buf + name, '.');
+    if (platform::kFoldsCase) path.ToLower();
+    const std::int32_t name = NameStart(path);
+    const char *dot = std::strrchr(path.buf + name, '.');
     // The history must never be the library itself: an extension that is
     // already ".ini" gets another one rather than being reused.
     if (dot && !EqualsIgnoringCase(dot, kHistoryExtension))
-        HistoryPath.Erase(static_cast<std::int32_t>(dot - HistoryPath.buf), -1);
-    HistoryPath.Append(kHistoryExtension);
+        path.Erase(static_cast<std::int32_t>(dot - path.buf), -1);
+    path.Append(kHistoryExtension);
+    return path;
 }
