@@ -35,33 +35,28 @@ fail() {
   exit 1
 }
 
-# Waits until the screen shows the text, or fails after TIMEOUT seconds.
-wait_for() {
-  local text=$1 deadline=$((SECONDS + ${2:-15}))
-  until screen | grep -qF -- "$text"; do
-    ((SECONDS < deadline)) || fail "the screen never showed: $text"
-    sleep 0.1
-  done
-}
-
-wait_gone() {
-  local text=$1 deadline=$((SECONDS + ${2:-15}))
-  while screen | grep -qF -- "$text"; do
-    ((SECONDS < deadline)) || fail "the screen still shows: $text"
-    sleep 0.1
-  done
-}
-
 shows() { screen | grep -qF -- "$1"; }
+hides() { ! shows "$1"; }
+
+# Runs the command until it succeeds, or fails with the message after
+# TIMEOUT seconds: poll TIMEOUT MESSAGE COMMAND...
+poll() {
+  local deadline=$((SECONDS + $1)) message=$2
+  shift 2
+  until "$@"; do
+    ((SECONDS < deadline)) || fail "$message"
+    sleep 0.1
+  done
+}
+
+# Waits until the screen shows the text (or no longer does), for TIMEOUT
+# seconds at most (default 15).
+wait_for() { poll "${2:-15}" "the screen never showed: $1" shows "$1"; }
+wait_gone() { poll "${2:-15}" "the screen still shows: $1" hides "$1"; }
 
 # Waits until the screen's row (from 1) shows the text.
-wait_row() {
-  local row=$1 text=$2 deadline=$((SECONDS + 15))
-  until [[ $(screen | sed -n "${row}p") == *"$text"* ]]; do
-    ((SECONDS < deadline)) || fail "row $row never showed: $text"
-    sleep 0.1
-  done
-}
+row_shows() { [[ $(screen | sed -n "$1p") == *"$2"* ]]; }
+wait_row() { poll 15 "row $1 never showed: $2" row_shows "$1" "$2"; }
 
 # The screen row (from 1) that shows the text; fails when none does.
 row_of() {
