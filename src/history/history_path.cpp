@@ -20,8 +20,9 @@ std::int32_t NameStart(const DynString &path) {
 }
 
 bool EqualsIgnoringCase(const char *a, const char *b) {
-    DynString left(a), right(b);
-    return left.ToLower().Equals(right.ToLower());
+    for (; *a && FoldAscii(*a) == FoldAscii(*b); ++a, ++b) {
+    }
+    return *a == *b;
 }
 
 }  // namespace
