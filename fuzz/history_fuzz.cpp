@@ -12,6 +12,7 @@
 
 #include "platform/fault.h"
 #include "text/cursor_list.h"
+#include "text/whole_file.h"
 
 namespace {
 
@@ -56,6 +57,26 @@ bool SameEntries(const CursorList &a, const CursorList &b) {
     return true;
 }
 
+// Writes the bytes as the input file, loads it, and checks the entries
+// against the line rules.
+void LoadAndCheck(std::string_view bytes, CursorList &loaded) {
+    std::FILE *file = std::fopen(input.c_str(), "wb");
+    if (!file || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size() ||
+        std::fclose(file) != 0)
+        Fail("cannot write the input file");
+
+    if (!loaded.LoadFromFile(input.c_str())) Fail("input did not load");
+    const std::vector<std::string_view> expected = ExpectedEntries(bytes);
+    if (static_cast<std::size_t>(loaded.count) != expected.size()) Fail("wrong entry count");
+    std::size_t i = 0;
+    for (const ListNode *node = loaded.first; node; node = node->next, ++i) {
+        const DynString &text = node->text;
+        if (std::string_view(text.buf, static_cast<std::size_t>(text.len)) != expected[i] ||
+            text.buf[text.len] != '\0' || text.cap != text.len + text.len / 4 + 1)
+            Fail("entry differs from the line rules");
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
@@ -71,21 +92,14 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char *>(data), size);
-    std::FILE *file = std::fopen(input.c_str(), "wb");
-    if (!file || std::fwrite(data, 1, size, file) != size || std::fclose(file) != 0)
-        Fail("cannot write the input file");
-
     CursorList loaded;
-    if (!loaded.LoadFromFile(input.c_str())) Fail("input did not load");
-    const std::vector<std::string_view> expected = ExpectedEntries(bytes);
-    if (static_cast<std::size_t>(loaded.count) != expected.size()) Fail("wrong entry count");
-    std::size_t i = 0;
-    for (const ListNode *node = loaded.first; node; node = node->next, ++i) {
-        const DynString &text = node->text;
-        if (std::string_view(text.buf, static_cast<std::size_t>(text.len)) != expected[i] ||
-            text.buf[text.len] != '\0' || text.cap != text.len + text.len / 4 + 1)
-            Fail("entry differs from the line rules");
-    }
+    LoadAndCheck(bytes, loaded);
+
+    // Again with the input placed across the end of the first read block,
+    // where the loader carries a line over to the next block.
+    CursorList straddling;
+    const std::size_t before = size > 0 ? data[0] % 16 : 0;
+    LoadAndCheck(std::string(WholeFile::kBlockSize - before, 'x') + std::string(bytes), straddling);
 
     if (!loaded.SaveToFile(output.c_str())) Fail("save failed");
     CursorList reloaded;

@@ -1,10 +1,12 @@
 // The history file format: one entry per line, CR LF line ends, no header.
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 
 #include "platform/platform.h"
 #include "text/cursor_list.h"
+#include "text/whole_file.h"
 
 namespace {
 
@@ -38,50 +40,93 @@ private:
     std::size_t used_ = 0;
 };
 
-// The next position of one byte value, or the end when there is none. memchr
-// looks at many bytes at a time, and each occurrence is searched for once, so
-// a whole scan stays linear.
-class NextByte {
-public:
-    NextByte(const char *bytes, std::int32_t size, char value)
-        : bytes_(bytes), size_(size), value_(value) {}
+// The first CR or LF in [p, end), or end. Paths hold few bytes below 0x0E,
+// so eight bytes at a time are tested for one, and only a word with one is
+// looked at byte by byte.
+const char *LineEnd(const char *p, const char *end) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101u;
+    for (; end - p >= 8; p += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p, 8);
+        if (((word - kOnes * 0x0E) & ~word & kOnes * 0x80) == 0) continue;
+        for (int i = 0; i < 8; ++i)
+            if (p[i] == '\r' || p[i] == '\n') return p + i;
+    }
+    while (p < end && *p != '\r' && *p != '\n') ++p;
+    return p;
+}
 
-    std::int32_t From(std::int32_t pos) {
-        if (found_ >= pos) return found_;
-        const void *hit = std::memchr(bytes_ + pos, value_, static_cast<std::size_t>(size_ - pos));
-        found_ = hit ? static_cast<std::int32_t>(static_cast<const char *>(hit) - bytes_) : size_;
-        return found_;
+// Splits bytes that arrive in blocks into entries. A line ends at its first
+// CR or LF, and CR followed by LF is one break, even across two blocks.
+class LineSplitter {
+public:
+    explicit LineSplitter(CursorList &list) : list_(list) {}
+
+    void Feed(const char *p, std::int32_t n) {
+        std::int32_t start = 0;
+        if (afterCr_ && n > 0 && p[0] == '\n') start = 1;
+        afterCr_ = false;
+        while (start < n) {
+            const auto end = static_cast<std::int32_t>(LineEnd(p + start, p + n) - p);
+            if (end == n) {  // the line goes on in the next block
+                partial_.AppendBytes(p + start, n - start);
+                return;
+            }
+            AddLine(p + start, end - start);
+            if (p[end] == '\n') {
+                start = end + 1;
+            } else if (end + 1 < n) {
+                start = end + (p[end + 1] == '\n' ? 2 : 1);
+            } else {
+                afterCr_ = true;
+                return;
+            }
+        }
+    }
+
+    // A last line without a break is an entry too, so a hand-written file
+    // with one name in it is not emptied by the next save.
+    void Finish() {
+        if (partial_.len > 0) AddLine(nullptr, 0);
     }
 
 private:
-    const char *bytes_;
-    std::int32_t size_;
-    char value_;
-    std::int32_t found_ = -1;
+    void AddLine(const char *bytes, std::int32_t size) {
+        if (partial_.len == 0) {
+            list_.AppendBytes(bytes, size);
+            return;
+        }
+        partial_.AppendBytes(bytes, size);
+        list_.AppendBytes(partial_.buf, partial_.len);
+        partial_.Clear();
+    }
+
+    CursorList &list_;
+    DynString partial_;     // the start of a line that began in an earlier block
+    bool afterCr_ = false;  // the last block ended in a CR: an LF first is its pair
 };
 
 }  // namespace
 
 int CursorList::LoadFromFile(const char *path) {
-    DynString bytes;
-    if (!bytes.ReadWholeFile(path)) return 0;
+    WholeFile file(path);
+    if (!file.IsOpen()) return 0;
     // Built aside and swapped in: running out of memory halfway leaves the
     // list as it was, never a shortened list that a save would write out.
     CursorList fresh;
-    const char *p = bytes.buf;
-    const std::int32_t n = bytes.len;
-    NextByte cr(p, n, '\r');
-    NextByte lf(p, n, '\n');
-    // A line ends at its first CR or LF; CR followed by LF is one break.
-    for (std::int32_t start = 0; start < n;) {
-        const std::int32_t end = std::min(cr.From(start), lf.From(start));
-        // A last line without a break is an entry too, so a hand-written
-        // file with one name in it is not emptied by the next save.
-        fresh.AppendBytes(p + start, end - start);
-        if (end == n) break;
-        const bool crLf = p[end] == '\r' && end + 1 < n && p[end + 1] == '\n';
-        start = end + (crLf ? 2 : 1);
+    LineSplitter lines(fresh);
+    // Read in blocks rather than whole: no copy of the file is held beside
+    // the list, and no allocation the size of the file is made (a large one
+    // makes the allocator first merge every small block freed so far).
+    char block[WholeFile::kBlockSize];
+    for (std::int32_t left = file.Size(); left > 0;) {
+        const std::int32_t n = std::min(left, WholeFile::kBlockSize);
+        if (!file.Read(block, n)) return 0;
+        lines.Feed(block, n);
+        left -= n;
     }
+    if (!file.Finished()) return 0;
+    lines.Finish();
     TakeFrom(fresh);
     return 1;
 }

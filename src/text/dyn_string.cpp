@@ -1,6 +1,8 @@
 // DynString: growth, editing, searching and whole-file reading of byte strings.
 #include "text/dyn_string.h"
 
+#include "text/whole_file.h"
+
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -226,21 +228,14 @@ bool DynString::Equals(const DynString &other) const noexcept {
 }
 
 int DynString::ReadWholeFile(const char *path) {
-    // Read-only mode: a history file without write permission must still load.
-    const std::unique_ptr<std::FILE, int (*)(std::FILE *)> file(std::fopen(path, "rb"),
-                                                                &std::fclose);
-    if (!file) return 0;
-    if (std::fseek(file.get(), 0, SEEK_END) != 0) return 0;
-    const long size = std::ftell(file.get());
-    // ftell fails on files it cannot measure; sizes must fit a string length.
-    if (size < 0 || size > INT32_MAX) return 0;
-    if (std::fseek(file.get(), 0, SEEK_SET) != 0) return 0;
-    const auto n = static_cast<std::int32_t>(size);
+    WholeFile file(path);
+    if (!file.IsOpen()) return 0;
+    const std::int32_t n = file.Size();
     if (n >= cap) Reserve(n);
-    if (std::fread(buf, 1, static_cast<std::size_t>(n), file.get()) != static_cast<std::size_t>(n))
+    if (!file.Read(buf, n) || !file.Finished()) {
+        Clear();  // the bytes read so far are no contents
         return 0;
-    // Nothing may follow: a directory or a file that changed size is not read.
-    if (std::fgetc(file.get()) != EOF || std::ferror(file.get())) return 0;
+    }
     buf[n] = '\0';
     len = n;
     return 1;

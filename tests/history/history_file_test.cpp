@@ -3,6 +3,7 @@
 
 #include "history/history_test_support.h"
 #include "support/temp_dir.h"
+#include "text/whole_file.h"
 
 namespace {
 
@@ -35,6 +36,31 @@ TEST(HistoryFile, BytesAfterTheLastBreakAreAnEntry) {
 TEST(HistoryFile, NulSpoilsOnlyItsOwnLine) {
     EXPECT_EQ(LoadBytes(std::string("a\0b\r\nc\r\n", 8)), (Lines{"a", "c"}));
     EXPECT_EQ(LoadBytes(std::string("\0\r\nz", 4)), (Lines{"", "z"}));
+}
+
+// The file is read in blocks; whatever straddles two of them loads as if the
+// file had been read whole.
+TEST(HistoryFile, LinesAndBreaksAcrossReadBlocks) {
+    struct Case {
+        std::string tail;  // follows a line that ends just before the block's end
+        Lines more;        // the entries after that line
+        std::string rest;  // what the tail adds to that line
+    };
+    const Case cases[] = {
+        {"\r\nb", {"b"}, ""},        {"\n\rb", {"", "b"}, ""},   {"\rb\r", {"b"}, ""},
+        {"\r\r\n", {""}, ""},       {std::string("ab\0c\r\nd", 8), {"d"}, "ab"},
+        {"yz", {}, "yz"},            {"\r\n", {}, ""},
+    };
+    for (int shift = 0; shift <= 3; ++shift) {
+        const std::string line(WholeFile::kBlockSize - shift, 'x');
+        for (const Case &c : cases) {
+            Lines expected = {line + c.rest};
+            expected.insert(expected.end(), c.more.begin(), c.more.end());
+            EXPECT_EQ(LoadBytes(line + c.tail), expected) << "shift " << shift << ", tail " << c.tail;
+        }
+    }
+    const std::string longest(WholeFile::kBlockSize * 5 / 2, 'y');
+    EXPECT_EQ(LoadBytes("a\r\n" + longest + "\r\nb"), (Lines{"a", longest, "b"}));
 }
 
 TEST(HistoryFile, SaveThenLoadGivesTheSameListAndBytes) {

@@ -1,0 +1,32 @@
+// WholeFile: reading a file all or nothing. The size is measured first and
+// exactly that many bytes must follow; a file that cannot be measured, does
+// not fit a signed 32-bit size, or grows or shrinks while read fails.
+// Internal to the text primitives and the history file.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+
+class WholeFile {
+public:
+    // A block size for reading piecewise: each read is worth its system
+    // call, and a block still fits on the stack.
+    static constexpr std::int32_t kBlockSize = 64 * 1024;
+
+    // Opens the file for reading only, so read-only files can be read too.
+    explicit WholeFile(const char *path);
+
+    // Whether the file is open and its size is known.
+    [[nodiscard]] bool IsOpen() const noexcept { return size_ >= 0; }
+    [[nodiscard]] std::int32_t Size() const noexcept { return size_; }
+    // Reads the next count bytes, all of them or fail.
+    [[nodiscard]] bool Read(char *into, std::int32_t count) noexcept;
+    // Whether every byte was read and nothing follows the measured size.
+    [[nodiscard]] bool Finished() noexcept;
+
+private:
+    std::unique_ptr<std::FILE, int (*)(std::FILE *)> file_;
+    std::int32_t size_ = -1;
+    std::int32_t read_ = 0;
+};
