@@ -40,21 +40,27 @@ private:
     std::size_t used_ = 0;
 };
 
-// The first CR or LF in [p, end), or end. Paths hold few bytes below 0x0E,
-// so eight bytes at a time are tested for one, and only a word with one is
-// looked at byte by byte.
-const char *LineEnd(const char *p, const char *end) {
-    constexpr std::uint64_t kOnes = 0x0101010101010101u;
-    for (; end - p >= 8; p += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, p, 8);
-        if (((word - kOnes * 0x0E) & ~word & kOnes * 0x80) == 0) continue;
-        for (int i = 0; i < 8; ++i)
-            if (p[i] == '\r' || p[i] == '\n') return p + i;
+// The next position of one byte value, or the end when there is none. memchr
+// looks at many bytes at a time, and each occurrence is searched for once, so
+// a whole scan stays linear.
+class NextByte {
+public:
+    NextByte(const char *bytes, std::int32_t size, char value)
+        : bytes_(bytes), size_(size), value_(value) {}
+
+    std::int32_t From(std::int32_t pos) {
+        if (found_ >= pos) return found_;
+        const void *hit = std::memchr(bytes_ + pos, value_, static_cast<std::size_t>(size_ - pos));
+        found_ = hit ? static_cast<std::int32_t>(static_cast<const char *>(hit) - bytes_) : size_;
+        return found_;
     }
-    while (p < end && *p != '\r' && *p != '\n') ++p;
-    return p;
-}
+
+private:
+    const char *bytes_;
+    std::int32_t size_;
+    char value_;
+    std::int32_t found_ = -1;
+};
 
 // Splits bytes that arrive in blocks into entries. A line ends at its first
 // CR or LF, and CR followed by LF is one break, even across two blocks.
@@ -66,8 +72,10 @@ public:
         std::int32_t start = 0;
         if (afterCr_ && n > 0 && p[0] == '\n') start = 1;
         afterCr_ = false;
+        NextByte cr(p, n, '\r');
+        NextByte lf(p, n, '\n');
         while (start < n) {
-            const auto end = static_cast<std::int32_t>(LineEnd(p + start, p + n) - p);
+            const std::int32_t end = std::min(cr.From(start), lf.From(start));
             if (end == n) {  // the line goes on in the next block
                 partial_.AppendBytes(p + start, n - start);
                 return;
