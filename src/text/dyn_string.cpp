@@ -1,14 +1,12 @@
 // DynString: growth, editing, searching and whole-file reading of byte strings.
 #include "text/dyn_string.h"
 
-#include "text/whole_file.h"
-
 #include <climits>
-#include <cstdio>
 #include <cstring>
 #include <functional>
-#include <memory>
 #include <new>
+
+#include "text/whole_file.h"
 
 namespace {
 
