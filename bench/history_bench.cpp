@@ -64,15 +64,25 @@ void Reload(benchmark::State &state) {
     }
 }
 
+// The baselines' read: the whole sample file with one fread, or null.
+std::unique_ptr<char[]> ReadSample(const SampleHistory &sample) {
+    const std::size_t size = sample.bytes.size();
+    std::unique_ptr<char[]> bytes(new char[size]);
+    std::FILE *file = std::fopen(sample.path.c_str(), "rb");
+    if (!file) return nullptr;
+    const bool read = std::fread(bytes.get(), 1, size, file) == size;
+    std::fclose(file);
+    if (!read) return nullptr;
+    return bytes;
+}
+
 void LoadBaseline(benchmark::State &state) {
     const SampleHistory &sample = SampleFor(state);
     const std::size_t size = sample.bytes.size();
     for (auto _ : state) {
-        std::FILE *file = std::fopen(sample.path.c_str(), "rb");
-        const std::unique_ptr<char[]> bytes(new char[size]);
-        if (!file || std::fread(bytes.get(), 1, size, file) != size) {
+        const std::unique_ptr<char[]> bytes = ReadSample(sample);
+        if (!bytes) {
             state.SkipWithError("read failed");
-            if (file) std::fclose(file);
             break;
         }
         std::int64_t breaks = 0;
@@ -81,7 +91,6 @@ void LoadBaseline(benchmark::State &state) {
              ++p)
             ++breaks;
         benchmark::DoNotOptimize(breaks);
-        std::fclose(file);
     }
 }
 
@@ -95,14 +104,11 @@ void AllocationBaseline(benchmark::State &state) {
     std::vector<std::pair<ListNode *, char *>> entries;
     entries.reserve(static_cast<std::size_t>(sample.entries));
     for (auto _ : state) {
-        std::FILE *file = std::fopen(sample.path.c_str(), "rb");
-        const std::unique_ptr<char[]> bytes(new char[size]);
-        if (!file || std::fread(bytes.get(), 1, size, file) != size) {
+        const std::unique_ptr<char[]> bytes = ReadSample(sample);
+        if (!bytes) {
             state.SkipWithError("read failed");
-            if (file) std::fclose(file);
             break;
         }
-        std::fclose(file);
         for (const char *p = bytes.get(), *end = p + size, *lf;
              (lf = static_cast<const char *>(std::memchr(p, '\n', static_cast<std::size_t>(end - p))));
              p = lf + 1) {
