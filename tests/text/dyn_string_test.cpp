@@ -195,6 +195,14 @@ TEST(DynString, ReadWholeFile) {
     EXPECT_EQ(untouched.ReadWholeFile(dir.Root().string().c_str()), 0) << "a folder is no file";
     EXPECT_EQ(Text(untouched), "keep");
 
+#ifndef _WIN32
+    // Bytes beyond the measured size (procfs measures 0): a failure once
+    // reading has begun leaves an empty string, never a half-read one.
+    DynString grown("keep");
+    EXPECT_EQ(grown.ReadWholeFile("/proc/self/status"), 0);
+    EXPECT_EQ(Text(grown), "");
+#endif
+
     // Read-only files load: reading must not ask for write access.
     std::filesystem::permissions(data, std::filesystem::perms::owner_write |
                                            std::filesystem::perms::group_write |
