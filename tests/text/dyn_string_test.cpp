@@ -198,9 +198,11 @@ TEST(DynString, ReadWholeFile) {
 #ifndef _WIN32
     // Bytes beyond the measured size (procfs measures 0): a failure once
     // reading has begun leaves an empty string, never a half-read one.
-    DynString grown("keep");
-    EXPECT_EQ(grown.ReadWholeFile("/proc/self/status"), 0);
-    EXPECT_EQ(Text(grown), "");
+    if (std::filesystem::exists("/proc/self/status")) {
+        DynString grown("keep");
+        EXPECT_EQ(grown.ReadWholeFile("/proc/self/status"), 0);
+        EXPECT_EQ(Text(grown), "");
+    }
 #endif
 
     // Read-only files load: reading must not ask for write access.
