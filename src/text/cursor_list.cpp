@@ -2,6 +2,29 @@
 #include "text/cursor_list.h"
 
 #include <cstring>
+#include <new>
+
+// The text must end the node, so that its trailing buffer follows the node.
+static_assert(sizeof(ListNode) == 2 * sizeof(ListNode *) + sizeof(DynString));
+
+namespace {
+
+// A node and its text's first buffer of `capacity` bytes in one heap block:
+// one allocation per element instead of two. The text starts empty.
+ListNode *NewNode(std::int32_t capacity) {
+    void *block = ::operator new(sizeof(ListNode) + static_cast<std::size_t>(capacity));
+    auto *node = new (block) ListNode{nullptr, nullptr, DynString()};
+    node->text.UseTrailingBuffer(capacity);
+    return node;
+}
+
+// Unsized: the text may have moved to a buffer of its own since.
+void FreeNode(ListNode *node) noexcept {
+    node->~ListNode();
+    ::operator delete(node);
+}
+
+}  // namespace
 
 CursorList::~CursorList() { Clear(); }
 
@@ -20,7 +43,9 @@ void CursorList::Link(ListNode *node) noexcept {
 
 DynString &CursorList::Append(const DynString &s) {
     // Allocated before linking: a failed allocation leaves the list unchanged.
-    auto *node = new ListNode{nullptr, nullptr, DynString(s)};
+    // Sized as a copy of s would be.
+    ListNode *node = NewNode(GrowthCapacity(s.len));
+    if (s.buf) node->text.AssignBytes(s.buf, s.len);
     Link(node);
     return node->text;
 }
@@ -29,13 +54,8 @@ DynString &CursorList::AppendBytes(const char *bytes, std::int32_t size) {
     // A NUL ends the entry's text, as it would end a C string.
     const void *nul = size > 0 ? std::memchr(bytes, '\0', static_cast<std::size_t>(size)) : nullptr;
     if (nul) size = static_cast<std::int32_t>(static_cast<const char *>(nul) - bytes);
-    auto *node = new ListNode{nullptr, nullptr, DynString()};
-    try {
-        node->text.AssignBytes(bytes, size);
-    } catch (...) {
-        delete node;
-        throw;
-    }
+    ListNode *node = NewNode(GrowthCapacity(size));
+    node->text.AssignBytes(bytes, size);
     Link(node);
     return node->text;
 }
@@ -105,7 +125,7 @@ void CursorList::RemoveCurrent() noexcept {
         node->next->prev = node->prev;
         current = node->next;
     }
-    delete node;
+    FreeNode(node);
     --count;
     if (count == 0) {
         first = last = current = nullptr;
@@ -155,7 +175,7 @@ void CursorList::SwapCurrentWith(std::int32_t k) noexcept {
 void CursorList::Clear() noexcept {
     for (ListNode *node = first; node;) {
         ListNode *next = node->next;
-        delete node;
+        FreeNode(node);
         node = next;
     }
     first = last = current = nullptr;

@@ -1,7 +1,8 @@
 // CursorList: a doubly linked list of DynStrings with a cursor, addressed by
 // position (0 is the first element).
 //
-// Ownership: the list owns its nodes, each node its string.
+// Ownership: the list owns its nodes, each node its string. A node is one heap
+// block that also holds its string's first buffer (see DynString).
 // Invariants: count is the number of nodes from first; first->prev and
 // last->next are null; current is the node at currentIndex (null and 0 when
 // the list is empty). Walks start from the nearest of cursor, first and last,

@@ -38,6 +38,18 @@ std::int32_t GrowthCapacity(std::int64_t n) {
     return static_cast<std::int32_t>(cap);
 }
 
+void DynString::FreeBuffer() noexcept {
+    if (OwnsBuffer()) delete[] buf;
+}
+
+void DynString::UseTrailingBuffer(std::int32_t capacity) noexcept {
+    FreeBuffer();
+    buf = reinterpret_cast<char *>(this + 1);
+    buf[0] = '\0';
+    len = 0;
+    cap = capacity;
+}
+
 DynString::DynString(const char *text) {
     const std::int32_t n = TextLength(text);
     cap = SizeSum(n, 16);
@@ -54,8 +66,18 @@ DynString::DynString(const DynString &other) {
     len = other.len;
 }
 
-DynString::DynString(DynString &&other) noexcept
-    : buf(other.buf), len(other.len), cap(other.cap) {
+DynString::DynString(DynString &&other) {
+    if (other.buf && !other.OwnsBuffer()) {
+        // That buffer lives and dies with the other's container: copy it.
+        buf = new char[static_cast<std::size_t>(other.cap)];
+        std::memcpy(buf, other.buf, static_cast<std::size_t>(other.len) + 1);
+        len = other.len;
+        cap = other.cap;
+        return;
+    }
+    buf = other.buf;
+    len = other.len;
+    cap = other.cap;
     other.buf = nullptr;
     other.len = 0;
     other.cap = 0;
@@ -64,7 +86,7 @@ DynString::DynString(DynString &&other) noexcept
 DynString::~DynString() { Release(); }
 
 void DynString::Release() noexcept {
-    delete[] buf;
+    FreeBuffer();
     buf = nullptr;
     len = 0;
     cap = 0;
@@ -80,7 +102,7 @@ void DynString::Reserve(std::int32_t n) {
     const std::int32_t newCap = GrowthCapacity(n);
     char *fresh = new char[static_cast<std::size_t>(newCap)];
     fresh[0] = '\0';
-    delete[] buf;
+    FreeBuffer();
     buf = fresh;
     cap = newCap;
 }
@@ -91,7 +113,7 @@ int DynString::Grow(std::int32_t n) {
     char *fresh = new char[static_cast<std::size_t>(newCap)];
     if (buf) std::memcpy(fresh, buf, static_cast<std::size_t>(len));
     fresh[len] = '\0';
-    delete[] buf;
+    FreeBuffer();
     buf = fresh;
     cap = newCap;
     return 1;

@@ -1,6 +1,11 @@
 // DynString: the plug-in's own growable byte string.
 //
 // Ownership: the string owns `buf` exclusively; copies always copy the bytes.
+// A buffer may also sit right after the string, in the heap block of the
+// container that holds both (a list node): the string uses it like any other
+// but never frees it, since the container frees the block. The address tells
+// the two apart: a block of its own never starts right after a live string,
+// as heap blocks carry a header and a node always holds bytes after its text.
 // Encoding: plain bytes, no character set; only ASCII A-Z fold to lower case.
 // Invariant: when `buf` is present, len < cap and buf[len] == '\0'.
 // Growth: room for n bytes means a buffer of n + n/4 + 1 bytes (construction
@@ -19,7 +24,8 @@ public:
     constexpr DynString() noexcept = default;
     explicit DynString(const char *text);
     DynString(const DynString &other);
-    DynString(DynString &&other) noexcept;  // takes the buffer; for returns
+    // Takes the buffer, for returns; one in the other's container is copied.
+    DynString(DynString &&other);
     DynString &operator=(const DynString &other) = delete;  // use Assign
     virtual ~DynString();
 
@@ -64,6 +70,17 @@ public:
 
     // Empties the string, keeping its buffer if it has one.
     void Clear() noexcept;
+
+    // Makes the capacity bytes that follow the string its buffer, empty. The
+    // container must have allocated them with the string, and frees them.
+    void UseTrailingBuffer(std::int32_t capacity) noexcept;
+
+private:
+    [[nodiscard]] const char *Trailing() const noexcept {
+        return reinterpret_cast<const char *>(this + 1);
+    }
+    [[nodiscard]] bool OwnsBuffer() const noexcept { return buf != Trailing(); }
+    void FreeBuffer() noexcept;
 };
 
 // A to Z to lower case; every other byte, those of 128 and more included,

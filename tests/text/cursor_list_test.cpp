@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "text/cursor_list.h"
@@ -128,6 +129,36 @@ TEST(CursorList, NulEndsAnAppendedEntry) {
     EXPECT_EQ(Elements(list), (std::vector<std::string>{"ab", ""}));
     EXPECT_EQ(list.first->text.cap, GrowthCapacity(2)) << "sized as Append + AssignSubstring";
     EXPECT_EQ(list.last->text.cap, 1);
+}
+
+// A node holds its text's first buffer in its own heap block; the text must
+// still grow, shrink, move and free like any string (the sanitizers see a
+// wrong free, a leak or a stale read).
+TEST(CursorList, AnElementsTextBehavesLikeAnyString) {
+    CursorList list;
+    DynString &grown = list.AppendBytes("abc", 3);
+    EXPECT_EQ(grown.cap, GrowthCapacity(3));
+    grown.Append("defgh");
+    EXPECT_STREQ(grown.buf, "abcdefgh");
+    EXPECT_EQ(grown.cap, GrowthCapacity(8));
+
+    DynString &moved = list.Append(DynString("xy"));
+    DynString taken(std::move(moved));
+    taken.Append("z");
+    EXPECT_STREQ(taken.buf, "xyz");
+    EXPECT_STREQ(moved.buf, "xy") << "a buffer inside the node is copied, not taken";
+
+    DynString &reserved = list.Append(DynString("kept"));
+    reserved.Reserve(100);
+    reserved.Assign("new");
+    list.Append(DynString("gone")).Release();
+    EXPECT_EQ(list.current->text.buf, nullptr);
+    list.RemoveCurrent();
+    EXPECT_EQ(Elements(list), (std::vector<std::string>{"abcdefgh", "xy", "new"}));
+
+    list.Seek(1).RemoveCurrent();
+    list.Seek(0).RemoveCurrent();
+    EXPECT_EQ(Elements(list), (std::vector<std::string>{"new"}));
 }
 
 }  // namespace
