@@ -195,6 +195,11 @@ int main(int argc, char **argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     platform::fault::SetDiskFlush(true);  // saves really reach the disk here
+    // Whether freed memory goes back to the kernel, to be faulted in again
+    // by the next operation, depends on glibc's thresholds, which move with
+    // whatever ran before. Fixed, each figure is the operation's own work.
+    mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 256 * 1024 * 1024);
     RatioReporter reporter(isatty(STDOUT_FILENO) != 0);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.PrintSummary(std::cout);

@@ -6,6 +6,7 @@
 
 #include "platform/platform.h"
 #include "text/cursor_list.h"
+#include "text/node_store.h"
 #include "text/whole_file.h"
 
 namespace {
@@ -101,15 +102,16 @@ public:
 private:
     void AddLine(const char *bytes, std::int32_t size) {
         if (partial_.len == 0) {
-            list_.AppendBytes(bytes, size);
+            list_.AppendBytes(bytes, size, &slabs_);
             return;
         }
         partial_.AppendBytes(bytes, size);
-        list_.AppendBytes(partial_.buf, partial_.len);
+        list_.AppendBytes(partial_.buf, partial_.len, &slabs_);
         partial_.Clear();
     }
 
     CursorList &list_;
+    NodeSlabs slabs_;       // a whole file's entries are made at once
     DynString partial_;     // the start of a line that began in an earlier block
     bool afterCr_ = false;  // the last block ended in a CR: an LF first is its pair
 };

@@ -2,29 +2,8 @@
 #include "text/cursor_list.h"
 
 #include <cstring>
-#include <new>
 
-// The text must end the node, so that its trailing buffer follows the node.
-static_assert(sizeof(ListNode) == 2 * sizeof(ListNode *) + sizeof(DynString));
-
-namespace {
-
-// A node and its text's first buffer of `capacity` bytes in one heap block:
-// one allocation per element instead of two. The text starts empty.
-ListNode *NewNode(std::int32_t capacity) {
-    void *block = ::operator new(sizeof(ListNode) + static_cast<std::size_t>(capacity));
-    auto *node = new (block) ListNode{nullptr, nullptr, DynString()};
-    node->text.UseTrailingBuffer(capacity);
-    return node;
-}
-
-// Unsized: the text may have moved to a buffer of its own since.
-void FreeNode(ListNode *node) noexcept {
-    node->~ListNode();
-    ::operator delete(node);
-}
-
-}  // namespace
+#include "text/node_store.h"
 
 CursorList::~CursorList() { Clear(); }
 
@@ -51,10 +30,15 @@ DynString &CursorList::Append(const DynString &s) {
 }
 
 DynString &CursorList::AppendBytes(const char *bytes, std::int32_t size) {
+    return AppendBytes(bytes, size, nullptr);
+}
+
+DynString &CursorList::AppendBytes(const char *bytes, std::int32_t size, NodeSlabs *slabs) {
     // A NUL ends the entry's text, as it would end a C string.
     const void *nul = size > 0 ? std::memchr(bytes, '\0', static_cast<std::size_t>(size)) : nullptr;
     if (nul) size = static_cast<std::int32_t>(static_cast<const char *>(nul) - bytes);
-    ListNode *node = NewNode(GrowthCapacity(size));
+    const std::int32_t capacity = GrowthCapacity(size);
+    ListNode *node = slabs ? slabs->New(capacity) : NewNode(capacity);
     node->text.AssignBytes(bytes, size);
     Link(node);
     return node->text;

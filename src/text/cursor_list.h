@@ -1,8 +1,8 @@
 // CursorList: a doubly linked list of DynStrings with a cursor, addressed by
 // position (0 is the first element).
 //
-// Ownership: the list owns its nodes, each node its string. A node is one heap
-// block that also holds its string's first buffer (see DynString).
+// Ownership: the list owns its nodes, each node its string. A node's block
+// also holds its string's first buffer (see node_store.h).
 // Invariants: count is the number of nodes from first; first->prev and
 // last->next are null; current is the node at currentIndex (null and 0 when
 // the list is empty). Walks start from the nearest of cursor, first and last,
@@ -12,6 +12,8 @@
 #include <cstdint>
 
 #include "text/dyn_string.h"
+
+class NodeSlabs;
 
 struct ListNode {
     ListNode *prev;
@@ -44,6 +46,8 @@ public:
     // cursor on it; fields come out as Append of an empty string followed by
     // AssignSubstring, with the buffer sized once.
     DynString &AppendBytes(const char *bytes, std::int32_t size);
+    // The same, carving the node from slabs when given: for building in bulk.
+    DynString &AppendBytes(const char *bytes, std::int32_t size, NodeSlabs *slabs);
     // Moves the cursor to position k (negative counts from the end; clamped).
     CursorList &Seek(std::int32_t k) noexcept;
     // Frees every element.

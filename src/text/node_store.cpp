@@ -1,0 +1,79 @@
+// Node storage: blocks of their own, and slabs shared by a bulk build.
+#include "text/node_store.h"
+
+#include <new>
+
+#include "text/cursor_list.h"
+
+// Held by its nodes and, while it carves them, by its NodeSlabs.
+struct Slab {
+    std::size_t holders;
+};
+
+namespace {
+
+// Fits below the allocators' large-block thresholds, and one slab kept by a
+// last surviving node costs little.
+constexpr std::size_t kSlabSize = 32 * 1024;
+constexpr std::size_t kAlign = alignof(ListNode);
+// A block starts with the slab's address, then the node.
+constexpr std::size_t kHeader = sizeof(Slab *);
+
+static_assert(kAlign <= kHeader && kHeader % kAlign == 0, "the node follows its header aligned");
+static_assert(alignof(Slab) <= kAlign && sizeof(Slab) % kAlign == 0, "blocks follow the slab aligned");
+// The text must end the node, so that its trailing buffer follows the node.
+static_assert(sizeof(ListNode) == 2 * sizeof(ListNode *) + sizeof(DynString));
+
+std::size_t BlockSize(std::int32_t capacity) {
+    const std::size_t size = kHeader + sizeof(ListNode) + static_cast<std::size_t>(capacity);
+    return (size + kAlign - 1) / kAlign * kAlign;
+}
+
+// A block's node, empty, with the trailing buffer of capacity bytes.
+ListNode *MakeNode(char *block, Slab *slab, std::int32_t capacity) noexcept {
+    *reinterpret_cast<Slab **>(block) = slab;
+    auto *node = new (block + kHeader) ListNode{nullptr, nullptr, DynString()};
+    node->text.UseTrailingBuffer(capacity);
+    return node;
+}
+
+void Release(Slab *slab) noexcept {
+    if (--slab->holders == 0) ::operator delete(slab);
+}
+
+}  // namespace
+
+NodeSlabs::~NodeSlabs() {
+    if (slab_) Release(slab_);
+}
+
+ListNode *NodeSlabs::New(std::int32_t capacity) {
+    const std::size_t size = BlockSize(capacity);
+    // A long text would waste much of a slab: it gets a block of its own.
+    if (size > kSlabSize / 8) return NewNode(capacity);
+    if (!slab_ || kSlabSize - used_ < size) {
+        auto *fresh = new (::operator new(kSlabSize)) Slab{1};
+        if (slab_) Release(slab_);
+        slab_ = fresh;
+        used_ = sizeof(Slab);
+    }
+    char *block = reinterpret_cast<char *>(slab_) + used_;
+    used_ += size;
+    ++slab_->holders;
+    return MakeNode(block, slab_, capacity);
+}
+
+ListNode *NewNode(std::int32_t capacity) {
+    return MakeNode(static_cast<char *>(::operator new(BlockSize(capacity))), nullptr, capacity);
+}
+
+void FreeNode(ListNode *node) noexcept {
+    char *block = reinterpret_cast<char *>(node) - kHeader;
+    Slab *slab = *reinterpret_cast<Slab **>(block);
+    node->~ListNode();
+    // Unsized: the text may have moved to a buffer of its own since.
+    if (slab)
+        Release(slab);
+    else
+        ::operator delete(block);
+}
