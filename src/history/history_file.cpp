@@ -64,7 +64,8 @@ private:
 };
 
 // Splits bytes that arrive in blocks into entries. A line ends at its first
-// CR or LF, and CR followed by LF is one break, even across two blocks.
+// CR or LF, and CR followed by LF is one break, even across two blocks. A NUL
+// ends the entry's text, and the line still runs on to its break.
 class LineSplitter {
 public:
     explicit LineSplitter(CursorList &list) : list_(list) {}
@@ -75,13 +76,15 @@ public:
         afterCr_ = false;
         NextByte cr(p, n, '\r');
         NextByte lf(p, n, '\n');
+        NextByte nul(p, n, '\0');  // mostly one search finds none in the block
         while (start < n) {
             const std::int32_t end = std::min(cr.From(start), lf.From(start));
+            const std::int32_t textEnd = std::min(end, nul.From(start));
             if (end == n) {  // the line goes on in the next block
-                partial_.AppendBytes(p + start, n - start);
+                Carry(p + start, textEnd - start, textEnd < end);
                 return;
             }
-            AddLine(p + start, end - start);
+            AddLine(p + start, textEnd - start);
             if (p[end] == '\n') {
                 start = end + 1;
             } else if (end + 1 < n) {
@@ -96,23 +99,33 @@ public:
     // A last line without a break is an entry too, so a hand-written file
     // with one name in it is not emptied by the next save.
     void Finish() {
-        if (partial_.len > 0) AddLine(nullptr, 0);
+        if (carried_) AddLine(nullptr, 0);
     }
 
 private:
-    void AddLine(const char *bytes, std::int32_t size) {
-        if (partial_.len == 0) {
-            list_.AppendBytes(bytes, size, &slabs_);
+    // Keeps a line's text so far for the next block; cut: a NUL ended it.
+    void Carry(const char *text, std::int32_t size, bool cut) {
+        if (!cut_) partial_.AppendBytes(text, size);
+        cut_ = cut_ || cut;
+        carried_ = true;
+    }
+
+    void AddLine(const char *text, std::int32_t size) {
+        if (!carried_) {
+            list_.AppendCarved(slabs_, text, size);
             return;
         }
-        partial_.AppendBytes(bytes, size);
-        list_.AppendBytes(partial_.buf, partial_.len, &slabs_);
+        if (!cut_) partial_.AppendBytes(text, size);
+        list_.AppendCarved(slabs_, partial_.buf, partial_.len);
         partial_.Clear();
+        carried_ = cut_ = false;
     }
 
     CursorList &list_;
     NodeSlabs slabs_;       // a whole file's entries are made at once
-    DynString partial_;     // the start of a line that began in an earlier block
+    DynString partial_;     // the text of a line that began in an earlier block
+    bool carried_ = false;  // a line began in an earlier block
+    bool cut_ = false;      // a NUL has ended that line's text
     bool afterCr_ = false;  // the last block ended in a CR: an LF first is its pair
 };
 

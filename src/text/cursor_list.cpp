@@ -20,26 +20,26 @@ void CursorList::Link(ListNode *node) noexcept {
     ++count;
 }
 
+// Nodes are allocated before linking: a failed allocation leaves the list
+// unchanged. Each is sized as a copy of its text would be.
+
 DynString &CursorList::Append(const DynString &s) {
-    // Allocated before linking: a failed allocation leaves the list unchanged.
-    // Sized as a copy of s would be.
-    ListNode *node = NewNode(GrowthCapacity(s.len));
-    if (s.buf) node->text.AssignBytes(s.buf, s.len);
-    Link(node);
-    return node->text;
+    return Fill(NewNode(GrowthCapacity(s.len)), s.buf, s.len);
 }
 
 DynString &CursorList::AppendBytes(const char *bytes, std::int32_t size) {
-    return AppendBytes(bytes, size, nullptr);
-}
-
-DynString &CursorList::AppendBytes(const char *bytes, std::int32_t size, NodeSlabs *slabs) {
     // A NUL ends the entry's text, as it would end a C string.
     const void *nul = size > 0 ? std::memchr(bytes, '\0', static_cast<std::size_t>(size)) : nullptr;
     if (nul) size = static_cast<std::int32_t>(static_cast<const char *>(nul) - bytes);
-    const std::int32_t capacity = GrowthCapacity(size);
-    ListNode *node = slabs ? slabs->New(capacity) : NewNode(capacity);
-    node->text.AssignBytes(bytes, size);
+    return Fill(NewNode(GrowthCapacity(size)), bytes, size);
+}
+
+DynString &CursorList::AppendCarved(NodeSlabs &slabs, const char *bytes, std::int32_t size) {
+    return Fill(slabs.New(GrowthCapacity(size)), bytes, size);
+}
+
+DynString &CursorList::Fill(ListNode *node, const char *bytes, std::int32_t size) {
+    node->text.AssignBytes(bytes, size);  // fits the node's buffer
     Link(node);
     return node->text;
 }

@@ -46,8 +46,9 @@ public:
     // cursor on it; fields come out as Append of an empty string followed by
     // AssignSubstring, with the buffer sized once.
     DynString &AppendBytes(const char *bytes, std::int32_t size);
-    // The same, carving the node from slabs when given: for building in bulk.
-    DynString &AppendBytes(const char *bytes, std::int32_t size, NodeSlabs *slabs);
+    // Adds a last element holding size bytes that hold no NUL, its node
+    // carved from slabs: for building a list in bulk.
+    DynString &AppendCarved(NodeSlabs &slabs, const char *bytes, std::int32_t size);
     // Moves the cursor to position k (negative counts from the end; clamped).
     CursorList &Seek(std::int32_t k) noexcept;
     // Frees every element.
@@ -63,6 +64,7 @@ public:
 private:
     std::int32_t Normalise(std::int32_t k) const noexcept;
     void Link(ListNode *node) noexcept;
+    DynString &Fill(ListNode *node, const char *bytes, std::int32_t size);
     void StepForward(std::int32_t steps) noexcept;
     void StepBackward(std::int32_t steps) noexcept;
 };
