@@ -35,7 +35,10 @@ public:
     }
 
 private:
-    static constexpr std::size_t kSize = 64 * 1024;
+    // Few, large writes: each write call costs the file system a fixed amount
+    // (its times are updated) besides its bytes. Pages never written to cost
+    // nothing, so a small history does not pay for the whole buffer.
+    static constexpr std::size_t kSize = 1024 * 1024;
     platform::FileReplacement &out_;
     std::unique_ptr<char[]> buffer_;
     std::size_t used_ = 0;

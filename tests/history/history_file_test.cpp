@@ -88,17 +88,22 @@ TEST(HistoryFile, SaveThenLoadGivesTheSameListAndBytes) {
     EXPECT_EQ(ReadBytes(path), "");
 }
 
+// Larger than what a save collects for one write, with one entry larger still.
 TEST(HistoryFile, LargeHistoriesRoundTrip) {
     TempDir dir;
     const std::string path = dir.File("history.ini");
     Lines entries;
-    for (int i = 0; i < 20000; ++i) entries.push_back("C:\\work\\project\\file" + std::to_string(i) + ".cpp");
+    for (int i = 0; i < 60000; ++i) entries.push_back("C:\\work\\project\\file" + std::to_string(i) + ".cpp");
+    entries[30000] = std::string(3 << 19, 'L');
     CursorList list;
     SetEntries(list, entries);
     ASSERT_EQ(list.SaveToFile(path.c_str()), 1);
+    std::string expected;
+    for (const auto &e : entries) expected += e + "\r\n";
+    EXPECT_TRUE(ReadBytes(path) == expected);
     CursorList back;
     ASSERT_EQ(back.LoadFromFile(path.c_str()), 1);
-    EXPECT_EQ(Entries(back), entries);
+    EXPECT_TRUE(Entries(back) == entries);
 }
 
 TEST(HistoryFile, AFailedLoadLeavesTheListAsItWas) {
