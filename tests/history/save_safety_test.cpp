@@ -37,7 +37,7 @@ protected:
         path = dir.File("quorvel.ini");
         WriteBytes(path, kOld);
         // Enough entries that the writer hands over more than one block.
-        for (int i = 0; i < 3000; ++i) fresh.push_back("C:\\new\\entry-number-" + std::to_string(i) + ".txt");
+        for (int i = 0; i < 40000; ++i) fresh.push_back("C:\\new\\entry-number-" + std::to_string(i) + ".txt");
         SetEntries(list, fresh);
     }
     void TearDown() override { platform::fault::SetHook(nullptr); }
