@@ -8,8 +8,6 @@
 #include <cstring>
 #include <iostream>
 #include <memory>
-#include <utility>
-#include <vector>
 
 #include <benchmark/benchmark.h>
 
@@ -94,39 +92,6 @@ void LoadBaseline(benchmark::State &state) {
     }
 }
 
-// Not a target's baseline: the baseline's read plus what any list of
-// separately owned strings costs on this allocator, two heap blocks per line
-// (a node and its text, sized as the list sizes them) freed as a list frees
-// them. Tells the allocator's share of a load from the loader's own.
-void AllocationBaseline(benchmark::State &state) {
-    const SampleHistory &sample = SampleFor(state);
-    const std::size_t size = sample.bytes.size();
-    std::vector<std::pair<ListNode *, char *>> entries;
-    entries.reserve(static_cast<std::size_t>(sample.entries));
-    for (auto _ : state) {
-        const std::unique_ptr<char[]> bytes = ReadSample(sample);
-        if (!bytes) {
-            state.SkipWithError("read failed");
-            break;
-        }
-        for (const char *p = bytes.get(), *end = p + size, *lf;
-             (lf = static_cast<const char *>(std::memchr(p, '\n', static_cast<std::size_t>(end - p))));
-             p = lf + 1) {
-            const auto length = static_cast<std::int32_t>(lf - p - 1);  // less CR
-            char *text = new char[static_cast<std::size_t>(GrowthCapacity(length))];
-            std::memcpy(text, p, static_cast<std::size_t>(length));
-            entries.emplace_back(static_cast<ListNode *>(::operator new(sizeof(ListNode))), text);
-        }
-        state.PauseTiming();
-        for (const auto &[node, text] : entries) {
-            delete[] text;
-            ::operator delete(node);
-        }
-        entries.clear();
-        state.ResumeTiming();
-    }
-}
-
 void Save(benchmark::State &state) {
     const SampleHistory &sample = SampleFor(state);
     CursorList list;
@@ -184,7 +149,6 @@ void ReplaceBaseline(benchmark::State &state) {
 HISTORY_BENCHMARK(Load);
 HISTORY_BENCHMARK(Reload);
 HISTORY_BENCHMARK(LoadBaseline);
-HISTORY_BENCHMARK(AllocationBaseline);
 HISTORY_BENCHMARK(Save);
 HISTORY_BENCHMARK(SaveBaseline);
 HISTORY_BENCHMARK(ReplaceBaseline);

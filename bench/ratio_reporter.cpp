@@ -48,8 +48,6 @@ void RatioReporter::PrintSummary(std::ostream &out) const {
         const std::string n = std::to_string(entries);
         PrintRatio(out, "load / baseline, " + n + " entries", "Load", entries, "LoadBaseline",
                    entries, 5.0);
-        PrintRatio(out, "load / allocator floor, " + n + " entries", "Load", entries,
-                   "AllocationBaseline", entries, 0);
         PrintRatio(out, "reload / baseline, " + n + " entries", "Reload", entries,
                    "LoadBaseline", entries, 5.0);
         PrintRatio(out, "save / baseline, " + n + " entries", "Save", entries, "SaveBaseline",

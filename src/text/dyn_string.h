@@ -4,8 +4,8 @@
 // A buffer may also sit right after the string, in the heap block of the
 // container that holds both (a list node): the string uses it like any other
 // but never frees it, since the container frees the block. The address tells
-// the two apart: a block of its own never starts right after a live string,
-// as heap blocks carry a header and a node always holds bytes after its text.
+// the two apart: no buffer of its own can start there, as a node holds bytes
+// after its text and the allocator puts a header before every heap block.
 // Encoding: plain bytes, no character set; only ASCII A-Z fold to lower case.
 // Invariant: when `buf` is present, len < cap and buf[len] == '\0'.
 // Growth: room for n bytes means a buffer of n + n/4 + 1 bytes (construction

@@ -6,7 +6,7 @@
 #include "text/cursor_list.h"
 
 // Held by its nodes and, while it carves them, by its NodeSlabs.
-struct Slab {
+struct NodeSlab {
     std::size_t holders;
 };
 
@@ -17,10 +17,11 @@ namespace {
 constexpr std::size_t kSlabSize = 32 * 1024;
 constexpr std::size_t kAlign = alignof(ListNode);
 // A block starts with the slab's address, then the node.
-constexpr std::size_t kHeader = sizeof(Slab *);
+constexpr std::size_t kHeader = sizeof(NodeSlab *);
 
-static_assert(kAlign <= kHeader && kHeader % kAlign == 0, "the node follows its header aligned");
-static_assert(alignof(Slab) <= kAlign && sizeof(Slab) % kAlign == 0, "blocks follow the slab aligned");
+// Nodes follow their header, and the first block its slab's count, aligned.
+static_assert(kHeader % kAlign == 0);
+static_assert(alignof(NodeSlab) <= kAlign && sizeof(NodeSlab) % kAlign == 0);
 // The text must end the node, so that its trailing buffer follows the node.
 static_assert(sizeof(ListNode) == 2 * sizeof(ListNode *) + sizeof(DynString));
 
@@ -30,14 +31,14 @@ std::size_t BlockSize(std::int32_t capacity) {
 }
 
 // A block's node, empty, with the trailing buffer of capacity bytes.
-ListNode *MakeNode(char *block, Slab *slab, std::int32_t capacity) noexcept {
-    *reinterpret_cast<Slab **>(block) = slab;
+ListNode *MakeNode(char *block, NodeSlab *slab, std::int32_t capacity) noexcept {
+    *reinterpret_cast<NodeSlab **>(block) = slab;
     auto *node = new (block + kHeader) ListNode{nullptr, nullptr, DynString()};
     node->text.UseTrailingBuffer(capacity);
     return node;
 }
 
-void Release(Slab *slab) noexcept {
+void Release(NodeSlab *slab) noexcept {
     if (--slab->holders == 0) ::operator delete(slab);
 }
 
@@ -52,10 +53,10 @@ ListNode *NodeSlabs::New(std::int32_t capacity) {
     // A long text would waste much of a slab: it gets a block of its own.
     if (size > kSlabSize / 8) return NewNode(capacity);
     if (!slab_ || kSlabSize - used_ < size) {
-        auto *fresh = new (::operator new(kSlabSize)) Slab{1};
+        auto *fresh = new (::operator new(kSlabSize)) NodeSlab{1};
         if (slab_) Release(slab_);
         slab_ = fresh;
-        used_ = sizeof(Slab);
+        used_ = sizeof(NodeSlab);
     }
     char *block = reinterpret_cast<char *>(slab_) + used_;
     used_ += size;
@@ -69,7 +70,7 @@ ListNode *NewNode(std::int32_t capacity) {
 
 void FreeNode(ListNode *node) noexcept {
     char *block = reinterpret_cast<char *>(node) - kHeader;
-    Slab *slab = *reinterpret_cast<Slab **>(block);
+    NodeSlab *slab = *reinterpret_cast<NodeSlab **>(block);
     node->~ListNode();
     // Unsized: the text may have moved to a buffer of its own since.
     if (slab)

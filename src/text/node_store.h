@@ -2,7 +2,8 @@
 // it was carved from (none for a block of its own), the node, and then its
 // text's first buffer (DynString's trailing buffer). A slab is freed with
 // the last node carved from it, so a list built in bulk costs one heap
-// allocation per slab instead of one per node. Internal to the cursor list.
+// allocation per slab instead of one per node. Internal to the cursor list
+// and the history file that builds one.
 #pragma once
 
 #include <cstddef>
@@ -23,7 +24,7 @@ public:
     [[nodiscard]] ListNode *New(std::int32_t capacity);
 
 private:
-    struct Slab *slab_ = nullptr;
+    struct NodeSlab *slab_ = nullptr;
     std::size_t used_ = 0;  // bytes of slab_ carved so far, its header included
 };
 

@@ -36,7 +36,7 @@ TEST(HistoryFile, BytesAfterTheLastBreakAreAnEntry) {
 TEST(HistoryFile, NulSpoilsOnlyItsOwnLine) {
     EXPECT_EQ(LoadBytes(std::string("a\0b\r\nc\r\n", 8)), (Lines{"a", "c"}));
     EXPECT_EQ(LoadBytes(std::string("\0\r\nz", 4)), (Lines{"", "z"}));
-    EXPECT_EQ(LoadBytes(std::string("a\r\n\0", 4)), (Lines{"a", ""})) << "still bytes after a break";
+    EXPECT_EQ(LoadBytes(std::string("a\r\n\0", 4)), (Lines{"a", ""})) << "bytes after a break";
 }
 
 // The file is read in blocks; whatever straddles two of them loads as if the
@@ -50,7 +50,8 @@ TEST(HistoryFile, LinesAndBreaksAcrossReadBlocks) {
     const Case cases[] = {
         {"\r\nb", {"b"}, ""},        {"\n\rb", {"", "b"}, ""},   {"\rb\r", {"b"}, ""},
         {"\r\r\n", {""}, ""},       {std::string("ab\0c\r\nd", 8), {"d"}, "ab"},
-        {"yz", {}, "yz"},            {"\r\n", {}, ""},         {std::string("\r\n\0z", 4), {""}, ""},
+        {"yz", {}, "yz"},            {"\r\n", {}, ""},
+        {std::string("\r\n\0z", 4), {""}, ""},
     };
     for (int shift = 0; shift <= 3; ++shift) {
         const std::string line(WholeFile::kBlockSize - shift, 'x');
@@ -93,7 +94,8 @@ TEST(HistoryFile, LargeHistoriesRoundTrip) {
     TempDir dir;
     const std::string path = dir.File("history.ini");
     Lines entries;
-    for (int i = 0; i < 60000; ++i) entries.push_back("C:\\work\\project\\file" + std::to_string(i) + ".cpp");
+    for (int i = 0; i < 60000; ++i)
+        entries.push_back("C:\\work\\project\\file" + std::to_string(i) + ".cpp");
     entries[30000] = std::string(3 << 19, 'L');
     CursorList list;
     SetEntries(list, entries);

@@ -172,7 +172,8 @@ TEST(CursorList, CarvedNodesFreeInAnyOrder) {
         NodeSlabs slabs;
         for (int i = 0; i < 1000; ++i) {
             // Lengths from 0 up to one that needs a block of its own.
-            const std::string text(static_cast<std::size_t>(i % 7 == 6 ? 5000 : i % 90), 'a' + i % 26);
+            const auto length = static_cast<std::size_t>(i % 7 == 6 ? 5000 : i % 90);
+            const std::string text(length, static_cast<char>('a' + i % 26));
             list.AppendCarved(slabs, text.data(), static_cast<std::int32_t>(text.size()));
             expected.push_back(text);
         }
