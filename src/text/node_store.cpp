@@ -72,9 +72,8 @@ void FreeNode(ListNode *node) noexcept {
     char *block = reinterpret_cast<char *>(node) - kHeader;
     NodeSlab *slab = *reinterpret_cast<NodeSlab **>(block);
     node->~ListNode();
-    // Unsized: the text may have moved to a buffer of its own since.
     if (slab)
         Release(slab);
     else
-        ::operator delete(block);
+        ::operator delete(block);  // unsized: a grown text's cap no longer tells the size
 }
