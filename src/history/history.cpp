@@ -1,4 +1,4 @@
-// The history globals, and loading, reloading and saving them.
+// The history globals, and reading and writing them as one file.
 #include "history/history.h"
 
 #include "history/history_path.h"
@@ -9,26 +9,35 @@ constinit platform::FileStamp HistoryStamp;
 
 void SetHistoryPath(const char *modulePath) { HistoryPath.Assign(HistoryPathFor(modulePath)); }
 
-int LoadHistory() {
+LoadResult LoadHistory() {
     HistoryPath.Reserve(0);
-    // The stamp is taken before reading: a save by another copy that lands
-    // in between then differs from it, and is read at the next check.
+    // The stamp is the opened file's: a save by another copy after the open
+    // makes a new file, which differs from it.
     platform::FileStamp stamp;
-    const bool stamped = platform::GetFileStamp(HistoryPath.buf, stamp);
-    if (!HistoryList.LoadFromFile(HistoryPath.buf)) return 0;
-    HistoryStamp = stamped ? stamp : platform::FileStamp{};
-    return 1;
+    const LoadResult result = LoadHistoryFile(HistoryList, HistoryPath.buf, stamp);
+    if (result == LoadResult::Loaded) HistoryStamp = stamp;
+    return result;
 }
 
-int ReloadIfChanged() {
+FileState ReloadIfChanged() {
     HistoryPath.Reserve(0);
     platform::FileStamp stamp;
-    // No file yet (or none readable): keep the list in memory.
-    if (!platform::GetFileStamp(HistoryPath.buf, stamp)) return 0;
-    return stamp != HistoryStamp ? LoadHistory() : 0;
+    switch (platform::StampOf(HistoryPath.buf, stamp)) {
+    case platform::Presence::Missing:
+        return FileState::Current;  // nothing to read: the next save creates it
+    case platform::Presence::Unknown:
+        return FileState::Unread;
+    case platform::Presence::Present:
+        break;
+    }
+    if (stamp == HistoryStamp) return FileState::Current;
+    return LoadHistory() == LoadResult::Loaded ? FileState::Reloaded : FileState::Unread;
 }
 
 int SaveHistory() {
     HistoryPath.Reserve(0);
-    return HistoryList.SaveToFile(HistoryPath.buf);
+    platform::FileStamp stamp;
+    if (!SaveHistoryFile(HistoryList, HistoryPath.buf, stamp)) return 0;
+    HistoryStamp = stamp;
+    return 1;
 }

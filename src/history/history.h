@@ -1,12 +1,14 @@
-// The history: its entries in memory, the file that holds them, and that
-// file's stamp at the last successful load. Entries run oldest first; the
-// file holds one entry per CR LF terminated line, in the same order.
+// The history: its entries in memory, the file that holds them, and the
+// stamp of that file as this copy last read or wrote it. Entries run oldest
+// first; the file holds one entry per CR LF terminated line, in the same
+// order.
 //
-// These globals live as long as the library. Every running copy of the host
-// shares the file: each writes the whole list (last writer wins) and reads the
-// file again when its stamp has changed.
+// These globals live as long as the library. The plug-in reads them; every
+// change goes through the store (history/history_store.h). The functions
+// below are the store's own steps: nothing else calls them.
 #pragma once
 
+#include "history/history_file.h"
 #include "platform/platform.h"
 #include "text/cursor_list.h"
 #include "text/dyn_string.h"
@@ -19,16 +21,25 @@ public:
 
 extern HistoryEntries HistoryList;
 extern DynString HistoryPath;
-extern platform::FileStamp HistoryStamp;
+extern platform::FileStamp HistoryStamp;  // all zero before any read or write
 
 // Derives the history file's path from the library's path: the same folder
 // and name, with ".ini" in place of the library's extension.
 void SetHistoryPath(const char *modulePath);
-// Reads the file into HistoryList; on success remembers the file's stamp.
-// 1 when the list was replaced, 0 when it stayed as it was.
-int LoadHistory();
-// Loads the file again if its stamp differs from the remembered one; 1 when
-// the list was replaced.
-int ReloadIfChanged();
-// Writes HistoryList to the file; 1 on success, 0 when the file was kept.
+
+// Reads the file into HistoryList and remembers its stamp; on any failure
+// the list and the stamp stay as they were.
+LoadResult LoadHistory();
+
+enum class FileState {
+    Current,   // HistoryList holds what the file holds, or there is no file
+    Reloaded,  // another copy had saved: the list was read again
+    Unread,    // the file holds what this copy could not read
+};
+// Reads the file again if it is not the one this copy last read or wrote.
+FileState ReloadIfChanged();
+
+// Writes HistoryList to the file and remembers the stamp of the file
+// written, so this copy's own save is not read back; 1 on success, 0 when
+// the file was kept as it was.
 int SaveHistory();

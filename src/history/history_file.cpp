@@ -1,4 +1,6 @@
 // The history file format: one entry per line, CR LF line ends, no header.
+#include "history/history_file.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -134,9 +136,9 @@ private:
 
 }  // namespace
 
-int CursorList::LoadFromFile(const char *path) {
+LoadResult LoadHistoryFile(CursorList &list, const char *path, platform::FileStamp &stamp) {
     WholeFile file(path);
-    if (!file.IsOpen()) return 0;
+    if (!file.IsOpen()) return file.Missing() ? LoadResult::Missing : LoadResult::Unreadable;
     // Built aside and swapped in: running out of memory halfway leaves the
     // list as it was, never a shortened list that a save would write out.
     CursorList fresh;
@@ -147,23 +149,35 @@ int CursorList::LoadFromFile(const char *path) {
     char block[WholeFile::kBlockSize];
     for (std::int32_t left = file.Size(); left > 0;) {
         const std::int32_t n = std::min(left, WholeFile::kBlockSize);
-        if (!file.Read(block, n)) return 0;
+        if (!file.Read(block, n)) return LoadResult::Unreadable;
         lines.Feed(block, n);
         left -= n;
     }
-    if (!file.Finished()) return 0;
+    if (!file.Finished()) return LoadResult::Unreadable;
     lines.Finish();
-    TakeFrom(fresh);
-    return 1;
+    list.TakeFrom(fresh);
+    stamp = file.Stamp();
+    return LoadResult::Loaded;
+}
+
+bool SaveHistoryFile(const CursorList &list, const char *path, platform::FileStamp &stamp) {
+    platform::FileReplacement out(path);
+    if (!out.IsOpen()) return false;
+    LineWriter writer(out);
+    bool ok = true;
+    for (const ListNode *node = list.first; node && ok; node = node->next)
+        ok = writer.PutLine(node->text.buf, static_cast<std::size_t>(node->text.len));
+    if (!ok || !writer.Flush() || !out.Commit()) return false;  // the old file stays as it was
+    stamp = out.Stamp();
+    return true;
+}
+
+int CursorList::LoadFromFile(const char *path) {
+    platform::FileStamp ignored;
+    return LoadHistoryFile(*this, path, ignored) == LoadResult::Loaded ? 1 : 0;
 }
 
 int CursorList::SaveToFile(const char *path) const {
-    platform::FileReplacement out(path);
-    if (!out.IsOpen()) return 0;
-    LineWriter writer(out);
-    bool ok = true;
-    for (const ListNode *node = first; node && ok; node = node->next)
-        ok = writer.PutLine(node->text.buf, static_cast<std::size_t>(node->text.len));
-    if (!ok || !writer.Flush()) return 0;  // the old file stays as it was
-    return out.Commit() ? 1 : 0;
+    platform::FileStamp ignored;
+    return SaveHistoryFile(*this, path, ignored) ? 1 : 0;
 }

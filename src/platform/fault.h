@@ -10,12 +10,19 @@ enum class Call {
     FileStamp,        // reading a file's stamp
     FileAttributes,   // querying a file's attributes
     ConsoleRows,      // asking the console for its height
+    OpenToRead,       // opening a file to read it
+    Read,             // reading its bytes
+    Lock,             // taking the lock beside the history
     CreateTemporary,  // creating the new file beside the one to replace
+    RefuseTemporary,  // the same, refused as by a folder that takes no new files
+    CopyPermissions,  // giving the new file the old one's permissions
     OpenInPlace,      // opening the file itself for rewriting
     Write,            // writing bytes of the new contents
-    Flush,            // flushing them to disk
+    Truncate,         // cutting a file rewritten in place to its new length
+    Flush,            // flushing the new contents to disk
     Close,            // closing the new file
     Replace,          // putting the new file in place of the old
+    Remove,           // removing a temporary file left by a crashed save
 };
 
 // Returns true to make that call fail as the system would.

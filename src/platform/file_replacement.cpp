@@ -1,4 +1,6 @@
-// FileReplacement: write new contents beside a file, then swap them in.
+// FileReplacement: write new contents beside a file, then swap them in; and
+// sweeping away what crashed saves left beside it.
+#include <cctype>
 #include <string>
 
 #include "platform/fault.h"
@@ -10,6 +12,25 @@ namespace {
 
 // Distinguishes the temporary files of one process's successive saves.
 unsigned long saveCounter = 0;
+
+constexpr char kTemporaryMark[] = ".tmp";
+
+// Whether the text is one or more decimal digits.
+bool AllDigits(const std::string &text, std::size_t from, std::size_t to) {
+    if (from >= to) return false;
+    for (std::size_t i = from; i < to; ++i)
+        if (!std::isdigit(static_cast<unsigned char>(text[i]))) return false;
+    return true;
+}
+
+// Whether the name is target's temporary file: target.tmp<process>.<save>.
+bool IsTemporaryOf(const std::string &name, const std::string &target) {
+    const std::size_t start = target.size() + sizeof kTemporaryMark - 1;
+    if (name.compare(0, start, target + kTemporaryMark) != 0) return false;
+    const std::size_t dot = name.find('.', start);
+    return dot != std::string::npos && AllDigits(name, start, dot) &&
+           AllDigits(name, dot + 1, name.size());
+}
 
 }  // namespace
 
@@ -23,28 +44,67 @@ void FileReplacement::Open() {
     const system::Existing existing = system::Inspect(target_);
     // Checked here because root, and Wine, would let the replace through.
     if (existing == system::Existing::ReadOnly || existing == system::Existing::NotAFile) return;
-    const std::string prefix = target_ + ".tmp" + std::to_string(system::ProcessId()) + ".";
-    for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string prefix =
+        target_ + kTemporaryMark + std::to_string(system::ProcessId()) + ".";
+    // Names clash only with files of an earlier process of the same number,
+    // or of another copy loaded in this process; a few tries get past them.
+    constexpr int kNameTries = 100;
+    for (int attempt = 0; attempt < kNameTries; ++attempt) {
         std::string name = prefix + std::to_string(++saveCounter);
-        bool nameTaken = false;
-        if (!fault::Fails(fault::Call::CreateTemporary))
-            handle_ = system::CreateExclusive(name, target_, nameTaken);
-        if (handle_ != kNoHandle) {
+        system::File file = system::kNoFile;
+        switch (system::CreateExclusive(name, target_, file)) {
+        case system::Created::Yes:
+            handle_ = file;
             temporary_ = std::move(name);
             return;
+        case system::Created::NameTaken:
+            continue;
+        case system::Created::Refused:
+            // The folder takes no new files: rewriting in place is the only
+            // way left, and it exists to keep the history savable there.
+            if (existing == system::Existing::Writable) OpenInPlace();
+            return;
+        case system::Created::Failed:
+            // No space, no handles: rewriting in place would fail the same
+            // way, halfway through the history.
+            return;
         }
-        if (!nameTaken) break;
     }
-    // No new file can be made here (say, the folder is read-only): rewrite the
-    // file itself, as long as it exists and may be written.
-    if (existing != system::Existing::Writable || fault::Fails(fault::Call::OpenInPlace)) return;
-    handle_ = system::OpenForRewrite(target_);
+}
+
+void FileReplacement::OpenInPlace() {
+    if (fault::Fails(fault::Call::OpenInPlace)) return;
+    const system::File file = system::OpenToRewrite(target_);
+    if (file == system::kNoFile) return;
+    // The old bytes are kept so that a failed rewrite can put them back; the
+    // handle is taken only once they all are.
+    FileStamp stamp;
+    bool read = system::StampOpen(file, stamp) && stamp.size >= 0;
+    try {
+        if (read) original_.resize(static_cast<std::size_t>(stamp.size));
+    } catch (...) {
+        (void)system::Close(file);
+        throw;
+    }
+    for (std::size_t done = 0; read && done < original_.size();) {
+        const std::int64_t n =
+            system::ReadSome(file, original_.data() + done, original_.size() - done);
+        read = n > 0;
+        if (read) done += static_cast<std::size_t>(n);
+    }
+    if (!read || !system::Rewind(file)) {
+        (void)system::Close(file);
+        original_.clear();
+        return;
+    }
+    handle_ = file;
 }
 
 bool FileReplacement::Write(const void *bytes, std::size_t size) noexcept {
     if (handle_ == kNoHandle || failed_) return false;
     if (size > 0 && (fault::Fails(fault::Call::Write) || !system::WriteAll(handle_, bytes, size)))
         failed_ = true;
+    written_ += size;
     return !failed_;
 }
 
@@ -56,25 +116,51 @@ bool FileReplacement::CloseHandle() noexcept {
 
 bool FileReplacement::Commit() noexcept {
     if (handle_ == kNoHandle) return false;
+    const bool inPlace = temporary_.empty();
+    if (!failed_ && inPlace)
+        failed_ = fault::Fails(fault::Call::Truncate) || !system::Truncate(handle_, written_);
     if (!failed_ && fault::DiskFlushEnabled())
         failed_ = fault::Fails(fault::Call::Flush) || !system::FlushToDisk(handle_);
-    if (!CloseHandle()) failed_ = true;
-    if (failed_ || temporary_.empty()) {
+    if (!failed_) failed_ = !system::StampOpen(handle_, stamp_);
+    if (failed_) {
         Abandon();
-        return !failed_;
+        return false;
     }
-    if (fault::Fails(fault::Call::Replace) || !system::Replace(temporary_, target_)) {
+    if (inPlace) {
+        // The new bytes are on disk: a failed close could not undo them.
+        original_.clear();
+        (void)CloseHandle();
+        return true;
+    }
+    if (!CloseHandle() || fault::Fails(fault::Call::Replace) ||
+        !system::Replace(temporary_, target_)) {
         Abandon();
         return false;
     }
     temporary_.clear();
+    if (fault::DiskFlushEnabled()) system::FlushFolderOf(target_);
     return true;
 }
 
 void FileReplacement::Abandon() noexcept {
+    if (handle_ != kNoHandle && temporary_.empty()) {
+        // In place: put the old bytes back. Not subject to the test hooks,
+        // which stand for the failure being recovered from; the old bytes
+        // fit where they stood before.
+        (void)(system::Rewind(handle_) &&
+               system::WriteAll(handle_, original_.data(), original_.size()) &&
+               system::Truncate(handle_, original_.size()) && system::FlushToDisk(handle_));
+        original_.clear();
+    }
     if (handle_ != kNoHandle) (void)CloseHandle();
     if (!temporary_.empty()) system::Remove(temporary_);
     temporary_.clear();
+}
+
+void RemoveCrashedSaves(const char *path) {
+    const std::string target = system::ResolveLinks(path);
+    for (const std::string &sibling : system::Siblings(target))
+        if (IsTemporaryOf(sibling, target)) system::RemoveIfAbandoned(sibling);
 }
 
 }  // namespace platform

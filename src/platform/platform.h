@@ -20,7 +20,8 @@ inline constexpr bool kFoldsCase = false;  // case matters: names are exact byte
 
 // What tells one saved history file from another: last-write time, identity
 // (volume and file index, or device and inode) and size. Consecutive saves can
-// share a write time, but each save makes a new file.
+// share a write time, but each save makes a new file. All zero stands for no
+// file: no real file has the identity 0.
 struct FileStamp {
     std::int64_t writeTime = 0;
     std::uint64_t volume = 0;
@@ -30,8 +31,14 @@ struct FileStamp {
     friend bool operator==(const FileStamp &, const FileStamp &) = default;
 };
 
-// Reads the stamp of an existing file; false when it cannot be queried.
-[[nodiscard]] bool GetFileStamp(const char *path, FileStamp &stamp);
+enum class Presence {
+    Missing,  // nothing at the path
+    Present,  // a file, its stamp read
+    Unknown,  // cannot be told: no permission, an I/O error
+};
+
+// Reads the stamp of the file at the path.
+[[nodiscard]] Presence StampOf(const char *path, FileStamp &stamp);
 
 // Whether the file's attributes can be queried: the test for "exists".
 [[nodiscard]] bool FileAttributesQueryable(const char *path);
@@ -39,11 +46,43 @@ struct FileStamp {
 // Rows of the console's screen buffer; -1 when there is no console to ask.
 [[nodiscard]] int ConsoleBufferRows();
 
+// Reads an existing regular file. Opening never blocks: a FIFO, a device or
+// a socket is refused. A file that another program holds for a moment is
+// waited for, about 100 ms at most.
+class FileReader {
+public:
+    explicit FileReader(const char *path);
+    FileReader(const FileReader &) = delete;
+    FileReader &operator=(const FileReader &) = delete;
+    ~FileReader();
+
+    [[nodiscard]] bool IsOpen() const noexcept { return handle_ != kNoHandle; }
+    // Whether the open failed because nothing is at the path.
+    [[nodiscard]] bool Missing() const noexcept { return missing_; }
+    // The opened file's stamp and size, as they were at the open.
+    [[nodiscard]] const FileStamp &Stamp() const noexcept { return stamp_; }
+    // Reads exactly count bytes; false on an error or an early end.
+    [[nodiscard]] bool Read(void *into, std::size_t count) noexcept;
+    // Whether nothing follows the bytes read so far.
+    [[nodiscard]] bool AtEnd() noexcept;
+
+private:
+    static constexpr std::intptr_t kNoHandle = -1;
+    std::intptr_t handle_ = kNoHandle;
+    bool missing_ = false;
+    FileStamp stamp_;
+};
+
 // Replaces a file's whole contents so that no reader ever sees a partial
 // file: the bytes go to a new file beside it, reach the disk, and then take
-// its place in one step. A read-only file is never replaced. Where no file can
-// be created beside it, a writable file is rewritten in place. On failure the
-// old file is as it was and false is returned.
+// its place in one step. A read-only file, or anything but a regular file, is
+// never replaced. On failure the old file is as it was and false is returned.
+//
+// Only where the folder refuses new files (no permission, a read-only file
+// system) is an existing writable file rewritten in place instead: its bytes
+// are kept in memory, overwritten without truncating first, and written back
+// should any step fail. That path alone cannot survive a crash or power cut in
+// the middle of the write, which leaves the file partly rewritten.
 class FileReplacement {
 public:
     explicit FileReplacement(const char *path);
@@ -57,17 +96,47 @@ public:
     [[nodiscard]] bool Write(const void *bytes, std::size_t size) noexcept;
     // Flushes to disk and puts the new contents in place.
     [[nodiscard]] bool Commit() noexcept;
+    // After a successful commit: the stamp of the file now in place.
+    [[nodiscard]] const FileStamp &Stamp() const noexcept { return stamp_; }
 
 private:
     static constexpr std::intptr_t kNoHandle = -1;
     void Open();
+    void OpenInPlace();
     [[nodiscard]] bool CloseHandle() noexcept;
     void Abandon() noexcept;
 
     std::string target_;     // the file to replace, links resolved
     std::string temporary_;  // the new file beside it; empty when in place
+    std::string original_;   // in place: the bytes the file held before
     std::intptr_t handle_ = kNoHandle;
+    std::size_t written_ = 0;
     bool failed_ = false;
+    FileStamp stamp_;
+};
+
+// Removes the temporary files that crashed saves left beside the file. A
+// live save's temporary file is never removed.
+void RemoveCrashedSaves(const char *path);
+
+// The lock that every copy takes around a change to the file at a path: a
+// lock file beside it, held exclusively, released by the system when its
+// holder dies, and removed when let go. It waits about a second at most.
+// After that, or where no lock file can be made, it holds nothing and the
+// change goes ahead: a hung copy must never freeze the others.
+class FileLock {
+public:
+    explicit FileLock(const char *path);
+    FileLock(const FileLock &) = delete;
+    FileLock &operator=(const FileLock &) = delete;
+    ~FileLock();
+
+    [[nodiscard]] bool Held() const noexcept { return handle_ != kNoHandle; }
+
+private:
+    static constexpr std::intptr_t kNoHandle = -1;
+    std::string path_;
+    std::intptr_t handle_ = kNoHandle;
 };
 
 }  // namespace platform

@@ -1,13 +1,16 @@
 // The platform layer on POSIX systems.
 #ifndef _WIN32
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <climits>
+#include <memory>
 #include <vector>
 
 #include "platform/fault.h"
@@ -15,16 +18,25 @@
 #include "platform/system.h"
 
 namespace platform {
+namespace {
 
-bool GetFileStamp(const char *path, FileStamp &stamp) {
-    struct stat st {};
-    if (fault::Fails(fault::Call::FileStamp) || ::stat(path, &st) != 0) return false;
+int Fd(system::File file) { return static_cast<int>(file); }
+
+void FillStamp(const struct stat &st, FileStamp &stamp) {
     stamp.writeTime = std::int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec;
     stamp.volume = st.st_dev;
     stamp.fileId = st.st_ino;
     stamp.size = st.st_size;
-    return true;
 }
+
+bool SameFile(const struct stat &a, const struct stat &b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Everything but a vanished path or a vanished folder is an unknown state.
+bool NothingThere(int error) { return error == ENOENT || error == ENOTDIR; }
+
+}  // namespace
 
 bool FileAttributesQueryable(const char *path) {
     struct stat st {};
@@ -44,8 +56,10 @@ namespace system {
 std::string ResolveLinks(const char *path) {
     std::string target = path;
     // Follows each link by hand, so a link to a file not made yet still
-    // leads to where that file belongs; a loop ends after 40 links.
-    for (int depth = 0; depth < 40; ++depth) {
+    // leads to where that file belongs. The kernel's own limit on links in
+    // one lookup ends a loop.
+    constexpr int kMostLinks = 40;
+    for (int depth = 0; depth < kMostLinks; ++depth) {
         struct stat st {};
         if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) break;
         std::vector<char> link(PATH_MAX + 1);
@@ -68,25 +82,75 @@ Existing Inspect(const std::string &path) {
     return (st.st_mode & 0222) == 0 ? Existing::ReadOnly : Existing::Writable;
 }
 
-File CreateExclusive(const std::string &path, const std::string &likeFile, bool &nameTaken) {
+Presence Stamp(const char *path, FileStamp &stamp) {
+    struct stat st {};
+    if (fault::Fails(fault::Call::FileStamp)) return Presence::Unknown;
+    if (::stat(path, &st) != 0) return NothingThere(errno) ? Presence::Missing : Presence::Unknown;
+    FillStamp(st, stamp);
+    return Presence::Present;
+}
+
+Opened OpenToRead(const char *path, File &file, FileStamp &stamp) {
+    if (fault::Fails(fault::Call::OpenToRead)) return Opened::Failed;
+    // Non-blocking, so a FIFO in the file's place cannot hang the host.
+    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return NothingThere(errno) ? Opened::Missing : Opened::Failed;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return Opened::Failed;
+    }
+    FillStamp(st, stamp);
+    file = fd;
+    return Opened::Yes;
+}
+
+std::int64_t ReadSome(File file, void *into, std::size_t count) {
+    if (fault::Fails(fault::Call::Read)) return -1;
+    for (;;) {
+        const ssize_t n = ::read(Fd(file), into, count);
+        if (n >= 0 || errno != EINTR) return n;
+    }
+}
+
+Created CreateExclusive(const std::string &path, const std::string &likeFile, File &file) {
+    if (fault::Fails(fault::Call::RefuseTemporary)) return Created::Refused;
+    if (fault::Fails(fault::Call::CreateTemporary)) return Created::Failed;
     struct stat like {};
     const bool keepMode = ::stat(likeFile.c_str(), &like) == 0;
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    nameTaken = fd < 0 && errno == EEXIST;
-    // fchmod, unlike open's mode, is not narrowed by the umask.
-    if (fd >= 0 && keepMode) (void)::fchmod(fd, like.st_mode & 07777);
-    return fd < 0 ? kNoFile : fd;
+    if (fd < 0) {
+        if (errno == EEXIST) return Created::NameTaken;
+        return errno == EACCES || errno == EPERM || errno == EROFS ? Created::Refused
+                                                                   : Created::Failed;
+    }
+    // Held while the save lasts: a file no one holds was left by a crash.
+    // Only a sweep that opened it first can have it; it is then its to remove.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return Created::NameTaken;
+    }
+    // fchmod, unlike open's mode, is not narrowed by the umask. Should it
+    // fail, the history could end up readable by more users than before.
+    if (keepMode &&
+        (fault::Fails(fault::Call::CopyPermissions) || ::fchmod(fd, like.st_mode & 07777) != 0)) {
+        ::close(fd);
+        ::unlink(path.c_str());
+        return Created::Failed;
+    }
+    file = fd;
+    return Created::Yes;
 }
 
-File OpenForRewrite(const std::string &path) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+File OpenToRewrite(const std::string &path) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
     return fd < 0 ? kNoFile : fd;
 }
 
 bool WriteAll(File file, const void *bytes, std::size_t size) {
     const char *p = static_cast<const char *>(bytes);
     while (size > 0) {
-        const ssize_t n = ::write(static_cast<int>(file), p, size);
+        const ssize_t n = ::write(Fd(file), p, size);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return false;
         p += n;
@@ -95,19 +159,112 @@ bool WriteAll(File file, const void *bytes, std::size_t size) {
     return true;
 }
 
-bool FlushToDisk(File file) { return ::fsync(static_cast<int>(file)) == 0; }
+bool Rewind(File file) { return ::lseek(Fd(file), 0, SEEK_SET) == 0; }
 
-bool Close(File file) { return ::close(static_cast<int>(file)) == 0; }
+bool Truncate(File file, std::uint64_t size) {
+    return size <= static_cast<std::uint64_t>(INT64_MAX) &&
+           ::ftruncate(Fd(file), static_cast<off_t>(size)) == 0;
+}
+
+bool FlushToDisk(File file) { return ::fsync(Fd(file)) == 0; }
+
+bool StampOpen(File file, FileStamp &stamp) {
+    struct stat st {};
+    if (::fstat(Fd(file), &st) != 0) return false;
+    FillStamp(st, stamp);
+    return true;
+}
+
+bool Close(File file) { return ::close(Fd(file)) == 0; }
 
 bool Replace(const std::string &from, const std::string &to) {
     return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+void FlushFolderOf(const std::string &path) {
+    // Built on the stack: this runs after the swap, where nothing may throw.
+    char folder[PATH_MAX] = ".";
+    const std::size_t slash = path.rfind('/');
+    if (slash != std::string::npos) {
+        if (slash + 1 >= sizeof folder) return;
+        path.copy(folder, slash + 1);
+        folder[slash + 1] = '\0';
+    }
+    const int fd = ::open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    // Some file systems cannot flush a folder; the rename stands all the same.
+    (void)::fsync(fd);
+    ::close(fd);
 }
 
 void Remove(const std::string &path) { (void)::unlink(path.c_str()); }
 
 unsigned long ProcessId() { return static_cast<unsigned long>(::getpid()); }
 
+std::vector<std::string> Siblings(const std::string &path) {
+    std::vector<std::string> found;
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    const std::string name = path.substr(folder.size());
+    const std::unique_ptr<DIR, int (*)(DIR *)> listing(
+        ::opendir(folder.empty() ? "." : folder.c_str()), &::closedir);
+    if (!listing) return found;
+    while (const dirent *entry = ::readdir(listing.get())) {
+        const std::string sibling = entry->d_name;
+        if (sibling.size() > name.size() && sibling.compare(0, name.size(), name) == 0)
+            found.push_back(folder + sibling);
+    }
+    return found;
+}
+
+void RemoveIfAbandoned(const std::string &path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return;
+    struct stat opened {}, named {};
+    // A save still under way holds its file; so would one that just began.
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &opened) == 0 &&
+        ::lstat(path.c_str(), &named) == 0 && SameFile(opened, named) &&
+        !fault::Fails(fault::Call::Remove))
+        ::unlink(path.c_str());
+    ::close(fd);
+}
+
+File TryLock(const std::string &path, bool &busy) {
+    busy = false;
+    if (fault::Fails(fault::Call::Lock)) return kNoFile;
+    // Read-only is enough to lock, so other users sharing the folder can too.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        busy = errno == EINTR;
+        return kNoFile;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        busy = errno == EWOULDBLOCK || errno == EINTR;
+        ::close(fd);
+        return kNoFile;
+    }
+    // The holder before us removes the file as it lets go: a lock on a file
+    // that is no longer at the path guards nothing.
+    struct stat opened {}, named {};
+    if (::fstat(fd, &opened) != 0 || ::lstat(path.c_str(), &named) != 0 ||
+        !SameFile(opened, named)) {
+        ::close(fd);
+        busy = true;
+        return kNoFile;
+    }
+    return fd;
+}
+
+void Unlock(File file, const std::string &path) {
+    // Removed while still held, so no one locks a file on its way out.
+    ::unlink(path.c_str());
+    ::close(Fd(file));
+}
+
 }  // namespace system
+
+Presence StampOf(const char *path, FileStamp &stamp) { return system::Stamp(path, stamp); }
+
 }  // namespace platform
 
 #endif

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include "platform/fault.h"
 #include "platform/platform.h"
 #include "platform/system.h"
@@ -12,25 +14,32 @@ namespace {
 
 HANDLE AsHandle(system::File file) { return reinterpret_cast<HANDLE>(file); }
 
-}  // namespace
+bool NothingThere(DWORD error) {
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
 
-bool GetFileStamp(const char *path, FileStamp &stamp) {
-    if (fault::Fails(fault::Call::FileStamp)) return false;
-    // Attribute access only, so the open never waits for or blocks a reader.
-    const HANDLE file = ::CreateFileA(path, 0, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    BY_HANDLE_FILE_INFORMATION info{};
-    const bool ok = ::GetFileInformationByHandle(file, &info) != 0;
-    ::CloseHandle(file);
-    if (!ok) return false;
+// Another program has the file open without sharing it (a virus scanner, a
+// backup, another copy between its writes).
+bool HeldByAnother(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
+void FillStamp(const BY_HANDLE_FILE_INFORMATION &info, FileStamp &stamp) {
     stamp.writeTime = static_cast<std::int64_t>(
-        (std::uint64_t{info.ftLastWriteTime.dwHighDateTime} << 32) | info.ftLastWriteTime.dwLowDateTime);
+        (std::uint64_t{info.ftLastWriteTime.dwHighDateTime} << 32) |
+        info.ftLastWriteTime.dwLowDateTime);
     stamp.volume = info.dwVolumeSerialNumber;
     stamp.fileId = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
-    stamp.size = static_cast<std::int64_t>((std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow);
-    return true;
+    stamp.size = static_cast<std::int64_t>((std::uint64_t{info.nFileSizeHigh} << 32) |
+                                           info.nFileSizeLow);
 }
+
+// A file held for a moment is tried again for about 100 ms: long enough
+// for a scanner or a reader to let go, short enough not to be felt.
+constexpr int kRetries = 10;
+constexpr DWORD kRetryPauseMs = 10;
+
+}  // namespace
 
 bool FileAttributesQueryable(const char *path) {
     return !fault::Fails(fault::Call::FileAttributes) &&
@@ -56,23 +65,91 @@ Existing Inspect(const std::string &path) {
     return (attributes & FILE_ATTRIBUTE_READONLY) ? Existing::ReadOnly : Existing::Writable;
 }
 
-File CreateExclusive(const std::string &path, const std::string &, bool &nameTaken) {
-    const HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
-    nameTaken = file == INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_FILE_EXISTS;
-    return file == INVALID_HANDLE_VALUE ? kNoFile : reinterpret_cast<File>(file);
+Presence Stamp(const char *path, FileStamp &stamp) {
+    if (fault::Fails(fault::Call::FileStamp)) return Presence::Unknown;
+    // Attribute access only, so the open never waits for or blocks a reader.
+    const HANDLE file = ::CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return NothingThere(::GetLastError()) ? Presence::Missing : Presence::Unknown;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool ok = ::GetFileInformationByHandle(file, &info) != 0;
+    ::CloseHandle(file);
+    if (!ok) return Presence::Unknown;
+    FillStamp(info, stamp);
+    return Presence::Present;
 }
 
-File OpenForRewrite(const std::string &path) {
-    const HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                      TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+Opened OpenToRead(const char *path, File &file, FileStamp &stamp) {
+    if (fault::Fails(fault::Call::OpenToRead)) return Opened::Failed;
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    for (int attempt = 0;; ++attempt) {
+        // Shared for everything, so that reading never refuses a writer.
+        handle = ::CreateFileA(path, GENERIC_READ,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+        if (handle != INVALID_HANDLE_VALUE) break;
+        const DWORD error = ::GetLastError();
+        if (NothingThere(error)) return Opened::Missing;
+        if (!HeldByAnother(error)) return Opened::Failed;
+        if (attempt == kRetries) return Opened::Held;
+        ::Sleep(kRetryPauseMs);
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    // Pipes, consoles and devices are not history files.
+    if (::GetFileType(handle) != FILE_TYPE_DISK || !::GetFileInformationByHandle(handle, &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        ::CloseHandle(handle);
+        return Opened::Failed;
+    }
+    FillStamp(info, stamp);
+    file = reinterpret_cast<File>(handle);
+    return Opened::Yes;
+}
+
+std::int64_t ReadSome(File file, void *into, std::size_t count) {
+    if (fault::Fails(fault::Call::Read)) return -1;
+    // ReadFile takes a 32-bit count; callers read in blocks far below it.
+    const DWORD chunk = count > MAXDWORD ? MAXDWORD : static_cast<DWORD>(count);
+    DWORD read = 0;
+    if (!::ReadFile(AsHandle(file), into, chunk, &read, nullptr)) return -1;
+    return read;
+}
+
+Created CreateExclusive(const std::string &path, const std::string &, File &file) {
+    if (fault::Fails(fault::Call::RefuseTemporary)) return Created::Refused;
+    if (fault::Fails(fault::Call::CreateTemporary)) return Created::Failed;
+    // Not shared: while it is open, no sweep can delete it.
+    const HANDLE handle = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        switch (::GetLastError()) {
+        case ERROR_FILE_EXISTS:
+        case ERROR_ALREADY_EXISTS:
+            return Created::NameTaken;
+        case ERROR_ACCESS_DENIED:
+        case ERROR_WRITE_PROTECT:
+            return Created::Refused;
+        default:
+            return Created::Failed;
+        }
+    }
+    file = reinterpret_cast<File>(handle);
+    return Created::Yes;
+}
+
+File OpenToRewrite(const std::string &path) {
+    const HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     return file == INVALID_HANDLE_VALUE ? kNoFile : reinterpret_cast<File>(file);
 }
 
 bool WriteAll(File file, const void *bytes, std::size_t size) {
     const char *p = static_cast<const char *>(bytes);
     while (size > 0) {
-        const DWORD chunk = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
+        // WriteFile takes a 32-bit count: write at most 1 GiB per call.
+        constexpr std::size_t kMostPerCall = 0x40000000;
+        const DWORD chunk = static_cast<DWORD>(size > kMostPerCall ? kMostPerCall : size);
         DWORD written = 0;
         if (!::WriteFile(AsHandle(file), p, chunk, &written, nullptr) || written == 0) return false;
         p += written;
@@ -81,26 +158,89 @@ bool WriteAll(File file, const void *bytes, std::size_t size) {
     return true;
 }
 
+bool Rewind(File file) {
+    return ::SetFilePointer(AsHandle(file), 0, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER;
+}
+
+bool Truncate(File file, std::uint64_t size) {
+    LARGE_INTEGER position{};
+    position.QuadPart = static_cast<LONGLONG>(size);
+    return ::SetFilePointerEx(AsHandle(file), position, nullptr, FILE_BEGIN) &&
+           ::SetEndOfFile(AsHandle(file));
+}
+
 bool FlushToDisk(File file) { return ::FlushFileBuffers(AsHandle(file)) != 0; }
+
+bool StampOpen(File file, FileStamp &stamp) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(AsHandle(file), &info)) return false;
+    FillStamp(info, stamp);
+    return true;
+}
 
 bool Close(File file) { return ::CloseHandle(AsHandle(file)) != 0; }
 
 bool Replace(const std::string &from, const std::string &to) {
     // Another copy reading the file, or a scanner holding it, refuses the
-    // replace for a moment: try again for about 100 ms.
+    // replace for a moment: try again for a while.
     for (int attempt = 0;; ++attempt) {
         if (::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             return true;
-        if (attempt == 10) return false;
-        ::Sleep(10);
+        if (attempt == kRetries) return false;
+        ::Sleep(kRetryPauseMs);
     }
 }
+
+// MOVEFILE_WRITE_THROUGH has made the rename durable already.
+void FlushFolderOf(const std::string &) {}
 
 void Remove(const std::string &path) { (void)::DeleteFileA(path.c_str()); }
 
 unsigned long ProcessId() { return ::GetCurrentProcessId(); }
 
+std::vector<std::string> Siblings(const std::string &path) {
+    std::vector<std::string> found;
+    const std::size_t slash = path.find_last_of("\\/");
+    const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    const std::string name = path.substr(folder.size());
+    WIN32_FIND_DATAA entry{};
+    const HANDLE first = ::FindFirstFileA((path + "?*").c_str(), &entry);
+    if (first == INVALID_HANDLE_VALUE) return found;
+    const std::unique_ptr<void, BOOL(WINAPI *)(HANDLE)> listing(first, &::FindClose);
+    do {
+        found.push_back(folder + entry.cFileName);
+    } while (::FindNextFileA(listing.get(), &entry));
+    return found;
+}
+
+void RemoveIfAbandoned(const std::string &path) {
+    // A live save has its file open unshared, and the delete is refused.
+    if (!fault::Fails(fault::Call::Remove)) (void)::DeleteFileA(path.c_str());
+}
+
+File TryLock(const std::string &path, bool &busy) {
+    busy = false;
+    if (fault::Fails(fault::Call::Lock)) return kNoFile;
+    // Unshared, so a second copy's open is refused; deleted when closed,
+    // which the system does for a copy that dies too.
+    const HANDLE handle =
+        ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                      FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) return reinterpret_cast<File>(handle);
+    const DWORD error = ::GetLastError();
+    // Access is denied both by a folder that takes no files and while the
+    // last holder's file is still being deleted; only the latter is there.
+    busy = HeldByAnother(error) ||
+           (error == ERROR_ACCESS_DENIED && ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES);
+    return kNoFile;
+}
+
+void Unlock(File file, const std::string &) { ::CloseHandle(AsHandle(file)); }
+
 }  // namespace system
+
+Presence StampOf(const char *path, FileStamp &stamp) { return system::Stamp(path, stamp); }
+
 }  // namespace platform
 
 #endif

@@ -3,14 +3,13 @@
 #include "plugin/history_menu.h"
 
 #include "history/history.h"
+#include "history/history_store.h"
 #include "platform/platform.h"
 #include "plugin/break_keys.h"
 #include "plugin/export.h"
 #include "plugin/menu_items.h"
 #include "plugin/notice.h"
 #include "plugin/open_in_editor.h"
-#include "plugin/purge.h"
-#include "plugin/recording.h"
 #include "plugin/startup.h"
 #include "plugin/trimming.h"
 
@@ -86,7 +85,7 @@ MenuEnd ShowUntilClosed(DynString &chosen) {
 }  // namespace
 
 bool RunHistoryMenu() {
-    ReloadKeepingUnsaved();
+    RefreshHistory();
     if (HistoryList.count == 0) {
         ShowNotice(StartupCopy.GetPluginText(StartupCopy.PluginId, 1));
         return false;

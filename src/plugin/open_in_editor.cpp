@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "plugin/bounded_text.h"
-#include "plugin/file_names.h"
+#include "history/file_names.h"
 #include "plugin/startup.h"
 
 namespace {

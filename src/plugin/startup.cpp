@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "history/history.h"
+#include "history/history_store.h"
 #include "plugin/bounded_text.h"
 #include "plugin/export.h"
 #include "text/dyn_string.h"
@@ -26,8 +26,7 @@ void StartPlugin(const StartupRecord &info) {
     DynString path;
     path.AssignBytes(StartupCopy.ModulePath,
                      BoundedLength(StartupCopy.ModulePath, sizeof StartupCopy.ModulePath));
-    SetHistoryPath(path.buf);
-    LoadHistory();
+    StartHistory(path.buf);
 }
 
 void Register(PluginInfoRecord &info) {

@@ -4,9 +4,8 @@
 #include <climits>
 #include <cstdint>
 
-#include "history/history.h"
+#include "history/history_store.h"
 #include "plugin/bounded_text.h"
-#include "plugin/recording.h"
 #include "plugin/startup.h"
 
 namespace {
@@ -42,6 +41,7 @@ void TrimHistory() {
         return;
     std::int32_t keep = 0;
     if (!ReadKeepCount(answer, BoundedLength(answer, sizeof answer), keep)) return;
-    while (HistoryList.count > keep) HistoryList.Seek(0).RemoveCurrent();
-    SaveHistoryChanges();
+    // Applied to the history as the file holds it now, so that what another
+    // copy recorded while the menu was open is not erased.
+    KeepNewest(keep);
 }

@@ -49,6 +49,17 @@ public:
     // Adds a last element holding size bytes that hold no NUL, its node
     // carved from slabs: for building a list in bulk.
     DynString &AppendCarved(NodeSlabs &slabs, const char *bytes, std::int32_t size);
+    // Removes every element whose text matches: the one walk that stays
+    // right while removing (a removal moves the follower into its place).
+    template <class Matches>
+    void RemoveIf(Matches matches) {
+        for (std::int32_t i = 0; i < count;) {
+            if (matches(Seek(i).current->text))
+                RemoveCurrent();
+            else
+                ++i;
+        }
+    }
     // Moves the cursor to position k (negative counts from the end; clamped).
     CursorList &Seek(std::int32_t k) noexcept;
     // Frees every element.

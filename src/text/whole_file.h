@@ -1,12 +1,12 @@
 // WholeFile: reading a file all or nothing. The size is measured first and
 // exactly that many bytes must follow; a file that cannot be measured, does
-// not fit a signed 32-bit size, or grows or shrinks while read fails.
-// Internal to the text primitives and the history file.
+// not fit a signed 32-bit size, is not a regular file, or grows or shrinks
+// while read fails. Internal to the text primitives and the history file.
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
-#include <memory>
+
+#include "platform/platform.h"
 
 class WholeFile {
 public:
@@ -19,14 +19,18 @@ public:
 
     // Whether the file is open and its size is known.
     [[nodiscard]] bool IsOpen() const noexcept { return size_ >= 0; }
+    // Whether the open failed because nothing is at the path.
+    [[nodiscard]] bool Missing() const noexcept { return reader_.Missing(); }
     [[nodiscard]] std::int32_t Size() const noexcept { return size_; }
+    // The file's stamp as it was opened.
+    [[nodiscard]] const platform::FileStamp &Stamp() const noexcept { return reader_.Stamp(); }
     // Reads the next count bytes, all of them or fail.
     [[nodiscard]] bool Read(char *into, std::int32_t count) noexcept;
     // Whether every byte was read and nothing follows the measured size.
     [[nodiscard]] bool Finished() noexcept;
 
 private:
-    std::unique_ptr<std::FILE, int (*)(std::FILE *)> file_;
+    platform::FileReader reader_;
     std::int32_t size_ = -1;
     std::int32_t read_ = 0;
 };

@@ -96,15 +96,20 @@ TEST_F(HistoryStore, AFailedLoadIsRetriedAtTheNextCheck) {
     EXPECT_EQ(Entries(HistoryList), (Lines{"second"}));
 }
 
-TEST_F(HistoryStore, ALoadWithoutAStampIsReadAgainNextTime) {
+TEST_F(HistoryStore, AFileThatCannotBeLookedAtOrReadIsUnread) {
     WriteBytes(path, "first\r\n");
-    platform::fault::SetHook([](platform::fault::Call call) { return call == platform::fault::Call::FileStamp; });
-    LoadHistory();
-    EXPECT_EQ(Entries(HistoryList), (Lines{"first"}));
-    EXPECT_EQ(HistoryStamp, platform::FileStamp{});
+    for (const platform::fault::Call call :
+         {platform::fault::Call::FileStamp, platform::fault::Call::OpenToRead, platform::fault::Call::Read}) {
+        static platform::fault::Call failing;
+        failing = call;
+        platform::fault::SetHook([](platform::fault::Call c) { return c == failing; });
+        SetEntries(HistoryList, {"stale"});
+        EXPECT_EQ(ReloadIfChanged(), FileState::Unread);
+        EXPECT_EQ(Entries(HistoryList), (Lines{"stale"}));
+        EXPECT_EQ(HistoryStamp, platform::FileStamp{});
+    }
     platform::fault::SetHook(nullptr);
-    SetEntries(HistoryList, {"stale"});
-    ReloadIfChanged();
+    EXPECT_EQ(ReloadIfChanged(), FileState::Reloaded);
     EXPECT_EQ(Entries(HistoryList), (Lines{"first"}));
 }
 

@@ -73,6 +73,10 @@ TEST_F(SaveSafety, AFailureAtAnyStepKeepsTheOldFile) {
         {Call::Write, 0, "first write"},  {Call::Write, 1, "later write"},
         {Call::Flush, 0, "flush"},        {Call::Close, 0, "close"},
         {Call::Replace, 0, "replace"},
+#ifndef _WIN32
+        // The new file could end up readable by more users than the old.
+        {Call::CopyPermissions, 0, "permissions"},
+#endif
     };
     for (const Step &step : steps) {
         FailAt(step.call, step.successesFirst);
@@ -83,20 +87,48 @@ TEST_F(SaveSafety, AFailureAtAnyStepKeepsTheOldFile) {
     }
 }
 
-TEST_F(SaveSafety, WithoutATemporaryFileTheHistoryIsRewrittenInPlace) {
+// A full disk or no handles left fail the save; only a folder that takes no
+// new files has the history rewritten in place, and any failure there puts
+// the old bytes back.
+TEST_F(SaveSafety, OnlyAFolderThatRefusesNewFilesHasTheHistoryRewrittenInPlace) {
     FailAt(Call::CreateTemporary);
+    EXPECT_EQ(list.SaveToFile(path.c_str()), 0);
+    EXPECT_EQ(ReadBytes(path), kOld);
+
+    FailAt(Call::RefuseTemporary);
     ASSERT_EQ(list.SaveToFile(path.c_str()), 1);
     CursorList back;
     ASSERT_EQ(back.LoadFromFile(path.c_str()), 1);
     EXPECT_EQ(Entries(back), fresh);
+    EXPECT_EQ(ListFolder(dir.Root()), "quorvel.ini\n");
 
-    // In place, every write is checked too.
-    WriteBytes(path, kOld);
-    platform::fault::SetHook([](Call call) { return call == Call::CreateTemporary || call == Call::Write; });
-    EXPECT_EQ(list.SaveToFile(path.c_str()), 0);
+    // Longer and shorter than the file it replaces: every step can fail.
+    CursorList shorter;
+    SetEntries(shorter, {"C:\\x"});
+    struct Step {
+        const CursorList &contents;
+        Call call;
+        int successesFirst;
+    };
+    const Step steps[] = {
+        {list, Call::Write, 0},    {list, Call::Write, 1},   {list, Call::Truncate, 0},
+        {list, Call::Flush, 0},    {shorter, Call::Write, 0}, {shorter, Call::Truncate, 0},
+        {shorter, Call::Flush, 0},
+    };
+    const std::string old = ReadBytes(path).value() + "C:\\old\\c.txt\r\n";
+    for (const Step &step : steps) {
+        SCOPED_TRACE(static_cast<int>(step.call) * 10 + step.successesFirst);
+        WriteBytes(path, old);
+        failing = step.call;
+        remainingSuccesses = step.successesFirst;
+        platform::fault::SetHook([](Call call) { return call == Call::RefuseTemporary || FailSelected(call); });
+        EXPECT_EQ(step.contents.SaveToFile(path.c_str()), 0);
+        platform::fault::SetHook(nullptr);
+        EXPECT_EQ(ReadBytes(path), old);
+    }
 
     // Nor is a missing history file created in place.
-    platform::fault::SetHook([](Call call) { return call == Call::CreateTemporary; });
+    FailAt(Call::RefuseTemporary);
     EXPECT_EQ(list.SaveToFile(dir.File("other.ini").c_str()), 0);
     EXPECT_FALSE(fs::exists(dir.File("other.ini")));
 }

@@ -1,5 +1,5 @@
 // Kept form and sameness of file names on this system.
-#include "plugin/file_names.h"
+#include "history/file_names.h"
 
 #include <cstring>
 

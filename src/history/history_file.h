@@ -1,0 +1,19 @@
+// Reading and writing the history file, with the stamp of the file read or
+// written. Internal to the history store; CursorList::LoadFromFile and
+// SaveToFile are the same without the stamp.
+#pragma once
+
+#include "platform/platform.h"
+#include "text/cursor_list.h"
+
+enum class LoadResult { Loaded, Missing, Unreadable };
+
+// Replaces the list with the file's entries; on any failure the list is left
+// as it was. On success, stamp is the file's as it was opened.
+[[nodiscard]] LoadResult LoadHistoryFile(CursorList &list, const char *path,
+                                         platform::FileStamp &stamp);
+
+// Replaces the file with the list's entries, or leaves it as it was and
+// returns false. On success, stamp is the new file's.
+[[nodiscard]] bool SaveHistoryFile(const CursorList &list, const char *path,
+                                   platform::FileStamp &stamp);

@@ -1,5 +1,0 @@
-// Removing history entries whose files are gone.
-#pragma once
-
-// Removes every entry whose file's attributes cannot be queried, then saves.
-void PurgeMissing();
