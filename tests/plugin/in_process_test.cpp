@@ -82,4 +82,49 @@ TEST_F(InProcess, RunningOutOfMemoryWhileRecordingLeavesTheHistoryWhole) {
     EXPECT_EQ(ReadBytes(dir.File("quorvel.ini")), "a\r\nc\r\nb\r\n");
 }
 
+using platform::fault::Call;
+
+Call failing;
+int opensToRead = 0;
+
+bool FailSelected(Call call) { return call == failing; }
+
+bool CountOpensToRead(Call call) {
+    opensToRead += call == Call::OpenToRead;
+    return false;
+}
+
+TEST_F(InProcess, AfterItsOwnSaveThisCopyReadsNothingUntilAnotherSaves) {
+    Start("a\r\n");
+    editorFileName = "b";
+    ProcessEditorEvent(0, nullptr);
+    opensToRead = 0;
+    platform::fault::SetHook(&CountOpensToRead);
+    ProcessEditorEvent(0, nullptr);
+    OpenPlugin(0, 0);
+    EXPECT_EQ(opensToRead, 0);
+    WriteBytes(dir.File("quorvel.ini"), "x\r\n");  // another copy saves
+    OpenPlugin(0, 0);
+    EXPECT_EQ(opensToRead, 1);
+    platform::fault::SetHook(nullptr);
+}
+
+// Errors no real file can be made to give: the file's state cannot be
+// told, it cannot be opened, a read fails.
+TEST_F(InProcess, AFileThatFailsToBeReadIsNotReplacedUntilItReadsAgain) {
+    for (const Call call : {Call::FileStamp, Call::OpenToRead, Call::Read}) {
+        SCOPED_TRACE(static_cast<int>(call));
+        failing = call;
+        platform::fault::SetHook(&FailSelected);
+        Start("a\r\n");
+        editorFileName = "b";
+        ProcessEditorEvent(0, nullptr);
+        EXPECT_EQ(ReadBytes(dir.File("quorvel.ini")), "a\r\n");
+        platform::fault::SetHook(nullptr);
+        editorFileName = "c";
+        ProcessEditorEvent(0, nullptr);
+        EXPECT_EQ(ReadBytes(dir.File("quorvel.ini")), "a\r\nb\r\nc\r\n");
+    }
+}
+
 }  // namespace

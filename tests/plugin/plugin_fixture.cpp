@@ -20,6 +20,12 @@ std::string PluginTest::HistoryPath() const {
     return fs::path(library_).replace_extension(".ini").string();
 }
 
+std::string PluginTest::OnlyHistoryAndLibrary() const {
+    const std::string history = fs::path(HistoryPath()).filename().string() + "\n";
+    const std::string library = fs::path(library_).filename().string() + "\n";
+    return history < library ? history + library : library + history;  // sorted, as listed
+}
+
 bool PluginTest::HistoryExists() const { return fs::exists(HistoryPath()); }
 
 std::vector<std::string> PluginTest::History() const {

@@ -1,15 +1,18 @@
-// Test support: starting a program and waiting for it, on either system.
+// Test support: starting, waiting for and killing programs, on either system.
 #include "plugin/run_program.h"
+
+#include <utility>
 
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 extern char **environ;
 #endif
 
-int RunProgram(const std::vector<std::string> &arguments) {
+Program::Program(const std::vector<std::string> &arguments) {
 #ifdef _WIN32
     std::string commandLine;
     for (const std::string &argument : arguments) commandLine += "\"" + argument + "\" ";
@@ -18,22 +21,51 @@ int RunProgram(const std::vector<std::string> &arguments) {
     PROCESS_INFORMATION process{};
     if (!CreateProcessA(arguments[0].c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
                         nullptr, nullptr, &startup, &process))
-        return -1;
-    WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD code = 0;
-    GetExitCodeProcess(process.hProcess, &code);
+        return;
     CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return static_cast<int>(code);
+    process_ = reinterpret_cast<std::intptr_t>(process.hProcess);
 #else
     std::vector<char *> argv;
     for (const std::string &argument : arguments)
         argv.push_back(const_cast<char *>(argument.c_str()));
     argv.push_back(nullptr);
     pid_t child = 0;
-    if (posix_spawn(&child, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
+    if (posix_spawn(&child, argv[0], nullptr, nullptr, argv.data(), environ) == 0) process_ = child;
+#endif
+}
+
+Program::Program(Program &&other) noexcept : process_(std::exchange(other.process_, -1)) {}
+
+Program::~Program() {
+    if (process_ == -1) return;
+    Kill();
+}
+
+int Program::Wait() {
+    if (process_ == -1) return -1;
+#ifdef _WIN32
+    const HANDLE process = reinterpret_cast<HANDLE>(std::exchange(process_, -1));
+    WaitForSingleObject(process, INFINITE);
+    DWORD code = 0;
+    const bool ended = GetExitCodeProcess(process, &code);
+    CloseHandle(process);
+    return ended ? static_cast<int>(code) : -1;
+#else
+    const auto child = static_cast<pid_t>(std::exchange(process_, -1));
     int status = 0;
     if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
     return WEXITSTATUS(status);
 #endif
 }
+
+void Program::Kill() {
+    if (process_ == -1) return;
+#ifdef _WIN32
+    TerminateProcess(reinterpret_cast<HANDLE>(process_), 1);
+#else
+    kill(static_cast<pid_t>(process_), SIGKILL);
+#endif
+    (void)Wait();
+}
+
+int RunProgram(const std::vector<std::string> &arguments) { return Program(arguments).Wait(); }

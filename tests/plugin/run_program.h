@@ -1,9 +1,28 @@
-// Test support: runs another program to its end.
+// Test support: running other programs, to their end or until killed.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
-// Runs the program with the arguments (the first is its own path) and waits;
-// its exit code, or -1 when it could not be started.
+// A program started with the arguments (the first is its own path).
+class Program {
+public:
+    explicit Program(const std::vector<std::string> &arguments);
+    Program(const Program &) = delete;
+    Program &operator=(const Program &) = delete;
+    Program(Program &&other) noexcept;
+    ~Program();  // kills it if still running
+
+    // Waits for its end: its exit code, or -1 when it did not start or end
+    // normally.
+    int Wait();
+    // Ends it at once, as a crash would.
+    void Kill();
+
+private:
+    std::intptr_t process_ = -1;
+};
+
+// Runs the program to its end; its exit code, or -1.
 [[nodiscard]] int RunProgram(const std::vector<std::string> &arguments);

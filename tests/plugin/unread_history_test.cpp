@@ -1,0 +1,108 @@
+// A history file that exists but cannot be read is never replaced: what is
+// recorded meanwhile waits in memory, and a trim changes nothing. Once the
+// file reads again, the next recording merges the waiting names into it.
+#include <gmock/gmock.h>
+
+#include <filesystem>
+#include <functional>
+#include <iostream>
+
+#include "plugin/plugin_fixture.h"
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include <thread>
+#else
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::ElementsAre;
+
+const std::string kOld = "old1\r\nold2\r\n";
+
+struct Cause {
+    const char *name;
+    std::function<bool(const std::string &)> spoil;  // false: this system cannot show it
+    std::function<void(const std::string &)> mend;
+};
+
+TEST_F(PluginTest, AHistoryThatCannotBeReadIsNeverReplaced) {
+#ifdef _WIN32
+    HANDLE holder = INVALID_HANDLE_VALUE;
+#endif
+    const Cause causes[] = {
+        {"over 2 GiB", [](const std::string &path) {
+             fs::resize_file(path, (std::uintmax_t{1} << 31) + 10);
+             return true;
+         },
+         [](const std::string &path) { fs::resize_file(path, kOld.size()); }},
+#ifdef _WIN32
+        {"held by another program", [&](const std::string &path) {
+             holder = ::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+             return holder != INVALID_HANDLE_VALUE;
+         },
+         [&](const std::string &) { ::CloseHandle(holder); }},
+#else
+        {"no read permission", [](const std::string &path) {
+             ::chmod(path.c_str(), 0200);
+             return ::access(path.c_str(), R_OK) != 0;
+         },
+         [](const std::string &path) { ::chmod(path.c_str(), 0600); }},
+        {"a FIFO", [](const std::string &path) {
+             fs::remove(path);
+             return ::mkfifo(path.c_str(), 0600) == 0;
+         },
+         [](const std::string &path) {
+             EXPECT_TRUE(fs::is_fifo(path));
+             fs::remove(path);
+             WriteBytes(path, kOld);
+         }},
+#endif
+    };
+    for (const Cause &cause : causes) {
+        SCOPED_TRACE(cause.name);
+        WriteBytes(HistoryPath(), kOld);
+        if (!cause.spoil(HistoryPath())) {
+            std::cout << "skipped \"" << cause.name << "\": this user reads any file\n";
+            continue;
+        }
+        Load();
+        host.OpenEditorWindow("new1");
+        ui.menuAnswers = {Key(kDelete)};
+        ui.promptAnswers = {{true, "0"}};
+        host.OpenPlugin();
+        cause.mend(HistoryPath());
+        EXPECT_EQ(ReadBytes(HistoryPath()), kOld);
+
+        host.OpenEditorWindow("new2");
+        EXPECT_THAT(History(), ElementsAre("old1", "old2", "new1", "new2"));
+        host.UnloadPlugin();
+    }
+}
+
+#ifdef _WIN32
+// A virus scanner holds a new or changed file for a moment; the host's
+// start must not take that for an empty history.
+TEST_F(PluginTest, AHistoryHeldForAMomentAtStartIsReadAfterAll) {
+    WriteBytes(HistoryPath(), kOld);
+    const HANDLE holder = ::CreateFileA(HistoryPath().c_str(), GENERIC_READ, 0, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    std::thread release([holder] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        ::CloseHandle(holder);
+    });
+    Load();
+    release.join();
+    host.OpenPlugin();
+    EXPECT_THAT(Texts(Menus().at(0)), ElementsAre("old1", "old2"));
+}
+#endif
+
+}  // namespace
