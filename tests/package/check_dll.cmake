@@ -1,6 +1,7 @@
-# Checks the built DLL with objdump: it imports system DLLs only (no
-# compiler runtime beside it) and exports exactly the four plain names.
-# Run with -DOBJDUMP=... -DDLL=...
+# Checks a DLL as it ships, with the binutils: it imports system DLLs only
+# (no compiler runtime beside it), exports exactly the four plain names,
+# carries a version resource of VERSION and is stripped.
+# Included by check_package.cmake, which sets OBJDUMP, WINDRES, DLL, VERSION.
 execute_process(COMMAND ${OBJDUMP} -p ${DLL} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
 if(failed)
   message(FATAL_ERROR "objdump failed on ${DLL}")
@@ -46,4 +47,18 @@ set(expected GetPluginInfo OpenPlugin ProcessEditorEvent SetStartupInfo)
 if(NOT exports STREQUAL expected)
   message(FATAL_ERROR "exports '${exports}', expected '${expected}'")
 endif()
-message(STATUS "imports: ${imports}; exports: ${exports}")
+
+# The version resource, read back by the resource compiler: its numbers are
+# VERSION's, padded with zeros.
+execute_process(COMMAND ${WINDRES} -i ${DLL} -O rc OUTPUT_VARIABLE rc RESULT_VARIABLE failed)
+string(REPLACE "." ", " numbers "${VERSION}")
+if(failed OR NOT rc MATCHES "FILEVERSION ${numbers}(, 0)*\n PRODUCTVERSION ${numbers}(, 0)*\n")
+  message(FATAL_ERROR "no version resource of version ${VERSION}:\n${rc}")
+endif()
+
+# Stripped: no symbol table, no debug sections.
+execute_process(COMMAND ${OBJDUMP} -h -t ${DLL} OUTPUT_VARIABLE sections)
+if(NOT sections MATCHES "\nno symbols" OR sections MATCHES " \\.debug")
+  message(FATAL_ERROR "not stripped:\n${sections}")
+endif()
+message(STATUS "imports: ${imports}; exports: ${exports}; version ${VERSION}")

@@ -1,0 +1,15 @@
+# Unpacks the release zip into OUT and checks what a user gets: a folder
+# "quorvel" holding exactly the DLL and its install text, and a DLL that
+# passes check_dll.cmake.
+# Run with -DZIP=... -DOUT=... -DOBJDUMP=... -DWINDRES=... -DVERSION=...
+file(REMOVE_RECURSE ${OUT})
+file(MAKE_DIRECTORY ${OUT})
+file(ARCHIVE_EXTRACT INPUT ${ZIP} DESTINATION ${OUT})
+file(GLOB_RECURSE files RELATIVE ${OUT} ${OUT}/*)
+list(SORT files)
+if(NOT files STREQUAL "quorvel/install.txt;quorvel/quorvel.dll")
+  message(FATAL_ERROR "${ZIP} holds '${files}'")
+endif()
+
+set(DLL ${OUT}/quorvel/quorvel.dll)
+include(${CMAKE_CURRENT_LIST_DIR}/check_dll.cmake)
