@@ -15,9 +15,10 @@ namespace termhost {
 namespace fs = std::filesystem;
 namespace {
 
-constexpr HelpKey kBrowserHelp[] = {{"Enter", "Open"}, {"Bksp", "Parent"}, {"^R", "Reread"},
-                                    {"P", "Plug-ins"}, {"W", "Windows"},   {"Tab", "Next"},
-                                    {"Q", "Quit"}};
+// Reread last: on a narrow screen, Quit had better stay in sight.
+constexpr HelpKey kBrowserHelp[] = {{"Enter", "Open"}, {"Bksp", "Parent"}, {"P", "Plug-ins"},
+                                    {"W", "Windows"},  {"Tab", "Next"},     {"Q", "Quit"},
+                                    {"^R", "Reread"}};
 constexpr HelpKey kEditorHelp[] = {{"Up Down PgUp PgDn", "Scroll"}, {"Esc", "Close"},
                                    {"P", "Plug-ins"},               {"W", "Windows"},
                                    {"Tab", "Next"},                 {"Q", "Quit"}};
