@@ -1,24 +1,20 @@
 // A path cut to fit must keep its end, the file name, and say that it was
 // cut; a cut must never split a character or overrun the columns.
+#include <algorithm>
 #include <clocale>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "text_width.h"
+#include "utf8_locale.h"
 
 namespace termhost {
 namespace {
 
-class ShortenLeft_ : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (std::setlocale(LC_CTYPE, "C.UTF-8") == nullptr) GTEST_SKIP() << "no C.UTF-8 locale";
-    }
-    void TearDown() override { std::setlocale(LC_CTYPE, "C"); }
-};
+using ShortenLeftUtf8 = Utf8LocaleTest;
 
-TEST_F(ShortenLeft_, KeepsTheEndBehindAnEllipsis) {
+TEST_F(ShortenLeftUtf8, KeepsTheEndBehindAnEllipsis) {
     struct Case {
         const char *text;
         int columns;
