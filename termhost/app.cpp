@@ -81,6 +81,9 @@ int App::Run() {
         const int current = host_.CurrentWindow();
         if (current == 0 && shownWindow_ != 0) RefreshBrowser();
         shownWindow_ = current;
+        // Ctrl+C in a box or menu closed it, and the plug-in has wound up:
+        // now the question can be asked.
+        if (frontend_.TakeInterrupt() && ConfirmQuit()) return 0;
         if (EditorIsCurrent())
             Draw(kEditorHelp);
         else
@@ -89,9 +92,6 @@ int App::Run() {
         const Input input = terminal_.ReadKey();
         if (input.resized) continue;
         if (!HandleKey(TranslateKey(input.key))) return 0;
-        // Ctrl+C in a dialog closed it, and the plug-in has wound up: now
-        // the question can be asked.
-        if (frontend_.TakeInterrupt() && ConfirmQuit()) return 0;
     }
 }
 

@@ -71,8 +71,10 @@ public:
 
 bool Plain(const TermKey &key) { return (key.modifiers & (kCtrlFlag | kAltFlag)) == 0; }
 
-bool IsBreakKey(const hostsim::MenuCall &call, int code) {
-    return code != 0 && std::find(call.breakKeys.begin(), call.breakKeys.end(), code) != call.breakKeys.end();
+// The key's index in the menu's break keys, or -1.
+int BreakIndex(const hostsim::MenuCall &call, int code) {
+    const auto key = std::find(call.breakKeys.begin(), call.breakKeys.end(), code);
+    return code == 0 || key == call.breakKeys.end() ? -1 : static_cast<int>(key - call.breakKeys.begin());
 }
 
 // Said in the help line when a key does nothing in a menu, so that a key
@@ -120,13 +122,12 @@ hostsim::MenuAnswer TerminalFrontend::ShowMenu(const hostsim::MenuCall &call) {
         const Input input = terminal_.ReadKey();
         if (input.resized) continue;
         notice.clear();
-        int code = TranslateKey(input.key);
+        const int code = TranslateKey(input.key);
+        int breakIndex = BreakIndex(call, code);
         // A character the menu takes from the keypad only, such as '/' in
         // the history filter, counts from the main keys too.
-        if (!IsBreakKey(call, code) && IsBreakKey(call, KeypadTwin(code))) code = KeypadTwin(code);
-        const auto breakKey = std::find(call.breakKeys.begin(), call.breakKeys.end(), code);
-        if (code != 0 && breakKey != call.breakKeys.end())
-            return {view.selected, static_cast<int>(breakKey - call.breakKeys.begin())};
+        if (breakIndex < 0) breakIndex = BreakIndex(call, KeypadTwin(code));
+        if (breakIndex >= 0) return {view.selected, breakIndex};
         if (code == kInterruptKey) {
             interrupted_ = true;
             break;

@@ -3,6 +3,7 @@
 // regular files are opened.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace termhost {
@@ -23,7 +24,7 @@ public:
 
     // Reads up to `size` bytes; the count read (0 at the end), or -1 on an
     // error, whose reason Problem() then gives.
-    [[nodiscard]] long Read(char *bytes, unsigned long size);
+    [[nodiscard]] long Read(char *bytes, std::size_t size);
 
 private:
     int fd_ = -1;
