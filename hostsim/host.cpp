@@ -146,11 +146,13 @@ void Host::SwitchTo(int position) {
     impl_->TellWindowsChanged();
 }
 
-void Host::OpenEditorWindow(const std::string &fileName) {
+bool Host::OpenEditorWindow(const std::string &fileName) {
+    if (!impl_->frontend.EditorMayOpen(fileName)) return false;
     impl_->windows.push_back(Window{host::kEditorWindow, fileName});
     impl_->current = static_cast<int>(impl_->windows.size()) - 1;
     impl_->TellWindowsChanged();
     ProcessEditorEvent(host::kEditorEventOpened);
+    return true;
 }
 
 void Host::AddWindow(const Window &window) {

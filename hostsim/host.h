@@ -103,6 +103,9 @@ public:
     virtual MenuAnswer ShowMenu(const MenuCall &call) = 0;
     virtual int ShowMessage(const MessageCall &call) = 0;  // the button chosen, -1 if none
     virtual PromptAnswer PromptInput(const PromptCall &call) = 0;
+    // Asked before an editor window opens on the file; false keeps it shut
+    // (the frontend has told the user why), and no event is raised.
+    virtual bool EditorMayOpen(const std::string & /*fileName*/) { return true; }
     // Told after the window list or the current window changed.
     virtual void WindowsChanged() {}
 };
@@ -148,8 +151,9 @@ public:
     [[nodiscard]] int CurrentWindow() const;
     void SwitchTo(int position);
     // Opens an editor window on the file, makes it current, and raises the
-    // editor-opened event, as the host's editor does.
-    void OpenEditorWindow(const std::string &fileName);
+    // editor-opened event, as the host's editor does; false when the
+    // frontend refused the file.
+    bool OpenEditorWindow(const std::string &fileName);
     // Adds a window without raising anything (a test's scenery).
     void AddWindow(const Window &window);
     void CloseWindow(int position);  // the panels (0) stay

@@ -106,8 +106,7 @@ int QUORVEL_CALL OpenEditor(const char *fileName, const char *title, int x1, int
                                    startLine, startColumn});
         if (fileName == nullptr || *fileName == '\0') return 0;
         // Raises the editor-opened event, nested in this call.
-        Host::Active()->OpenEditorWindow(fileName);
-        return 1;
+        return Host::Active()->OpenEditorWindow(fileName) ? 1 : 0;
     });
 }
 

@@ -2,8 +2,11 @@
 #include "app.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "crash_guard.h"
+#include "history/history_path.h"
+#include "history_reading.h"
 #include "key_codes.h"
 #include "text_width.h"
 #include "theme.h"
@@ -12,12 +15,17 @@ namespace termhost {
 namespace fs = std::filesystem;
 namespace {
 
-constexpr HelpKey kBrowserHelp[] = {{"Enter", "Open"},    {"Bksp", "Parent"}, {"P", "Plug-ins"},
-                                    {"W", "Windows"},     {"Tab", "Next"},    {"Q", "Quit"}};
+// Reread last: on a narrow screen, Quit had better stay in sight.
+constexpr HelpKey kBrowserHelp[] = {{"Enter", "Open"}, {"Bksp", "Parent"}, {"P", "Plug-ins"},
+                                    {"W", "Windows"},  {"Tab", "Next"},     {"Q", "Quit"},
+                                    {"^R", "Reread"}};
 constexpr HelpKey kEditorHelp[] = {{"Up Down PgUp PgDn", "Scroll"}, {"Esc", "Close"},
                                    {"P", "Plug-ins"},               {"W", "Windows"},
                                    {"Tab", "Next"},                 {"Q", "Quit"}};
 constexpr int kF10 = vk::kF1 + 9;
+constexpr int kReread = kCtrlFlag | 'R';
+constexpr int kMenuTextMargin = 8;  // a full-width menu's frame and padding
+constexpr int kMinTitlePath = 8;    // of the title bar, kept for the path
 
 hostsim::MenuCall ListMenu(std::string title, const std::vector<std::string> &items, int selected) {
     hostsim::MenuCall menu;
@@ -27,6 +35,17 @@ hostsim::MenuCall ListMenu(std::string title, const std::vector<std::string> &it
         menu.items.push_back({items[i], static_cast<int>(i) == selected ? 1 : 0});
     menu.itemCount = static_cast<int>(items.size());
     return menu;
+}
+
+// The path cut from the left to what a full-width menu item has left
+// beside `besides`, so that the rest of the item stays whole.
+std::string MenuPath(const std::string &path, const std::string &besides) {
+    return ShortenLeft(Printable(path), COLS - kMenuTextMargin - DisplayWidth(besides));
+}
+
+std::string Capitalised(std::string text) {
+    if (!text.empty()) text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+    return text;
 }
 
 }  // namespace
@@ -42,6 +61,7 @@ App::App(std::string plugin, const fs::path &folder)
       host_(frontend_),
       plugin_(std::move(plugin)) {
     frontend_.onWindowsChanged = [this] { SyncViews(); };
+    frontend_.onEditorOpening = [this](const std::string &path) { return EditorOpening(path); };
     std::string error;
     if (!browser_.Show(FolderPath(folder), &error)) throw std::runtime_error(error);
 }
@@ -57,6 +77,13 @@ int App::Run() {
         if (!loaded) Tell("Plug-in", {"The plug-in could not be loaded:", Printable(error)});
     }
     for (;;) {
+        // Back in the browser: the folder may have changed meanwhile.
+        const int current = host_.CurrentWindow();
+        if (current == 0 && shownWindow_ != 0) RefreshBrowser();
+        shownWindow_ = current;
+        // Ctrl+C in a box or menu closed it, and the plug-in has wound up:
+        // now the question can be asked.
+        if (frontend_.TakeInterrupt() && ConfirmQuit()) return 0;
         if (EditorIsCurrent())
             Draw(kEditorHelp);
         else
@@ -82,22 +109,29 @@ void App::Draw(std::span<const HelpKey> help) {
 
 void App::DrawTitle() {
     const int current = host_.CurrentWindow();
-    std::string position = std::to_string(current + 1);
-    position += '/';
-    position += std::to_string(host_.Windows().size());
-    position = Spaced('[' + position + ']');
-    std::string name, status;
+    std::string prefix = std::to_string(current + 1);
+    prefix += '/';
+    prefix += std::to_string(host_.Windows().size());
+    prefix = Spaced('[' + prefix + ']');
+    std::string path, status;
     if (EditorIsCurrent()) {
         const TextView &view = *views_[static_cast<std::size_t>(current)];
-        name = "Editor " + view.Path();
+        prefix += "Editor ";
+        path = view.Path();
         status = view.Status();
     } else {
-        name = "Folder " + browser_.Folder().string();
+        prefix += "Folder ";
+        path = browser_.Folder().string();
         status = browser_.Summary();
     }
+    // The status stays whole but on the narrowest screens; the path gives
+    // way from the left, and a blank keeps the two apart.
     status = Spaced(Printable(status));
-    const int statusWidth = std::min(DisplayWidth(status), COLS / 2);
-    PutText(0, 0, position + Printable(name), COLS - statusWidth, BarAttr());
+    const int prefixWidth = DisplayWidth(prefix);
+    const int statusWidth =
+        std::clamp(COLS - prefixWidth - kMinTitlePath - 1, 0, DisplayWidth(status));
+    const int pathWidth = COLS - statusWidth - prefixWidth - 1;
+    PutText(0, 0, prefix + ShortenLeft(Printable(path), pathWidth), COLS - statusWidth, BarAttr());
     PutText(0, COLS - statusWidth, status, statusWidth, BarAttr());
 }
 
@@ -110,10 +144,20 @@ void App::SyncViews() {
     const std::vector<hostsim::Window> &windows = host_.Windows();
     views_.resize(windows.size());
     for (std::size_t i = 0; i < windows.size(); ++i) {
-        if (windows[i].type != host::kEditorWindow)
+        const std::string &name = windows[i].name;
+        if (windows[i].type != host::kEditorWindow) {
             views_[i].reset();
-        else if (views_[i] == nullptr || views_[i]->Path() != windows[i].name)
-            views_[i] = std::make_unique<TextView>(windows[i].name);
+        } else if (views_[i] == nullptr || views_[i]->Path() != name) {
+            if (opening_ != nullptr && opening_->Path() == name) {
+                views_[i] = std::move(opening_);
+                continue;
+            }
+            // A window that was not asked about first: shown with what can be read.
+            EditorText text;
+            std::string problem;
+            if (!ReadForEditor(name, text, problem)) text.note = problem;
+            views_[i] = std::make_unique<TextView>(name, std::move(text));
+        }
     }
 }
 
@@ -124,7 +168,8 @@ bool App::HandleKey(int keyCode) {
     case vk::kTab: SwitchBy(1); return true;
     case kShiftFlag | vk::kTab: SwitchBy(-1); return true;
     case 'Q':
-    case kF10: return !ConfirmQuit();
+    case kF10:
+    case kInterruptKey: return !ConfirmQuit();
     default: break;
     }
     if (EditorIsCurrent()) {
@@ -134,10 +179,27 @@ bool App::HandleKey(int keyCode) {
             views_[static_cast<std::size_t>(host_.CurrentWindow())]->HandleKey(keyCode);
         return true;
     }
+    if (keyCode == kReread) {
+        RefreshBrowser();
+        return true;
+    }
     const FileBrowser::Action action = browser_.HandleKey(keyCode);
     if (action.kind == FileBrowser::Action::Kind::OpenFile) OpenFile(action.text);
-    if (action.kind == FileBrowser::Action::Kind::Failed)
-        Tell("Folder", {"This folder cannot be shown:", Printable(action.text)});
+    if (action.kind == FileBrowser::Action::Kind::Failed) {
+        Tell("Folder", {"This folder cannot be shown:", action.text});
+        RefreshBrowser();  // it may have gone, and others with it
+    }
+    return true;
+}
+
+bool App::EditorOpening(const std::string &path) {
+    EditorText text;
+    std::string problem;
+    if (!ReadForEditor(path, text, problem)) {
+        Tell("Cannot open", {path, Capitalised(problem)});
+        return false;
+    }
+    opening_ = std::make_unique<TextView>(path, std::move(text));
     return true;
 }
 
@@ -180,7 +242,12 @@ void App::ShowPluginMenu() {
         Tell("Plug-ins", {"The plug-in has no menu entry."});
         return;
     }
-    const hostsim::MenuAnswer answer = frontend_.ShowMenu(ListMenu("Plug-ins", info.menuStrings, 0));
+    hostsim::MenuCall menu = ListMenu("Plug-ins", info.menuStrings, 0);
+    // Where the history is, for whoever looks for the file.
+    const std::string history = HistoryPathFor(host_.PluginPath().c_str()).buf;
+    const std::string count = " (" + Describe(ReadHistory(history)) + ")";
+    menu.bottom = "History: " + MenuPath(history, "History: " + count) + count;
+    const hostsim::MenuAnswer answer = frontend_.ShowMenu(menu);
     if (answer.result < 0 || answer.breakCode != -1) return;
     crash_guard::PluginCode plugin;
     host_.OpenPlugin(0, answer.result);
@@ -189,16 +256,31 @@ void App::ShowPluginMenu() {
 void App::ShowWindowList() {
     std::vector<std::string> items;
     const std::vector<hostsim::Window> &windows = host_.Windows();
+    const std::size_t digits = std::to_string(windows.size()).size();
     for (std::size_t i = 0; i < windows.size(); ++i) {
-        const std::string number = std::to_string(i + 1) + "  ";
-        if (windows[i].type == host::kEditorWindow)
-            items.push_back(number + "Editor  " + windows[i].name);
-        else
-            items.push_back(number + "Folder  " + browser_.Folder().string());
+        std::string number = std::to_string(i + 1);
+        number.insert(0, digits - number.size(), ' ');  // numbers line up
+        const bool editor = windows[i].type == host::kEditorWindow;
+        const std::string kind = number + (editor ? "  Editor  " : "  Folder  ");
+        items.push_back(kind + MenuPath(editor ? windows[i].name : browser_.Folder().string(), kind));
     }
-    const hostsim::MenuAnswer answer =
-        frontend_.ShowMenu(ListMenu("Windows", items, host_.CurrentWindow()));
-    if (answer.result >= 0) host_.SwitchTo(answer.result);
+    hostsim::MenuCall menu = ListMenu("Windows", items, host_.CurrentWindow());
+    // Digits 1 to 9, then 0, go straight to the first ten windows.
+    for (std::size_t i = 0; i < windows.size() && i < 10; ++i)
+        menu.breakKeys.push_back('0' + static_cast<int>((i + 1) % 10));
+    menu.bottom = "Enter or its digit: switch";
+    const hostsim::MenuAnswer answer = frontend_.ShowMenu(menu);
+    if (answer.breakCode >= 0)
+        host_.SwitchTo(answer.breakCode);
+    else if (answer.result >= 0)
+        host_.SwitchTo(answer.result);
+}
+
+void App::RefreshBrowser() {
+    const std::string why = browser_.Refresh();
+    if (!why.empty())
+        Tell("Folder", {"This folder can no longer be shown:", why,
+                        "Showing " + browser_.Folder().string() + " instead."});
 }
 
 bool App::ConfirmQuit() {
@@ -212,7 +294,8 @@ bool App::ConfirmQuit() {
                  "Quit all the same?", "Yes", "No"};
     box.lineCount = static_cast<int>(box.lines.size());
     box.buttonCount = 2;
-    return frontend_.ShowMessage(box) == 0;
+    const int answer = frontend_.ShowMessage(box);
+    return answer == 0 || frontend_.TakeInterrupt();  // a second Ctrl+C quits
 }
 
 void App::Tell(const std::string &title, const std::vector<std::string> &lines) {

@@ -30,10 +30,12 @@ private:
     // Key actions; HandleKey is false when the user quits.
     bool HandleKey(int keyCode);
     void OpenFile(const std::string &path);
+    [[nodiscard]] bool EditorOpening(const std::string &path);
     void CloseEditor();
     void SwitchBy(int step);
     void ShowPluginMenu();
     void ShowWindowList();
+    void RefreshBrowser();
     [[nodiscard]] bool ConfirmQuit();
     void Tell(const std::string &title, const std::vector<std::string> &lines);
 
@@ -44,6 +46,9 @@ private:
     FileBrowser browser_;
     // One per host window, at the same position; null where not an editor.
     std::vector<std::unique_ptr<TextView>> views_;
+    // The view of an editor about to open, read before its window was made.
+    std::unique_ptr<TextView> opening_;
+    int shownWindow_ = 0;  // the window drawn last
 };
 
 // A folder's absolute, normal form, without a trailing separator.

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "crash_guard.h"
 #include "line_input.h"
@@ -46,9 +47,8 @@ void DrawMenu(const hostsim::MenuCall &call, const MenuTexts &texts, const MenuL
             DrawFrameSeparator(box, y, DialogAttr());
             continue;
         }
-        const std::string text = Printable(call.items[i].text);
         std::string line = call.items[i].checked != 0 ? " * " : "   ";
-        line.append(text, 0, FitBytes(text, layout.textWidth));
+        line += ShortenLeft(Printable(call.items[i].text), layout.textWidth);
         PutText(y, box.x + 1, line, box.width - 2, i == view.selected ? SelectedAttr() : DialogAttr());
     }
     if (count > layout.rows) {
@@ -70,6 +70,24 @@ public:
 };
 
 bool Plain(const TermKey &key) { return (key.modifiers & (kCtrlFlag | kAltFlag)) == 0; }
+
+// The key's index in the menu's break keys, or -1.
+int BreakIndex(const hostsim::MenuCall &call, int code) {
+    const auto key = std::find(call.breakKeys.begin(), call.breakKeys.end(), code);
+    return code == 0 || key == call.breakKeys.end() ? -1 : static_cast<int>(key - call.breakKeys.begin());
+}
+
+// Said in the help line when a key does nothing in a menu, so that a key
+// the menu refuses is not taken for a key that went unnoticed.
+std::string UnusedKeyNotice(const Input &input) {
+    if (input.text == " ") return "Space does nothing here";
+    if (input.text.empty()) return "That key does nothing here";
+    // Appended piece by piece: GCC 12 at -O3 warns wrongly about "x" + std::string.
+    std::string notice = "\"";
+    notice += Printable(input.text);
+    notice += "\" does nothing here";
+    return notice;
+}
 
 }  // namespace
 
@@ -95,25 +113,37 @@ hostsim::MenuAnswer TerminalFrontend::ShowMenu(const hostsim::MenuCall &call) {
     MenuLayout layout = LayoutMenu(COLS, LINES, measure);
     ListShape shape{measure.itemCount, layout.rows, &texts.separators};
     ListView view = InitialView(shape, preferred);
-    for (;;) {
+    std::string notice;
+    while (!interrupted_) {
         layout = LayoutMenu(COLS, LINES, measure);
         shape.rows = layout.rows;
         view = FitView(shape, view);
         backdrop_(kMenuHelp);
         DrawMenu(call, texts, layout, view);
+        if (!notice.empty()) PutText(LINES - 1, 0, Spaced(notice), COLS, BarAttr());
         refresh();
 
         const Input input = terminal_.ReadKey();
         if (input.resized) continue;
+        notice.clear();
         const int code = TranslateKey(input.key);
-        if (code == 0) continue;
-        const auto breakKey = std::find(call.breakKeys.begin(), call.breakKeys.end(), code);
-        if (breakKey != call.breakKeys.end())
-            return {view.selected, static_cast<int>(breakKey - call.breakKeys.begin())};
+        int breakIndex = BreakIndex(call, code);
+        // A character the menu takes from the keypad only, such as '/' in
+        // the history filter, counts from the main keys too.
+        if (breakIndex < 0) breakIndex = BreakIndex(call, KeypadTwin(code));
+        if (breakIndex >= 0) return {view.selected, breakIndex};
+        if (code == kInterruptKey) {
+            interrupted_ = true;
+            break;
+        }
         if (code == vk::kReturn) return {view.selected, -1};
         if (code == vk::kEscape) return {-1, -1};
-        if (const auto move = MoveForKey(code)) view = MoveHighlight(shape, view, *move);
+        if (const auto move = MoveForKey(code))
+            view = MoveHighlight(shape, view, *move);
+        else
+            notice = UnusedKeyNotice(input);
     }
+    return {-1, -1};
 }
 
 int TerminalFrontend::ShowMessage(const hostsim::MessageCall &call) {
@@ -132,14 +162,14 @@ int TerminalFrontend::ShowMessage(const hostsim::MessageCall &call) {
     widest = std::max({widest, buttonsWidth, 20});
 
     int chosen = 0;
-    for (;;) {
+    while (!interrupted_) {
         const int bodyRows = std::clamp(bodyEnd - 1, 0, std::max(0, LINES - 3 - (buttons ? 2 : 0)));
         const Rect box = Centred(widest + 6, bodyRows + 2 + (buttons ? 2 : 0));
         backdrop_(kMessageHelp);
         DrawFrame(box, DialogAttr(), title);
         for (int row = 0; row < bodyRows; ++row) {
-            const std::string &line = lines[1 + row];
             const int inner = box.width - 4;
+            const std::string line = ShortenLeft(lines[1 + row], inner);  // a path keeps its name
             const int indent = std::max(0, (inner - DisplayWidth(line)) / 2);
             PutText(box.y + 1 + row, box.x + 2 + indent, line, inner - indent, DialogAttr());
         }
@@ -160,6 +190,10 @@ int TerminalFrontend::ShowMessage(const hostsim::MessageCall &call) {
         const Input input = terminal_.ReadKey();
         if (input.resized) continue;
         const int code = TranslateKey(input.key);
+        if (code == kInterruptKey) {
+            interrupted_ = true;
+            break;
+        }
         if (code == vk::kReturn) return chosen;
         if (code == vk::kEscape) return -1;
         if (code == vk::kLeft || code == (kShiftFlag | vk::kTab)) chosen = (chosen + buttons - 1) % buttons;
@@ -170,6 +204,7 @@ int TerminalFrontend::ShowMessage(const hostsim::MessageCall &call) {
             if (!label.empty() && (label[0] & ~0x20) == code) return b;
         }
     }
+    return -1;
 }
 
 hostsim::PromptAnswer TerminalFrontend::PromptInput(const hostsim::PromptCall &call) {
@@ -180,7 +215,7 @@ hostsim::PromptAnswer TerminalFrontend::PromptInput(const hostsim::PromptCall &c
     const std::string title = Printable(call.title.value_or(""));
     const std::string prompt = Printable(call.prompt.value_or(""));
     std::size_t start = 0;  // the first byte the field shows
-    for (;;) {
+    while (!interrupted_) {
         const int wanted = std::max({50, DisplayWidth(title) + 8, DisplayWidth(prompt) + 6});
         const Rect box = Centred(std::min(wanted, COLS - 2), 4);
         const int fieldWidth = std::max(1, box.width - 4);
@@ -207,6 +242,7 @@ hostsim::PromptAnswer TerminalFrontend::PromptInput(const hostsim::PromptCall &c
             continue;
         }
         switch (TranslateKey(key.key)) {
+        case kInterruptKey: interrupted_ = true; break;
         case vk::kReturn: return {true, input.Text()};
         case vk::kEscape: return {false, {}};
         case vk::kBackspace: input.EraseBack(); break;
@@ -218,7 +254,15 @@ hostsim::PromptAnswer TerminalFrontend::PromptInput(const hostsim::PromptCall &c
         default: break;
         }
     }
+    return {false, {}};
 }
+
+bool TerminalFrontend::EditorMayOpen(const std::string &fileName) {
+    crash_guard::HostCode host;
+    return !onEditorOpening || onEditorOpening(fileName);
+}
+
+bool TerminalFrontend::TakeInterrupt() { return std::exchange(interrupted_, false); }
 
 void TerminalFrontend::WindowsChanged() {
     crash_guard::HostCode host;

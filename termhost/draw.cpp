@@ -13,7 +13,7 @@ namespace {
 // A text in a border row, between blanks, centred on the box.
 void PutBorderText(const Rect &box, int y, std::string_view text, attr_t attr) {
     if (text.empty() || box.width < 5) return;
-    const std::string padded = Spaced(text.substr(0, FitBytes(text, box.width - 4)));
+    const std::string padded = Spaced(ShortenLeft(text, box.width - 4));
     const int width = DisplayWidth(padded);
     PutText(y, box.x + (box.width - width) / 2, padded, width, attr);
 }

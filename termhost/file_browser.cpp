@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <system_error>
 
+#include "human_size.h"
 #include "key_codes.h"
 #include "text_width.h"
 #include "theme.h"
@@ -15,25 +16,64 @@ namespace {
 constexpr char kParent[] = "..";
 constexpr int kSizeColumns = 12;
 
-// The size, right-aligned, or a mark for a folder.
-std::string SizeColumn(bool folder, std::uintmax_t size) {
-    const std::string text = folder ? "<folder>" : std::to_string(size);
-    const std::size_t pad = kSizeColumns > static_cast<int>(text.size()) ? kSizeColumns - text.size() : 0;
-    return std::string(pad, ' ') + text + " ";
+// The size column's text, right-aligned.
+std::string SizeColumn(const std::string &size) {
+    const std::size_t pad = kSizeColumns > static_cast<int>(size.size()) ? kSizeColumns - size.size() : 0;
+    return std::string(pad, ' ') + size + " ";
+}
+
+// A file's size, or what it is when it has none worth showing: a pipe,
+// for one, warns that it cannot be opened.
+std::string SizeOf(const fs::directory_entry &entry) {
+    std::error_code failure;
+    const fs::file_status status = entry.status(failure);
+    switch (status.type()) {
+    case fs::file_type::directory: return "<folder>";
+    case fs::file_type::fifo: return "<pipe>";
+    case fs::file_type::socket: return "<socket>";
+    case fs::file_type::block:
+    case fs::file_type::character: return "<device>";
+    case fs::file_type::not_found: return "<broken>";  // a link to nothing
+    default: break;
+    }
+    const std::uintmax_t size = entry.file_size(failure);
+    return failure ? std::string("?") : HumanSize(size);
 }
 
 }  // namespace
 
 bool FileBrowser::Show(const fs::path &folder, std::string *error) {
+    // Coming back up, the highlight goes to the folder just left.
+    const std::string cameFrom =
+        folder_.parent_path() == folder ? folder_.filename().string() : std::string();
+    return List(folder, cameFrom, error);
+}
+
+std::string FileBrowser::Refresh() {
+    const std::string highlight = view_.selected >= 0 && view_.selected < EntryCount()
+                                      ? entries_[static_cast<std::size_t>(view_.selected)].name
+                                      : std::string();
+    const int top = view_.top;
+    std::string why;
+    for (fs::path folder = folder_;; folder = folder.parent_path()) {
+        std::string error;
+        if (List(folder, folder == folder_ ? highlight : std::string(), &error)) break;
+        if (why.empty()) why = error;
+        if (!folder.has_relative_path()) break;  // not even the root: keep the old list
+    }
+    if (why.empty()) view_ = FitView(Shape(), ListView{view_.selected, top});
+    return why;
+}
+
+bool FileBrowser::List(const fs::path &folder, const std::string &highlight, std::string *error) {
     std::error_code failure;
     fs::directory_iterator it(folder, failure);
     std::vector<Entry> entries;
     for (; !failure && it != fs::directory_iterator(); it.increment(failure)) {
-        Entry entry{it->path().filename().string()};
+        Entry entry{it->path().filename().string(), false, {}};
         std::error_code ignored;
         entry.folder = it->is_directory(ignored);
-        if (!entry.folder) entry.size = it->file_size(ignored);
-        if (entry.size == static_cast<std::uintmax_t>(-1)) entry.size = 0;
+        entry.size = SizeOf(*it);
         entries.push_back(std::move(entry));
     }
     if (failure) {
@@ -43,14 +83,11 @@ bool FileBrowser::Show(const fs::path &folder, std::string *error) {
     std::sort(entries.begin(), entries.end(), [](const Entry &a, const Entry &b) {
         return a.folder != b.folder ? a.folder : a.name < b.name;
     });
-    if (folder.has_relative_path()) entries.insert(entries.begin(), Entry{kParent, true});
+    if (folder.has_relative_path()) entries.insert(entries.begin(), Entry{kParent, true, "<folder>"});
 
-    // Coming back up, the highlight goes to the folder just left.
-    const std::string cameFrom =
-        folder_.parent_path() == folder ? folder_.filename().string() : std::string();
     int preferred = 0;
     for (std::size_t i = 0; i < entries.size(); ++i)
-        if (entries[i].folder && entries[i].name == cameFrom) preferred = static_cast<int>(i);
+        if (entries[i].name == highlight) preferred = static_cast<int>(i);
 
     folder_ = folder;
     entries_ = std::move(entries);
@@ -88,7 +125,7 @@ void FileBrowser::Draw(const Rect &area) {
         const attr_t base = entry.folder ? FolderAttr() : A_NORMAL;
         const attr_t attr = i == view_.selected ? (base | A_REVERSE) : base;
         PutText(y, area.x, " " + name, nameWidth + 1, attr);
-        PutText(y, area.x + nameWidth + 1, SizeColumn(entry.folder, entry.size), area.width - nameWidth - 1, attr);
+        PutText(y, area.x + nameWidth + 1, SizeColumn(entry.size), area.width - nameWidth - 1, attr);
     }
 }
 
@@ -104,7 +141,7 @@ FileBrowser::Action FileBrowser::HandleKey(int keyCode) {
         return Activate(entry);
     }
     if ((keyCode == vk::kBackspace || keyCode == vk::kLeft) && folder_.has_relative_path())
-        return Activate(Entry{kParent, true});
+        return Activate(Entry{kParent, true, {}});
     return {};
 }
 

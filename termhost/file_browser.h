@@ -22,6 +22,10 @@ public:
 
     // Lists the folder; false with a reason when it cannot be read.
     bool Show(const std::filesystem::path &folder, std::string *error);
+    // Lists the folder again, the highlight staying on the same name. When
+    // the folder can no longer be shown, the nearest parent that can is
+    // listed instead, and why it moved is returned; else the result is empty.
+    [[nodiscard]] std::string Refresh();
 
     [[nodiscard]] const std::filesystem::path &Folder() const { return folder_; }
     // "2 folders, 5 files"
@@ -34,8 +38,9 @@ private:
     struct Entry {
         std::string name;
         bool folder = false;
-        std::uintmax_t size = 0;
+        std::string size;  // "1.5 KiB", or what it is when not a file
     };
+    bool List(const std::filesystem::path &folder, const std::string &highlight, std::string *error);
     Action Activate(const Entry &entry);
     [[nodiscard]] ListShape Shape() const;
     [[nodiscard]] int EntryCount() const { return static_cast<int>(entries_.size()); }

@@ -109,6 +109,18 @@ int TranslateKey(const TermKey &key) {
     return code == 0 ? 0 : code | key.modifiers;
 }
 
+int KeypadTwin(int code) {
+    if (code >= '0' && code <= '9') return vk::kNumpad0 + (code - '0');
+    switch (code) {
+    case 191: return vk::kDivide;  // the '/' key
+    case kShiftFlag | '8': return vk::kMultiply;
+    case vk::kMinus: return vk::kSubtract;
+    case kShiftFlag | 187: return vk::kAdd;  // Shift with the '=' key
+    case vk::kPeriod: return vk::kDecimal;
+    default: return 0;
+    }
+}
+
 TermKey KeyFromExtendedName(std::string_view name) {
     struct Entry {
         std::string_view name;

@@ -48,6 +48,13 @@ struct TermKey {
 // The key code of a key press; 0 when the host has none for it.
 [[nodiscard]] int TranslateKey(const TermKey &key);
 
+// The keypad key that types the same character as the main keyboard's key
+// `code` ('/' and keypad divide, '5' and keypad 5); 0 when there is none.
+[[nodiscard]] int KeypadTwin(int code);
+
+// Ctrl+C: the host's way out, read as a key rather than a signal.
+inline constexpr int kInterruptKey = kCtrlFlag | 'C';
+
 // A key that terminfo knows by an extended name such as "kUP5" (Ctrl+Up) or
 // "kDC3" (Alt+Delete); Kind::None for any other name.
 [[nodiscard]] TermKey KeyFromExtendedName(std::string_view name);

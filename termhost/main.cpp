@@ -8,6 +8,7 @@
 
 #include "app.h"
 #include "crash_guard.h"
+#include "history/history_path.h"
 #include "options.h"
 #include "scripting.h"
 #include "terminal.h"
@@ -27,14 +28,16 @@ int main(int argc, char **argv) {
     using namespace termhost;
     std::setlocale(LC_ALL, "");
     const std::string defaultPlugin = QUORVEL_HOST_DEFAULT_PLUGIN;
+    const std::string defaultHistory =
+        defaultPlugin.empty() ? std::string() : std::string(HistoryPathFor(defaultPlugin.c_str()).buf);
     const Options options =
         ParseOptions(std::vector<std::string>(argv + 1, argv + argc), defaultPlugin);
     if (!options.error.empty()) {
-        std::cerr << "quorvel-host: " << options.error << "\n\n" << Usage(defaultPlugin);
+        std::cerr << "quorvel-host: " << options.error << "\n\n" << Usage(defaultPlugin, defaultHistory);
         return 2;
     }
     if (options.help) {
-        std::cout << Usage(defaultPlugin);
+        std::cout << Usage(defaultPlugin, defaultHistory);
         return 0;
     }
     crash_guard::Install(RestoreTerminal);

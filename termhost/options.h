@@ -21,7 +21,8 @@ struct Options {
 [[nodiscard]] Options ParseOptions(const std::vector<std::string> &args,
                                    std::string defaultPlugin);
 
-// The --help text, naming the plug-in loaded by default.
-[[nodiscard]] std::string Usage(const std::string &defaultPlugin);
+// The --help text, naming the plug-in loaded by default and its history
+// file (empty when there is no default plug-in).
+[[nodiscard]] std::string Usage(const std::string &defaultPlugin, const std::string &defaultHistory);
 
 }  // namespace termhost

@@ -3,11 +3,11 @@
 #include "scripting.h"
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "crash_guard.h"
 #include "history/history_path.h"
+#include "history_reading.h"
 #include "hostsim/host.h"
 
 namespace termhost {
@@ -31,15 +31,17 @@ int RunScript(const Options &options, std::ostream &out, std::ostream &err) {
         crash_guard::PluginCode plugin;
         host.OpenEditorWindow(name);
     }
-    if (options.printHistory) {
-        std::ifstream history(HistoryPathFor(host.PluginPath().c_str()).buf, std::ios::binary);
-        std::string line;
-        while (std::getline(history, line)) {
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            out << line << '\n';
-        }
-    }
-    return 0;
+    if (!options.printHistory) return 0;
+    const std::string path = HistoryPathFor(host.PluginPath().c_str()).buf;
+    const HistorySummary summary =
+        ReadHistory(path, [&out](std::string_view entry) { out << entry << '\n'; });
+    // On standard error, so that the entries alone reach a pipe.
+    err << "quorvel-host: history file " << path << ": " << Describe(summary) << '\n';
+    if (summary.cut)
+        err << "quorvel-host: the file is larger than " << kHistoryReadLimitText
+            << "; only the entries within its first " << kHistoryReadLimitText
+            << " were printed\n";
+    return summary.problem.empty() ? 0 : 1;
 }
 
 }  // namespace termhost

@@ -4,10 +4,14 @@
 
 #include <curses.h>
 #include <langinfo.h>
+#include <term.h>
+#include <termios.h>
+#include <unistd.h>
 
 #include <array>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
@@ -19,6 +23,7 @@ namespace termhost {
 namespace {
 
 bool active = false;
+bool clearOnExit = false;  // the terminal has no screen of its own to leave
 
 // The application keypad's sequences, bound to key codes of our own.
 struct KeypadSequence {
@@ -100,6 +105,8 @@ std::string Utf(wint_t c) {
     return n == static_cast<std::size_t>(-1) ? std::string() : std::string(bytes, n);
 }
 
+bool IsEscape(const TermKey &key) { return key.kind == TermKey::Kind::Char && key.value == 27; }
+
 // A character key, or a key code; false when nothing was read.
 bool Read(TermKey &key, std::string &text, bool &resized, bool blocking) {
     wint_t c = 0;
@@ -124,9 +131,42 @@ bool Read(TermKey &key, std::string &text, bool &resized, bool blocking) {
     return true;
 }
 
+// A terminfo string capability, or null when the terminal lacks it.
+const char *Capability(const char *name) {
+    char *value = tigetstr(name);
+    return value == nullptr || value == reinterpret_cast<char *>(-1) || *value == '\0' ? nullptr : value;
+}
+
+// A terminal that cannot place the cursor (TERM=dumb) would show a blank
+// screen: it is refused with a reason before the screen is taken.
+void CheckCapabilities() {
+    const char *term = std::getenv("TERM");
+    const std::string name = term != nullptr ? term : "";
+    int status = 0;
+    if (setupterm(nullptr, STDOUT_FILENO, &status) != OK)
+        throw std::runtime_error("cannot drive this terminal (TERM=" + name + ")");
+    const bool addressable = Capability("cup") != nullptr;
+    clearOnExit = Capability("smcup") == nullptr;
+    del_curterm(cur_term);
+    if (!addressable)
+        throw std::runtime_error("this terminal (TERM=" + name +
+                                 ") cannot move its cursor, which the full screen needs; try "
+                                 "TERM=xterm-256color, or --open and --print-history");
+}
+
+// Ctrl+C comes as a key, not as a signal, so that the host can ask before
+// quitting; Ctrl+Z and Ctrl+\ keep their signals.
+void TakeCtrlC() {
+    struct termios mode {};
+    if (tcgetattr(STDIN_FILENO, &mode) != 0) return;
+    mode.c_cc[VINTR] = _POSIX_VDISABLE;
+    if (tcsetattr(STDIN_FILENO, TCSANOW, &mode) == 0) def_prog_mode();
+}
+
 }  // namespace
 
 Terminal::Terminal() {
+    CheckCapabilities();
     // Line drawing as Unicode characters where the terminal takes UTF-8,
     // rather than through the terminal's alternate character set.
     if (std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0) ::setenv("NCURSES_NO_UTF8_ACS", "1", 0);
@@ -145,23 +185,30 @@ Terminal::Terminal() {
     curs_set(0);
     BindKeys();
     StartColours();
+    TakeCtrlC();
 }
 
 Terminal::~Terminal() { RestoreTerminal(); }
 
 Input Terminal::ReadKey() {
+    if (pending_) {
+        pending_ = false;
+        return next_;
+    }
     for (;;) {
         Input input;
         if (!Read(input.key, input.text, input.resized, true)) continue;  // a signal broke the wait
-        const bool escape = input.key.kind == TermKey::Kind::Char && input.key.value == 27;
-        if (!escape) return input;
-        // Escape with a key right behind it is that key with Alt.
+        if (!IsEscape(input.key)) return input;
+        // Escape with a character right behind it is that character with
+        // Alt. Any other key is a key of its own, pressed just after Esc.
         Input next;
         timeout(0);
         const bool more = Read(next.key, next.text, next.resized, false);
         timeout(-1);
-        if (!more || next.resized) {
-            if (next.resized) ungetch(KEY_RESIZE);
+        if (!more) return input;
+        if (next.resized || next.key.kind != TermKey::Kind::Char || IsEscape(next.key)) {
+            pending_ = true;
+            next_ = std::move(next);
             return input;
         }
         next.key.modifiers |= kAltFlag;
@@ -175,6 +222,11 @@ void RestoreTerminal() {
     active = false;
     curs_set(1);
     endwin();
+    // Without a screen of its own to leave, the host's screen would stay.
+    if (clearOnExit) {
+        if (const char *clear = Capability("clear")) putp(clear);
+        std::fflush(stdout);
+    }
 }
 
 }  // namespace termhost

@@ -22,6 +22,10 @@ public:
     Terminal &operator=(const Terminal &) = delete;
 
     [[nodiscard]] Input ReadKey();
+
+private:
+    bool pending_ = false;  // a key read ahead, to be returned next
+    Input next_;
 };
 
 // Gives the terminal back to the shell if a session has it. Safe to call

@@ -2,14 +2,11 @@
 #include "text_view.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <system_error>
+#include <cstdlib>
 
 #include "key_codes.h"
 #include "list_view.h"
+#include "regular_file.h"
 #include "text_width.h"
 #include "theme.h"
 
@@ -23,24 +20,35 @@ constexpr int kMaxLeft = 4096;
 
 }  // namespace
 
-TextView::TextView(std::string path) : path_(std::move(path)) {
-    std::error_code failure;
-    if (std::filesystem::is_directory(path_, failure)) {
-        note_ = "a folder, not a file";
-        return;
+bool ReadForEditor(const std::string &path, EditorText &text, std::string &problem) {
+    RegularFile file(path);
+    if (file.Missing()) {
+        text = {{}, "new file"};  // as the editors of file managers open one
+        return true;
     }
-    std::ifstream in(path_, std::ios::binary);
-    if (!in) {
-        note_ = std::string("cannot read it: ") + std::strerror(errno);
-        return;
+    if (!file.IsOpen()) {
+        problem = file.Problem();
+        return false;
     }
-    content_.resize(kMaxBytes + 1);
-    in.read(content_.data(), static_cast<std::streamsize>(content_.size()));
-    content_.resize(static_cast<std::size_t>(in.gcount()));
-    if (content_.size() > kMaxBytes) {
-        content_.resize(kMaxBytes);
-        note_ = "only its first 16 MiB are shown";
+    std::vector<char> block(64 * 1024);
+    while (text.content.size() <= kMaxBytes) {
+        const long n = file.Read(block.data(), block.size());
+        if (n < 0) {
+            problem = file.Problem();
+            return false;
+        }
+        if (n == 0) break;
+        text.content.append(block.data(), static_cast<std::size_t>(n));
     }
+    if (text.content.size() > kMaxBytes) {
+        text.content.resize(kMaxBytes);
+        text.note = "first 16 MiB shown";
+    }
+    return true;
+}
+
+TextView::TextView(std::string path, EditorText text)
+    : path_(std::move(path)), content_(std::move(text.content)), note_(std::move(text.note)) {
     for (std::size_t start = 0; start < content_.size();) {
         lineStarts_.push_back(start);
         const std::size_t end = content_.find('\n', start);
@@ -87,9 +95,18 @@ void TextView::Draw(const Rect &area) {
         PutText(y, area.x, std::string(static_cast<std::size_t>(digits) - number.size(), ' ') + number,
                 digits + 1, NumberAttr());
         PutText(y, area.x + digits + 1, " ", 1, A_NORMAL);
-        const std::string text = Printable(Line(i), kTabSize);
+        // Only what can show is made printable: a line may be megabytes long.
+        const std::string_view line = Line(i);
+        const auto visibleBytes = static_cast<std::size_t>(left_ + textWidth + 1) * MB_CUR_MAX;
+        const std::string text = Printable(line.substr(0, visibleBytes), kTabSize);
         const std::size_t skip = FitBytes(text, left_);
         PutText(y, textX, std::string_view(text).substr(skip), textWidth, A_NORMAL);
+        // Marks where a line goes on beyond the edges, so that no cut passes for its end.
+        const int width = DisplayWidth(text);
+        if (textWidth > 1 && left_ > 0 && width > 0)
+            PutText(y, textX, Utf8Locale() ? "\xC2\xAB" : "<", 1, NumberAttr());
+        if (textWidth > 1 && (width > left_ + textWidth || line.size() > visibleBytes))
+            PutText(y, textX + textWidth - 1, Utf8Locale() ? "\xC2\xBB" : ">", 1, NumberAttr());
     }
 }
 

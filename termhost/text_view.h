@@ -10,9 +10,20 @@
 
 namespace termhost {
 
+// A file's text as an editor opens it.
+struct EditorText {
+    std::string content;
+    std::string note;  // "new file", or why not all of it is shown
+};
+
+// Reads the file for an editor, without ever blocking; false with the
+// reason when no editor can open it (not a regular file, unreadable). A
+// missing file opens as a new, empty one.
+[[nodiscard]] bool ReadForEditor(const std::string &path, EditorText &text, std::string &problem);
+
 class TextView {
 public:
-    explicit TextView(std::string path);
+    TextView(std::string path, EditorText text);
 
     [[nodiscard]] const std::string &Path() const { return path_; }
     // "lines 1-20 of 64", or why the file shows no text.
@@ -28,7 +39,7 @@ private:
     std::string path_;
     std::string content_;
     std::vector<std::size_t> lineStarts_;
-    std::string note_;  // set when the file could not be read whole
+    std::string note_;
     int top_ = 0;
     int left_ = 0;  // columns scrolled off to the left
     int rows_ = 1;  // rows shown at the last draw

@@ -2,6 +2,9 @@
 // terminal runs with.
 #include "text_width.h"
 
+#include <langinfo.h>
+
+#include <cstring>
 #include <cwchar>
 #include <cwctype>
 
@@ -72,6 +75,28 @@ std::size_t FitBytes(std::string_view printable, int columns) {
     }
     return pos;
 }
+
+std::string ShortenLeft(std::string_view printable, int columns) {
+    int width = DisplayWidth(printable);
+    if (width <= columns) return std::string(printable);
+    const std::string_view ellipsis = Ellipsis();
+    const int ellipsisWidth = DisplayWidth(ellipsis);
+    // Too narrow for the ellipsis and a character: the end alone.
+    const int room = columns > ellipsisWidth ? columns - ellipsisWidth : columns;
+    std::size_t pos = 0;
+    while (pos < printable.size() && width > room) {
+        const Char c = Decode(printable, pos);
+        width -= c.width < 0 ? 1 : c.width;
+        pos += c.bytes;
+    }
+    std::string shortened(room < columns ? ellipsis : std::string_view());
+    shortened += printable.substr(pos);
+    return shortened;
+}
+
+bool Utf8Locale() { return std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0; }
+
+std::string_view Ellipsis() { return Utf8Locale() ? "\xE2\x80\xA6" : "..."; }
 
 std::size_t CharBytes(std::string_view text, std::size_t pos) {
     return pos < text.size() ? Decode(text, pos).bytes : 0;

@@ -19,6 +19,16 @@ namespace termhost {
 // Bytes of the longest start of a printable text that fits in `columns`.
 [[nodiscard]] std::size_t FitBytes(std::string_view printable, int columns);
 
+// The text cut to `columns` from the left, behind an ellipsis, so that its
+// end (a path's file name) stays visible; as it is when it fits.
+[[nodiscard]] std::string ShortenLeft(std::string_view printable, int columns);
+
+// Whether the locale's texts are UTF-8, so that marks beyond ASCII show.
+[[nodiscard]] bool Utf8Locale();
+
+// "…" where the locale takes UTF-8, else "...".
+[[nodiscard]] std::string_view Ellipsis();
+
 // Bytes of the character that starts at `pos` (1 for an invalid byte).
 [[nodiscard]] std::size_t CharBytes(std::string_view text, std::size_t pos);
 

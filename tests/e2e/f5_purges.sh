@@ -1,8 +1,10 @@
-# F5 removes the entry of a file that was deleted, in the menu and in the
-# history file.
+# A file deleted from a shell leaves the browser on Ctrl+R; F5 removes its
+# entry, in the menu and in the history file.
 source "$(dirname "$0")/lib.sh"
 start_with_two_files_opened
 rm "$FILES/a.txt"
+keys C-r
+wait_for "0 folders, 1 file"
 open_history_menu
 wait_for "File history []"
 shows "$FILES/a.txt" || fail "the deleted file should be listed until F5"

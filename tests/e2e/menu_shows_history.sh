@@ -1,9 +1,13 @@
 # Two files opened from the browser appear in the history menu, oldest at
-# the top, the newest highlighted, under a title with empty brackets. Quitting
-# then asks first, since editors are open.
+# the top, the newest highlighted, under a title with empty brackets; the
+# plug-in menu says where the history is. Quitting then asks first, since
+# editors are open, with Ctrl+C as with Q, even from inside the menu; a
+# second Ctrl+C on the question quits.
 source "$(dirname "$0")/lib.sh"
 start_with_two_files_opened
-open_history_menu
+keys p
+wait_for "History: $HISTORY (2 entries)"
+keys Enter
 wait_for "File history []"
 shows "$FILES/a.txt" || fail "a.txt is not listed"
 shows "$FILES/b.txt" || fail "b.txt is not listed"
@@ -11,14 +15,13 @@ shows "$FILES/b.txt" || fail "b.txt is not listed"
 highlighted "$FILES/b.txt" || fail "the newest entry is not highlighted"
 ! highlighted "$FILES/a.txt" || fail "the older entry is highlighted too"
 
-keys Escape
-wait_gone "File history"
-keys q
+keys C-c
 wait_for "2 editors are open."
 keys n
 wait_gone "Quit all the same?"
+shows "Q Quit" || fail "the menu did not close"
 keys q
 wait_for "Quit all the same?"
-keys y
+keys C-c
 expect_exit 0
 pass

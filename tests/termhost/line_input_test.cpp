@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <clocale>
+#include "utf8_locale.h"
 
 namespace termhost {
 namespace {
@@ -57,13 +57,7 @@ TEST(LineInput, AnInitialTextBeyondTheLimitIsCut) {
     EXPECT_EQ(input.Cursor(), 4u);
 }
 
-class Utf8LineInput : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (std::setlocale(LC_CTYPE, "C.UTF-8") == nullptr) GTEST_SKIP() << "no C.UTF-8 locale";
-    }
-    void TearDown() override { std::setlocale(LC_CTYPE, "C"); }
-};
+using Utf8LineInput = Utf8LocaleTest;
 
 TEST_F(Utf8LineInput, ACharacterThatDoesNotFitWholeIsRefused) {
     LineInput input("ab", 3);

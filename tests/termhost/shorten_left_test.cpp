@@ -1,0 +1,46 @@
+// A path cut to fit must keep its end, the file name, and say that it was
+// cut; a cut must never split a character or overrun the columns.
+#include <algorithm>
+#include <clocale>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "text_width.h"
+#include "utf8_locale.h"
+
+namespace termhost {
+namespace {
+
+using ShortenLeftUtf8 = Utf8LocaleTest;
+
+TEST_F(ShortenLeftUtf8, KeepsTheEndBehindAnEllipsis) {
+    struct Case {
+        const char *text;
+        int columns;
+        const char *shortened;
+    };
+    const Case cases[] = {
+        {"/a/deep/deep file.txt", 21, "/a/deep/deep file.txt"},  // fits: unchanged
+        {"/a/deep/deep file.txt", 20, "\u2026/deep/deep file.txt"},
+        {"/a/deep/deep file.txt", 14, "\u2026deep file.txt"},
+        {"/a/deep/deep file.txt", 2, "\u2026t"},
+        {"/a/deep/deep file.txt", 1, "t"},  // no room for the mark: the end alone
+        {"/a/deep/deep file.txt", 0, ""},
+        {"/\u6587\u4ef6/\u6587.txt", 7, "\u2026\u6587.txt"},
+        {"/\u6587\u4ef6/\u6587.txt", 9, "\u2026/\u6587.txt"},  // a wide character stays whole
+    };
+    for (const Case &c : cases) {
+        const std::string shortened = ShortenLeft(c.text, c.columns);
+        EXPECT_EQ(shortened, c.shortened) << c.text << " in " << c.columns;
+        EXPECT_LE(DisplayWidth(shortened), std::max(0, c.columns)) << c.text;
+    }
+}
+
+TEST(ShortenLeftWithoutUtf8, TheMarkIsPlainDots) {
+    std::setlocale(LC_CTYPE, "C");
+    EXPECT_EQ(ShortenLeft("/a/deep/file.txt", 12), ".../file.txt");
+}
+
+}  // namespace
+}  // namespace termhost
