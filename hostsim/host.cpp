@@ -9,7 +9,22 @@
 namespace hostsim {
 namespace {
 
+// The host whose export call is under way: the one the services serve.
 Host *activeHost = nullptr;
+
+// Makes a host the active one while one of its plug-in's exports runs.
+// Calls nest: an export can make the host call another (OpenEditor raises
+// the editor event).
+class Serving {
+public:
+    explicit Serving(Host *host) : previous_(activeHost) { activeHost = host; }
+    Serving(const Serving &) = delete;
+    Serving &operator=(const Serving &) = delete;
+    ~Serving() { activeHost = previous_; }
+
+private:
+    Host *previous_;
+};
 
 template <class Fn>
 Fn Export(const PluginLibrary &library, const char *name) {
@@ -58,8 +73,6 @@ bool Host::LoadPlugin(const std::string &path, std::string *error) {
     std::string reason;
     if (PluginLoaded())
         reason = "a plug-in is already loaded: " + PluginPath();
-    else if (activeHost != nullptr)
-        reason = "another host has a plug-in loaded";
     else if (impl_->library.Open(path, reason)) {
         PluginExports &exports = impl_->exports;
         exports.setStartupInfo = Export<SetStartupInfoFn>(impl_->library, "SetStartupInfo");
@@ -78,7 +91,7 @@ bool Host::LoadPlugin(const std::string &path, std::string *error) {
         return false;
     }
 
-    activeHost = this;
+    const Serving serving(this);
     // On the heap and freed at once: a plug-in that keeps the pointer
     // instead of a copy reads freed memory, which the sanitizers report.
     auto record = std::make_unique<StartupRecord>(MakeStartupRecord());
@@ -92,10 +105,13 @@ bool Host::LoadPlugin(const std::string &path, std::string *error) {
 void Host::UnloadPlugin() {
     impl_->library.Close();
     impl_->exports = {};
-    if (activeHost == this) activeHost = nullptr;
 }
 
 bool Host::PluginLoaded() const { return impl_->library.IsOpen() && impl_->exports.openPlugin; }
+
+void *Host::PluginSymbol(const char *name) const {
+    return PluginLoaded() ? impl_->library.Symbol(name) : nullptr;
+}
 
 const std::string &Host::PluginPath() const { return impl_->library.FullPath(); }
 
@@ -105,7 +121,10 @@ PluginInfo Host::GetPluginInfo(const PluginInfoRecord &prefill) {
     PluginInfo info;
     if (!PluginLoaded()) return info;
     PluginInfoRecord record = prefill;
-    impl_->exports.getPluginInfo(&record);
+    {
+        const Serving serving(this);
+        impl_->exports.getPluginInfo(&record);
+    }
 
     info.structSize = record.StructSize;
     info.flags = record.Flags;
@@ -128,11 +147,13 @@ PluginInfo Host::GetPluginInfo(const PluginInfoRecord &prefill) {
 
 std::intptr_t Host::OpenPlugin(int openFrom, std::intptr_t item) {
     if (!PluginLoaded()) return 0;
+    const Serving serving(this);
     return reinterpret_cast<std::intptr_t>(impl_->exports.openPlugin(openFrom, item));
 }
 
 int Host::ProcessEditorEvent(int event) {
     if (!PluginLoaded()) return 0;
+    const Serving serving(this);
     return impl_->exports.processEditorEvent(event, nullptr);
 }
 

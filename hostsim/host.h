@@ -4,8 +4,9 @@
 // a Frontend: a scripted one for tests, a terminal one for people.
 //
 // Every service call is recorded with deep copies of its arguments. Services
-// are plain C function pointers without context, so one Host is active at a
-// time (the one that loaded the plug-in).
+// are plain C function pointers without context: they serve the Host whose
+// export call is under way. Several Hosts can each have a plug-in loaded, as
+// long as each loads its own file (a process loads one file once).
 #pragma once
 
 #include <cstdint>
@@ -126,10 +127,13 @@ public:
     Host &operator=(const Host &) = delete;
 
     // Loads the library and calls its SetStartupInfo; false with a reason.
-    // Fails while another Host has a plug-in loaded, or this one has.
+    // Fails while this Host has a plug-in loaded.
     [[nodiscard]] bool LoadPlugin(const std::string &path, std::string *error = nullptr);
     void UnloadPlugin();
     [[nodiscard]] bool PluginLoaded() const;
+    // The address of another export of the loaded library, or null: for
+    // tests whose build of the plug-in offers more.
+    [[nodiscard]] void *PluginSymbol(const char *name) const;
     // The loaded library's real full path (what ModulePath reports unless
     // overridden); empty when nothing is loaded.
     [[nodiscard]] const std::string &PluginPath() const;
@@ -181,7 +185,8 @@ public:
         return found;
     }
 
-    // The services, for the C entry points; one host is active at a time.
+    // The host whose export call is under way, for the services; null
+    // between calls.
     static Host *Active();
     struct Impl;
 
