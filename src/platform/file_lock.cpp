@@ -1,4 +1,5 @@
-// FileLock: the lock file beside the history, waited for a bounded time.
+// FileLock: the lock file beside the history, waited for while its holders
+// make progress, and about a second longer.
 #include <algorithm>
 #include <chrono>
 #include <thread>
@@ -7,18 +8,41 @@
 #include "platform/system.h"
 
 namespace platform {
+namespace {
 
-FileLock::FileLock(const char *path) : path_(system::ResolveLinks(path) + ".lock") {
+// What a holder changes: the guarded file, once per save.
+FileStamp Progress(const std::string &guarded) {
+    FileStamp stamp;
+    (void)system::Stamp(guarded.c_str(), stamp);
+    return stamp;
+}
+
+}  // namespace
+
+FileLock::FileLock(const char *path) {
+    const std::string guarded = system::ResolveLinks(path);
+    path_ = guarded + ".lock";
     using Clock = std::chrono::steady_clock;
-    // A save takes milliseconds; a second means the holder is hung.
-    const auto deadline = Clock::now() + std::chrono::seconds(1);
+    // A save takes milliseconds. Copies that keep saving one after another
+    // can each take the lock before a waiter sees it free, so the wait runs
+    // as long as the file keeps changing: only a holder that changes nothing
+    // for a second is taken for hung.
+    constexpr auto kPatience = std::chrono::seconds(1);
+    auto deadline = Clock::now() + kPatience;
+    FileStamp seen = Progress(guarded);
     auto pause = std::chrono::milliseconds(1);
     for (;;) {
         bool busy = false;
         handle_ = system::TryLock(path_, busy);
-        if (Held() || !busy || Clock::now() >= deadline) return;
+        if (Held() || !busy) return;
+        if (Clock::now() >= deadline) {
+            const FileStamp now = Progress(guarded);
+            if (now == seen) return;
+            seen = now;
+            deadline = Clock::now() + kPatience;
+        }
         std::this_thread::sleep_for(pause);
-        pause = std::min(pause * 2, std::chrono::milliseconds(16));
+        pause = std::min(pause * 2, std::chrono::milliseconds(8));
     }
 }
 

@@ -41,7 +41,7 @@ FileReplacement::FileReplacement(const char *path) : target_(system::ResolveLink
 FileReplacement::~FileReplacement() { Abandon(); }
 
 void FileReplacement::Open() {
-    const system::Existing existing = system::Inspect(target_);
+    const system::Existing existing = system::Inspect(target_, replacedWriteTime_);
     // Checked here because root, and Wine, would let the replace through.
     if (existing == system::Existing::ReadOnly || existing == system::Existing::NotAFile) return;
     const std::string prefix =
@@ -119,6 +119,10 @@ bool FileReplacement::Commit() noexcept {
     const bool inPlace = temporary_.empty();
     if (!failed_ && inPlace)
         failed_ = fault::Fails(fault::Call::Truncate) || !system::Truncate(handle_, written_);
+    // Each save's time follows the last one's, even within one tick of the
+    // system clock: a copy that kept an older save's stamp (its file number
+    // can come back, and so can its size) must see the difference.
+    if (!failed_) failed_ = !system::SetWriteTimeAfter(handle_, replacedWriteTime_);
     if (!failed_ && fault::DiskFlushEnabled())
         failed_ = fault::Fails(fault::Call::Flush) || !system::FlushToDisk(handle_);
     if (!failed_) failed_ = !system::StampOpen(handle_, stamp_);

@@ -111,6 +111,7 @@ private:
     std::string original_;   // in place: the bytes the file held before
     std::intptr_t handle_ = kNoHandle;
     std::size_t written_ = 0;
+    std::int64_t replacedWriteTime_ = 0;  // the replaced file's, if there was one
     bool failed_ = false;
     FileStamp stamp_;
 };
@@ -121,9 +122,10 @@ void RemoveCrashedSaves(const char *path);
 
 // The lock that every copy takes around a change to the file at a path: a
 // lock file beside it, held exclusively, released by the system when its
-// holder dies, and removed when let go. It waits about a second at most.
-// After that, or where no lock file can be made, it holds nothing and the
-// change goes ahead: a hung copy must never freeze the others.
+// holder dies, and removed when let go. It is waited for while its holders
+// keep changing the file, and a second more. After that, or where no lock
+// file can be made, it holds nothing and the change goes ahead: a hung copy
+// must never freeze the others.
 class FileLock {
 public:
     explicit FileLock(const char *path);

@@ -33,7 +33,8 @@ enum class Created {
 
 // The file a path finally names, through any symbolic links.
 [[nodiscard]] std::string ResolveLinks(const char *path);
-[[nodiscard]] Existing Inspect(const std::string &path);
+// What is at the path; for an existing file, also its last-write time.
+[[nodiscard]] Existing Inspect(const std::string &path, std::int64_t &writeTime);
 [[nodiscard]] Presence Stamp(const char *path, FileStamp &stamp);
 
 // Opens a regular file to read, without blocking and without keeping others
@@ -52,6 +53,9 @@ enum class Created {
 [[nodiscard]] bool Rewind(File file);
 [[nodiscard]] bool Truncate(File file, std::uint64_t size);
 [[nodiscard]] bool FlushToDisk(File file);
+// Sets the file's last-write time to the later of now and `after` plus the
+// smallest step, in the units of FileStamp::writeTime.
+[[nodiscard]] bool SetWriteTimeAfter(File file, std::int64_t after);
 [[nodiscard]] bool StampOpen(File file, FileStamp &stamp);
 [[nodiscard]] bool Close(File file);
 // Puts `from` in place of `to` in one step.

@@ -8,7 +8,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <ctime>
 #include <climits>
 #include <memory>
 #include <vector>
@@ -75,9 +77,10 @@ std::string ResolveLinks(const char *path) {
     return target;
 }
 
-Existing Inspect(const std::string &path) {
+Existing Inspect(const std::string &path, std::int64_t &writeTime) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return Existing::Missing;
+    writeTime = std::int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec;
     if (!S_ISREG(st.st_mode)) return Existing::NotAFile;
     return (st.st_mode & 0222) == 0 ? Existing::ReadOnly : Existing::Writable;
 }
@@ -167,6 +170,15 @@ bool Truncate(File file, std::uint64_t size) {
 }
 
 bool FlushToDisk(File file) { return ::fsync(Fd(file)) == 0; }
+
+bool SetWriteTimeAfter(File file, std::int64_t after) {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    const std::int64_t nowNs = std::int64_t{now.tv_sec} * 1000000000 + now.tv_nsec;
+    const std::int64_t at = std::max(nowNs, after + 1);
+    const timespec times[2] = {{0, UTIME_OMIT}, {at / 1000000000, at % 1000000000}};
+    return ::futimens(Fd(file), times) == 0;
+}
 
 bool StampOpen(File file, FileStamp &stamp) {
     struct stat st {};

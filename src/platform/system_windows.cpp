@@ -58,11 +58,13 @@ namespace system {
 
 std::string ResolveLinks(const char *path) { return path; }
 
-Existing Inspect(const std::string &path) {
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return Existing::Missing;
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Existing::NotAFile;
-    return (attributes & FILE_ATTRIBUTE_READONLY) ? Existing::ReadOnly : Existing::Writable;
+Existing Inspect(const std::string &path, std::int64_t &writeTime) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return Existing::Missing;
+    writeTime = static_cast<std::int64_t>((std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
+                                          data.ftLastWriteTime.dwLowDateTime);
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return Existing::NotAFile;
+    return (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) ? Existing::ReadOnly : Existing::Writable;
 }
 
 Presence Stamp(const char *path, FileStamp &stamp) {
@@ -170,6 +172,16 @@ bool Truncate(File file, std::uint64_t size) {
 }
 
 bool FlushToDisk(File file) { return ::FlushFileBuffers(AsHandle(file)) != 0; }
+
+bool SetWriteTimeAfter(File file, std::int64_t after) {
+    FILETIME now{};
+    ::GetSystemTimeAsFileTime(&now);
+    const std::int64_t nowTicks = static_cast<std::int64_t>(
+        (std::uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime);
+    const auto at = static_cast<std::uint64_t>(nowTicks > after ? nowTicks : after + 1);
+    FILETIME written{static_cast<DWORD>(at), static_cast<DWORD>(at >> 32)};
+    return ::SetFileTime(AsHandle(file), nullptr, nullptr, &written) != 0;
+}
 
 bool StampOpen(File file, FileStamp &stamp) {
     BY_HANDLE_FILE_INFORMATION info{};
