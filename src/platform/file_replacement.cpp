@@ -1,5 +1,6 @@
 // FileReplacement: write new contents beside a file, then swap them in; and
 // sweeping away what crashed saves left beside it.
+#include <algorithm>
 #include <cctype>
 #include <string>
 
@@ -122,7 +123,8 @@ bool FileReplacement::Commit() noexcept {
     // Each save's time follows the last one's, even within one tick of the
     // system clock: a copy that kept an older save's stamp (its file number
     // can come back, and so can its size) must see the difference.
-    if (!failed_) failed_ = !system::SetWriteTimeAfter(handle_, replacedWriteTime_);
+    if (!failed_)
+        failed_ = !system::SetWriteTime(handle_, std::max(system::Now(), replacedWriteTime_ + 1));
     if (!failed_ && fault::DiskFlushEnabled())
         failed_ = fault::Fails(fault::Call::Flush) || !system::FlushToDisk(handle_);
     if (!failed_) failed_ = !system::StampOpen(handle_, stamp_);
@@ -148,12 +150,14 @@ bool FileReplacement::Commit() noexcept {
 
 void FileReplacement::Abandon() noexcept {
     if (handle_ != kNoHandle && temporary_.empty()) {
-        // In place: put the old bytes back. Not subject to the test hooks,
-        // which stand for the failure being recovered from; the old bytes
-        // fit where they stood before.
+        // In place: put the old bytes back, and their time, so that the file
+        // is as it was to copies that compare stamps too. Not subject to the
+        // test hooks, which stand for the failure being recovered from; the
+        // old bytes fit where they stood before.
         (void)(system::Rewind(handle_) &&
                system::WriteAll(handle_, original_.data(), original_.size()) &&
-               system::Truncate(handle_, original_.size()) && system::FlushToDisk(handle_));
+               system::Truncate(handle_, original_.size()) &&
+               system::SetWriteTime(handle_, replacedWriteTime_) && system::FlushToDisk(handle_));
         original_.clear();
     }
     if (handle_ != kNoHandle) (void)CloseHandle();

@@ -53,9 +53,9 @@ enum class Created {
 [[nodiscard]] bool Rewind(File file);
 [[nodiscard]] bool Truncate(File file, std::uint64_t size);
 [[nodiscard]] bool FlushToDisk(File file);
-// Sets the file's last-write time to the later of now and `after` plus the
-// smallest step, in the units of FileStamp::writeTime.
-[[nodiscard]] bool SetWriteTimeAfter(File file, std::int64_t after);
+// The time now, and a file's last-write time, in FileStamp::writeTime units.
+[[nodiscard]] std::int64_t Now();
+[[nodiscard]] bool SetWriteTime(File file, std::int64_t time);
 [[nodiscard]] bool StampOpen(File file, FileStamp &stamp);
 [[nodiscard]] bool Close(File file);
 // Puts `from` in place of `to` in one step.

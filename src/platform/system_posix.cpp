@@ -8,7 +8,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <ctime>
 #include <climits>
@@ -171,12 +170,14 @@ bool Truncate(File file, std::uint64_t size) {
 
 bool FlushToDisk(File file) { return ::fsync(Fd(file)) == 0; }
 
-bool SetWriteTimeAfter(File file, std::int64_t after) {
+std::int64_t Now() {
     timespec now{};
     ::clock_gettime(CLOCK_REALTIME, &now);
-    const std::int64_t nowNs = std::int64_t{now.tv_sec} * 1000000000 + now.tv_nsec;
-    const std::int64_t at = std::max(nowNs, after + 1);
-    const timespec times[2] = {{0, UTIME_OMIT}, {at / 1000000000, at % 1000000000}};
+    return std::int64_t{now.tv_sec} * 1000000000 + now.tv_nsec;
+}
+
+bool SetWriteTime(File file, std::int64_t time) {
+    const timespec times[2] = {{0, UTIME_OMIT}, {time / 1000000000, time % 1000000000}};
     return ::futimens(Fd(file), times) == 0;
 }
 

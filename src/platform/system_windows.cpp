@@ -173,13 +173,15 @@ bool Truncate(File file, std::uint64_t size) {
 
 bool FlushToDisk(File file) { return ::FlushFileBuffers(AsHandle(file)) != 0; }
 
-bool SetWriteTimeAfter(File file, std::int64_t after) {
+std::int64_t Now() {
     FILETIME now{};
     ::GetSystemTimeAsFileTime(&now);
-    const std::int64_t nowTicks = static_cast<std::int64_t>(
-        (std::uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime);
-    const auto at = static_cast<std::uint64_t>(nowTicks > after ? nowTicks : after + 1);
-    FILETIME written{static_cast<DWORD>(at), static_cast<DWORD>(at >> 32)};
+    return static_cast<std::int64_t>((std::uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime);
+}
+
+bool SetWriteTime(File file, std::int64_t time) {
+    const auto ticks = static_cast<std::uint64_t>(time);
+    const FILETIME written{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
     return ::SetFileTime(AsHandle(file), nullptr, nullptr, &written) != 0;
 }
 

@@ -1,0 +1,10 @@
+// The one export that the simulation's build of the plug-in adds: it reaches
+// this loaded instance's platform test hooks, which the shipped library
+// keeps to itself.
+#include "platform/fault.h"
+#include "plugin/export.h"
+
+QUORVEL_EXPORT void QUORVEL_CALL QuorvelSetFaultHook(platform::fault::Hook hook, int diskFlush) {
+    platform::fault::SetHook(hook);
+    platform::fault::SetDiskFlush(diskFlush != 0);
+}

@@ -1,0 +1,8 @@
+// The simulation's fault switch, as its programs find it in a loaded copy.
+#pragma once
+
+#include "host/host_interface.h"
+#include "platform/fault.h"
+
+inline constexpr char kFaultSwitch[] = "QuorvelSetFaultHook";
+typedef void(QUORVEL_CALL *FaultSwitchFn)(platform::fault::Hook hook, int diskFlush);

@@ -1,0 +1,68 @@
+// The simulation's world: the folder that holds the shared history, the
+// files that history entries name, and what other programs do to the
+// history file. Everything here is seen from outside the plug-in.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <random>
+#include <set>
+#include <string>
+
+namespace sim {
+
+// The history file as it was at one look.
+struct Look {
+    bool exists = false;
+    bool regular = false;
+    std::uintmax_t size = 0;
+    std::filesystem::file_time_type time{};
+    std::string bytes;  // of a regular file of sane size
+
+    friend bool operator==(const Look &, const Look &) = default;
+};
+
+// Ways another program can keep the plug-in from reading the history.
+enum class Spoil { None, Oversize, Fifo, Folder, Held };
+
+class World {
+public:
+    World();
+    ~World();
+    World(const World &) = delete;
+    World &operator=(const World &) = delete;
+
+    [[nodiscard]] const std::filesystem::path &Root() const { return root_; }
+    [[nodiscard]] const std::string &History() const { return history_; }
+    // The library path every copy reports, so that all share one history.
+    [[nodiscard]] const std::string &ModulePath() const { return modulePath_; }
+    [[nodiscard]] Look LookAtHistory() const;
+
+    // Another program writes the history afresh (a new file in its place),
+    // or removes it.
+    void Rewrite(const std::string &bytes);
+    void RemoveHistory();
+    // Another program makes the history unreadable, and later mends it.
+    [[nodiscard]] bool SpoilHistory(Spoil how);
+    void MendHistory();
+    [[nodiscard]] Spoil Spoilt() const { return spoil_; }
+
+    // The files that entries name: some exist, some come and go.
+    [[nodiscard]] std::string FileName(int n) const;
+    void SetFileExists(int n, bool exists);
+    // Whether a name, as an entry holds it, names something that exists.
+    [[nodiscard]] static bool Exists(const std::string &name);
+
+    // Names in the folder that are not the history, its files or the copies.
+    [[nodiscard]] std::set<std::string> Strays() const;
+
+private:
+    std::filesystem::path root_;
+    std::string history_;
+    std::string modulePath_;
+    Spoil spoil_ = Spoil::None;
+    std::string spoiltBytes_;  // what the history held before it was spoilt
+    std::intptr_t holder_ = -1;  // Windows: the handle that holds the file
+};
+
+}  // namespace sim
