@@ -72,7 +72,10 @@ std::optional<Failure> RunSeed(std::uint64_t seed, long steps, const std::set<lo
 
 std::string Listed(const std::set<long> &steps) {
     std::string list;
-    for (const long step : steps) list += (list.empty() ? "" : ",") + std::to_string(step);
+    for (const long step : steps) {
+        if (!list.empty()) list += ',';
+        list += std::to_string(step);
+    }
     return list;
 }
 

@@ -25,7 +25,9 @@ std::string Quoted(const std::string &text) {
             shown += c;
         } else {
             const char *digits = "0123456789abcdef";
-            shown += std::string("\\x") + digits[byte >> 4] + digits[byte & 15];
+            shown += "\\x";
+            shown += digits[byte >> 4];
+            shown += digits[byte & 15];
         }
     }
     return shown + "\"";
@@ -33,7 +35,10 @@ std::string Quoted(const std::string &text) {
 
 std::string Shown(const Entries &list) {
     std::string shown = "[";
-    for (const std::string &entry : list) shown += (shown.size() > 1 ? ", " : "") + Quoted(entry);
+    for (const std::string &entry : list) {
+        if (shown.size() > 1) shown += ", ";
+        shown += Quoted(entry);
+    }
     return shown + "]";
 }
 

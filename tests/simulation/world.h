@@ -16,7 +16,7 @@ struct Look {
     bool exists = false;
     bool regular = false;
     std::uintmax_t size = 0;
-    std::filesystem::file_time_type time{};
+    std::int64_t time = 0;  // last write, as finely as the system keeps it
     std::string bytes;  // of a regular file of sane size
 
     friend bool operator==(const Look &, const Look &) = default;
