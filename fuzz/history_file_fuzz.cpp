@@ -28,7 +28,7 @@ void RemoveFolder() {
     Fail(what);
 }
 
-bool SameEntries(const CursorList &a, const CursorList &b) {
+NOT_STEERING bool SameEntries(const CursorList &a, const CursorList &b) {
     if (a.count != b.count) return false;
     for (const ListNode *x = a.first, *y = b.first; x; x = x->next, y = y->next) {
         if (!x->text.Equals(y->text)) return false;
@@ -37,7 +37,7 @@ bool SameEntries(const CursorList &a, const CursorList &b) {
 }
 
 // The file's size: each entry and its CR LF.
-std::int64_t SavedSize(const CursorList &list) {
+NOT_STEERING std::int64_t SavedSize(const CursorList &list) {
     std::int64_t size = 0;
     for (const ListNode *node = list.first; node; node = node->next) size += node->text.len + 2;
     return size;
