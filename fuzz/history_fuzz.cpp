@@ -1,109 +1,92 @@
-// Fuzz target: arbitrary bytes as a history file must load, save and load
-// again to the same entries, and load as the line rules say.
-#include <unistd.h>
-
+// Fuzz target: arbitrary bytes as a history must load as the line rules say,
+// also when they straddle the loader's block boundary. Loaded from memory, by
+// the file loader's own splitting; history_file_fuzz goes through real files.
+#include <algorithm>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "platform/fault.h"
+#include "fuzz_check.h"
+#include "history/history_file.h"
 #include "text/cursor_list.h"
 #include "text/whole_file.h"
 
 namespace {
 
-std::string folder;  // this process's own, so parallel jobs never share files
-std::string input;
-std::string output;
-
-void RemoveFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
+// What stands before an input, so that the first block ends after the
+// input's first 0 to 15 bytes: a line whose text a NUL ends at once (an empty
+// entry, cheap to load), then head bytes without a break. The input's first
+// line goes on from those: with a long head it is the one long entry, its
+// text carried over into the next block.
+std::string Pad(std::size_t head) {
+    std::string pad(WholeFile::kBlockSize, 'x');
+    std::fill_n(pad.begin(), WholeFile::kBlockSize - head - 1, '\0');
+    pad[WholeFile::kBlockSize - head - 1] = '\n';
+    return pad;
 }
-
-[[noreturn]] void Fail(const char *what) {
-    std::fprintf(stderr, "history_fuzz: %s\n", what);
-    RemoveFolder();  // libFuzzer keeps the input as the crash artifact
-    std::abort();
-}
+constexpr std::size_t kLongHead = 4 * 1024;  // past what entries share slabs for
+// Each pad, then the input in turn; a pad is written once.
+std::string padded[2] = {Pad(0), Pad(kLongHead)};
 
 // The entries the line rules give: a line ends at CR, LF or CR LF, bytes
 // after the last break form one more entry, and a NUL ends its entry's text.
-// Plain on purpose: the loader scans differently.
-std::vector<std::string_view> ExpectedEntries(std::string_view bytes) {
-    std::vector<std::string_view> entries;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i <= bytes.size(); ++i) {
-        const bool end = i == bytes.size();
-        if (!end && bytes[i] != '\r' && bytes[i] != '\n') continue;
-        if (end && start == i) break;
-        std::string_view line = bytes.substr(start, i - start);
-        entries.push_back(line.substr(0, line.find('\0')));
-        if (!end && bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
-        start = i + 1;
+// Plain on purpose: the loader scans differently. Into entries, which keeps
+// its room from one input to the next.
+NOT_STEERING void ExpectedEntries(std::string_view bytes, std::vector<std::string_view> &entries) {
+    entries.clear();
+    const char *start = bytes.data();
+    const char *const end = bytes.data() + bytes.size();
+    for (const char *p = start; p <= end; ++p) {
+        const bool last = p == end;
+        if (!last && *p != '\r' && *p != '\n') continue;
+        if (last && p == start) break;
+        const char *nul = std::find(start, p, '\0');
+        entries.emplace_back(start, static_cast<std::size_t>(nul - start));
+        if (!last && *p == '\r' && p + 1 < end && p[1] == '\n') ++p;
+        start = p + 1;
     }
-    return entries;
 }
 
-bool SameEntries(const CursorList &a, const CursorList &b) {
-    if (a.count != b.count) return false;
-    for (const ListNode *x = a.first, *y = b.first; x; x = x->next, y = y->next) {
-        if (!x->text.Equals(y->text)) return false;
-    }
-    return true;
-}
-
-// Writes the bytes as the input file, loads it, and checks the entries
-// against the line rules.
-void LoadAndCheck(std::string_view bytes, CursorList &loaded) {
-    std::FILE *file = std::fopen(input.c_str(), "wb");
-    if (!file || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size() ||
-        std::fclose(file) != 0)
-        Fail("cannot write the input file");
-
-    if (!loaded.LoadFromFile(input.c_str())) Fail("input did not load");
-    const std::vector<std::string_view> expected = ExpectedEntries(bytes);
-    if (static_cast<std::size_t>(loaded.count) != expected.size()) Fail("wrong entry count");
+// Checks that the list holds the pad's empty entry, then the expected ones,
+// the first led by the pad's head.
+NOT_STEERING void CheckEntries(const CursorList &loaded,
+                               const std::vector<std::string_view> &expected,
+                               std::string_view head) {
+    const std::size_t count = expected.empty() && !head.empty() ? 1 : expected.size();
+    if (static_cast<std::size_t>(loaded.count) != 1 + count) Fail("wrong entry count");
     std::size_t i = 0;
     for (const ListNode *node = loaded.first; node; node = node->next, ++i) {
         const DynString &text = node->text;
-        if (std::string_view(text.buf, static_cast<std::size_t>(text.len)) != expected[i] ||
-            text.buf[text.len] != '\0' || text.cap != text.len + text.len / 4 + 1)
+        std::string_view got(text.buf, static_cast<std::size_t>(text.len));
+        if (i == 1 && !got.starts_with(head)) Fail("first entry lost its start");
+        if (i == 1) got.remove_prefix(head.size());
+        const std::string_view want = i == 0 || i > expected.size() ? "" : expected[i - 1];
+        if (got != want || text.buf[text.len] != '\0' || text.cap != text.len + text.len / 4 + 1)
             Fail("entry differs from the line rules");
     }
 }
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-    platform::fault::SetDiskFlush(false);  // thousands of saves a second
-    std::string pattern = std::filesystem::temp_directory_path().string() + "/quorvel-fuzz-XXXXXX";
-    if (!mkdtemp(pattern.data())) Fail("cannot create a temporary folder");
-    folder = pattern;
-    input = folder + "/input.ini";
-    output = folder + "/output.ini";
-    std::atexit(RemoveFolder);
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+    if (size > 1024 * 1024) return -1;  // far below the loader's 2 GiB limit
     const std::string_view bytes(reinterpret_cast<const char *>(data), size);
+    static std::vector<std::string_view> expected;
+    ExpectedEntries(bytes, expected);
+
+    // The first byte chooses where the first block ends, 0 to 15 bytes into
+    // the input (at 0 the input starts the next block, as a file starts the
+    // first), and whether a long line runs on into the input.
+    const std::uint8_t choice = size > 0 ? data[0] : 0;
+    const std::size_t before = choice % 16;
+    const std::size_t head = choice & 16 ? kLongHead : 0;
+    std::string &input = padded[head ? 1 : 0];
+    input.resize(WholeFile::kBlockSize);
+    input += bytes;
+    const std::string_view placed = std::string_view(input).substr(before);
     CursorList loaded;
-    LoadAndCheck(bytes, loaded);
-
-    // Again with the input placed across the end of the first read block,
-    // where the loader carries a line over to the next block.
-    CursorList straddling;
-    const std::size_t before = size > 0 ? data[0] % 16 : 0;
-    LoadAndCheck(std::string(WholeFile::kBlockSize - before, 'x') + std::string(bytes), straddling);
-
-    if (!loaded.SaveToFile(output.c_str())) Fail("save failed");
-    CursorList reloaded;
-    if (!reloaded.LoadFromFile(output.c_str())) Fail("saved file did not load");
-    if (!SameEntries(loaded, reloaded)) Fail("reloaded list differs from the saved one");
+    LoadHistoryBytes(loaded, placed.data(), static_cast<std::int32_t>(placed.size()));
+    CheckEntries(loaded, expected, placed.substr(WholeFile::kBlockSize - before - head, head));
     return 0;
 }

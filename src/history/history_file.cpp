@@ -16,13 +16,14 @@ namespace {
 // Collects the file's lines into large writes.
 class LineWriter {
 public:
-    explicit LineWriter(platform::FileReplacement &out)
-        : out_(out), buffer_(new char[kSize]) {}
+    // fileBytes: what all the lines take, which the buffer need not exceed.
+    LineWriter(platform::FileReplacement &out, std::size_t fileBytes)
+        : out_(out), size_(std::min(fileBytes, kMaxSize)), buffer_(new char[size_]) {}
 
     // Writes the bytes and a CR LF: on every system, as the file is binary.
     bool PutLine(const char *bytes, std::size_t size) {
-        if (used_ + size + 2 > kSize && !Flush()) return false;
-        if (size + 2 > kSize) return out_.Write(bytes, size) && out_.Write("\r\n", 2);
+        if (used_ + size + 2 > size_ && !Flush()) return false;
+        if (size + 2 > size_) return out_.Write(bytes, size) && out_.Write("\r\n", 2);
         if (size > 0) std::memcpy(buffer_.get() + used_, bytes, size);
         buffer_[used_ + size] = '\r';
         buffer_[used_ + size + 1] = '\n';
@@ -38,10 +39,11 @@ public:
 
 private:
     // Few, large writes: each write call costs the file system a fixed amount
-    // (its times are updated) besides its bytes. Pages never written to cost
-    // nothing, so a small history does not pay for the whole buffer.
-    static constexpr std::size_t kSize = 1024 * 1024;
+    // (its times are updated) besides its bytes. A small history gets a small
+    // buffer: under the sanitizers every large block is a fresh mapping.
+    static constexpr std::size_t kMaxSize = 1024 * 1024;
     platform::FileReplacement &out_;
+    std::size_t size_;
     std::unique_ptr<char[]> buffer_;
     std::size_t used_ = 0;
 };
@@ -134,6 +136,22 @@ private:
     bool afterCr_ = false;  // the last block ended in a CR: an LF first is its pair
 };
 
+// Splits size bytes into a fresh list, block by block as next(n) hands them
+// over; false when a block could not be had.
+template <class NextBlock>
+bool SplitInBlocks(CursorList &fresh, std::int32_t size, NextBlock next) {
+    LineSplitter lines(fresh);
+    for (std::int32_t left = size; left > 0;) {
+        const std::int32_t n = std::min(left, WholeFile::kBlockSize);
+        const char *block = next(n);
+        if (!block) return false;
+        lines.Feed(block, n);
+        left -= n;
+    }
+    lines.Finish();
+    return true;
+}
+
 }  // namespace
 
 LoadResult LoadHistoryFile(CursorList &list, const char *path, platform::FileStamp &stamp) {
@@ -142,28 +160,37 @@ LoadResult LoadHistoryFile(CursorList &list, const char *path, platform::FileSta
     // Built aside and swapped in: running out of memory halfway leaves the
     // list as it was, never a shortened list that a save would write out.
     CursorList fresh;
-    LineSplitter lines(fresh);
     // Read in blocks rather than whole: no copy of the file is held beside
     // the list, and no allocation the size of the file is made (a large one
     // makes the allocator first merge every small block freed so far).
     char block[WholeFile::kBlockSize];
-    for (std::int32_t left = file.Size(); left > 0;) {
-        const std::int32_t n = std::min(left, WholeFile::kBlockSize);
-        if (!file.Read(block, n)) return LoadResult::Unreadable;
-        lines.Feed(block, n);
-        left -= n;
-    }
-    if (!file.Finished()) return LoadResult::Unreadable;
-    lines.Finish();
+    const bool read = SplitInBlocks(fresh, file.Size(), [&](std::int32_t n) {
+        return file.Read(block, n) ? block : nullptr;
+    });
+    if (!read || !file.Finished()) return LoadResult::Unreadable;
     list.TakeFrom(fresh);
     stamp = file.Stamp();
     return LoadResult::Loaded;
 }
 
+void LoadHistoryBytes(CursorList &list, const char *bytes, std::int32_t size) {
+    CursorList fresh;
+    std::int32_t at = 0;
+    (void)SplitInBlocks(fresh, size, [&](std::int32_t n) {
+        const char *block = bytes + at;
+        at += n;
+        return block;
+    });
+    list.TakeFrom(fresh);
+}
+
 bool SaveHistoryFile(const CursorList &list, const char *path, platform::FileStamp &stamp) {
     platform::FileReplacement out(path);
     if (!out.IsOpen()) return false;
-    LineWriter writer(out);
+    std::size_t fileBytes = 0;
+    for (const ListNode *node = list.first; node; node = node->next)
+        fileBytes += static_cast<std::size_t>(node->text.len) + 2;
+    LineWriter writer(out, fileBytes);
     bool ok = true;
     for (const ListNode *node = list.first; node && ok; node = node->next)
         ok = writer.PutLine(node->text.buf, static_cast<std::size_t>(node->text.len));

@@ -1,7 +1,10 @@
 // Reading and writing the history file, with the stamp of the file read or
-// written. Internal to the history store; CursorList::LoadFromFile and
+// written, and splitting bytes held in memory as the file would be (for the
+// fuzz target). Internal to the history store; CursorList::LoadFromFile and
 // SaveToFile are the same without the stamp.
 #pragma once
+
+#include <cstdint>
 
 #include "platform/platform.h"
 #include "text/cursor_list.h"
@@ -12,6 +15,11 @@ enum class LoadResult { Loaded, Missing, Unreadable };
 // as it was. On success, stamp is the file's as it was opened.
 [[nodiscard]] LoadResult LoadHistoryFile(CursorList &list, const char *path,
                                          platform::FileStamp &stamp);
+
+// Replaces the list with the entries that size bytes hold, split exactly as
+// a file of those bytes is when loaded. For checking the loader without a
+// file; running out of memory leaves the list as it was.
+void LoadHistoryBytes(CursorList &list, const char *bytes, std::int32_t size);
 
 // Replaces the file with the list's entries, or leaves it as it was and
 // returns false. On success, stamp is the new file's.

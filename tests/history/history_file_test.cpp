@@ -63,6 +63,9 @@ TEST(HistoryFile, LinesAndBreaksAcrossReadBlocks) {
     }
     const std::string longest(WholeFile::kBlockSize * 5 / 2, 'y');
     EXPECT_EQ(LoadBytes("a\r\n" + longest + "\r\nb"), (Lines{"a", longest, "b"}));
+    // A NUL ends the text however many blocks the line still runs through.
+    const std::string cut = std::string("a\0", 2) + std::string(WholeFile::kBlockSize * 2, 'z');
+    EXPECT_EQ(LoadBytes(cut + "\r\nb"), (Lines{"a", "b"}));
 }
 
 TEST(HistoryFile, SaveThenLoadGivesTheSameListAndBytes) {
