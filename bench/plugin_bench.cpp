@@ -12,11 +12,11 @@
 
 #include <benchmark/benchmark.h>
 
+#include "history/file_names.h"
 #include "history/history.h"
+#include "history/history_store.h"
 #include "platform/fault.h"
-#include "plugin/file_names.h"
 #include "plugin/menu_items.h"
-#include "plugin/recording.h"
 #include "ratio_reporter.h"
 #include "sample_history.h"
 
@@ -44,7 +44,7 @@ void RecordFile(benchmark::State &state, bool flushed) {
     const std::string name = "recording-" + std::to_string(entries);
     const std::string file = CopyOfSample(entries, name + ".ini");
     SetHistoryPath(ScratchFile(name + ".so").c_str());
-    if (file != HistoryPath.buf || !LoadHistory()) {
+    if (file != HistoryPath.buf || LoadHistory() != LoadResult::Loaded) {
         state.SkipWithError("history not loaded");
         return;
     }
