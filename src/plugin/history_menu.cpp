@@ -42,11 +42,12 @@ DynString Title(const DynString &filter) {
 // `chosen` receives the entry picked, if any.
 MenuEnd ShowUntilClosed(DynString &chosen) {
     MenuItems menu;
+    menu.TakeHistory();
     DynString filter;
     filter.Reserve(kTypedRoom);
     const int maxHeight = MaximumHeight();
     std::int32_t selection = HistoryList.count - 1;
-    bool rebuild = true;  // from the whole history
+    bool rebuild = true;  // from every entry
     for (;;) {
         // A filter that matches nothing loses its last bytes until one does.
         if (rebuild) {
@@ -90,6 +91,7 @@ MenuEnd ShowUntilClosed(DynString &chosen) {
             return MenuEnd::Restart;
         case KeyEffect::Trim:
             TrimHistory();
+            menu.TakeHistory();
             rebuild = true;
             break;
         }

@@ -12,35 +12,46 @@ constexpr std::int32_t kShownBytes = sizeof(MenuItemRecord::Text) - 1;
 
 // The item shows the end of a long path: the file's name matters most. The
 // whole record is written, so no item keeps bytes of an earlier build.
-void FillItem(MenuItemRecord &item, const DynString &entry) {
-    const std::int32_t start = entry.len > kShownBytes ? entry.len - kShownBytes : 0;
-    const auto shown = static_cast<std::size_t>(entry.len - start);
-    std::memcpy(item.Text, entry.buf + start, shown);
+void FillItem(MenuItemRecord &item, const char *text, std::int32_t length) {
+    const std::int32_t start = length > kShownBytes ? length - kShownBytes : 0;
+    const auto shown = static_cast<std::size_t>(length - start);
+    std::memcpy(item.Text, text + start, shown);
     std::memset(item.Text + shown, 0, sizeof item.Text - shown);
     item.Selected = item.Checked = item.Separator = 0;
 }
 
+// Entries lie apart in memory, and a search waits for each one's bytes:
+// asking for them this many entries ahead overlaps the waits.
+constexpr std::int32_t kAhead = 16;
+
 }  // namespace
 
-std::int32_t MenuItems::Build(const DynString &filter) {
-    const auto entries = static_cast<std::size_t>(HistoryList.count);
-    if (items_.size() < entries) {
-        items_.resize(entries);
-        positions_.resize(entries);
-        entries_.resize(entries);
+void MenuItems::TakeHistory() {
+    const auto count = static_cast<std::size_t>(HistoryList.count);
+    if (items_.size() < count) {
+        items_.resize(count);
+        positions_.resize(count);
     }
+    entries_.resize(count);
+    std::size_t at = 0;
+    for (const ListNode *node = HistoryList.first; node; node = node->next)
+        entries_[at++] = {node->text.buf, node->text.len};
+    count_ = 0;  // until the next build
+}
+
+std::int32_t MenuItems::Build(const DynString &filter) {
     const FoldedSearch search(filter);
     std::int32_t kept = 0;
-    std::int32_t position = 0;
-    for (const ListNode *node = HistoryList.first; node; node = node->next, ++position) {
-        const DynString &entry = node->text;
-        if (!search.In(entry.buf, entry.len)) continue;
+    const auto entries = static_cast<std::int32_t>(entries_.size());
+    for (std::int32_t position = 0; position < entries; ++position) {
+        if (position + kAhead < entries) Prefetch(entries_[static_cast<std::size_t>(position + kAhead)]);
+        const Entry &entry = entries_[static_cast<std::size_t>(position)];
+        if (!search.In(entry.text, entry.length)) continue;
         // Only the items shown are written: the host reads no further, and
         // clearing the whole array first would double the bytes written.
         const auto at = static_cast<std::size_t>(kept++);
-        FillItem(items_[at], entry);
+        FillItem(items_[at], entry.text, entry.length);
         positions_[at] = position;
-        entries_[at] = &entry;
     }
     count_ = kept;
     return count_;
@@ -51,14 +62,15 @@ std::int32_t MenuItems::Narrow(const DynString &filter) {
     std::int32_t kept = 0;
     for (std::int32_t item = 0; item < count_; ++item) {
         const auto from = static_cast<std::size_t>(item);
-        const DynString &entry = *entries_[from];
-        if (!search.In(entry.buf, entry.len)) continue;
+        if (item + kAhead < count_) Prefetch(entries_[static_cast<std::size_t>(positions_[from + kAhead])]);
+        const std::int32_t position = positions_[from];
+        const Entry &entry = entries_[static_cast<std::size_t>(position)];
+        if (!search.In(entry.text, entry.length)) continue;
         // An item that keeps its place is already as it should be.
         const auto at = static_cast<std::size_t>(kept++);
         if (at == from) continue;
-        FillItem(items_[at], entry);
-        positions_[at] = positions_[from];
-        entries_[at] = &entry;
+        FillItem(items_[at], entry.text, entry.length);
+        positions_[at] = position;
     }
     // Nothing was written when nothing matched: the items are as they were.
     if (kept > 0) count_ = kept;
