@@ -48,20 +48,28 @@ NodeSlabs::~NodeSlabs() {
     if (slab_) Release(slab_);
 }
 
-ListNode *NodeSlabs::New(std::int32_t capacity) {
-    const std::size_t size = BlockSize(capacity);
+ListNode *NodeSlabs::New(const char *bytes, std::int32_t size) {
+    const std::int32_t capacity = GrowthCapacity(size);
+    const std::size_t blockSize = BlockSize(capacity);
     // A long text would waste much of a slab: it gets a block of its own.
-    if (size > kSlabSize / 8) return NewNode(capacity);
-    if (!slab_ || kSlabSize - used_ < size) {
+    if (blockSize > kSlabSize / 8) {
+        ListNode *node = NewNode(capacity);
+        node->text.AssignBytes(bytes, size);
+        return node;
+    }
+    if (!slab_ || kSlabSize - used_ < blockSize) {
         auto *fresh = new (::operator new(kSlabSize)) NodeSlab{1};
         if (slab_) Release(slab_);
         slab_ = fresh;
         used_ = sizeof(NodeSlab);
     }
     char *block = reinterpret_cast<char *>(slab_) + used_;
-    used_ += size;
+    used_ += blockSize;
     ++slab_->holders;
-    return MakeNode(block, slab_, capacity);
+    *reinterpret_cast<NodeSlab **>(block) = slab_;
+    auto *node = new (block + kHeader) ListNode{nullptr, nullptr, DynString()};
+    node->text.TakeTrailingBuffer(capacity, bytes, size);
+    return node;
 }
 
 ListNode *NewNode(std::int32_t capacity) {
