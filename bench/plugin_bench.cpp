@@ -294,10 +294,14 @@ void PrintRecordingSummary(const RatioReporter &reporter, std::ostream &out) {
             reporter.PrintRatio(out, "record / safe save, " + variant + n,
                                 "RecordFile/" + variant, entries, "SafeSaveBaseline/" + variant,
                                 entries, entries == 1000 ? 2 : 1.3);
-        for (const std::string rule : {"posix", "windows"})
-            reporter.PrintRatio(out, "older-entry search / safe save, " + rule + n,
-                                "OlderEntrySearch/" + rule, entries, "SafeSaveBaseline/flushed",
-                                entries, 0);
+        // The search for older entries is the walk that recording adds to the
+        // save; by the Windows rule it folds case as it compares.
+        reporter.PrintRatio(out, "older-entry search, windows / posix rule" + n,
+                            "OlderEntrySearch/windows", entries, "OlderEntrySearch/posix",
+                            entries, 0);
+        reporter.PrintRatio(out, "older-entry search (windows) / safe save" + n,
+                            "OlderEntrySearch/windows", entries, "SafeSaveBaseline/flushed",
+                            entries, 0);
     }
 }
 
