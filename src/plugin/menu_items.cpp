@@ -22,7 +22,7 @@ void FillItem(MenuItemRecord &item, const char *text, std::int32_t length) {
 
 // Entries lie apart in memory, and a search waits for each one's bytes:
 // asking for them this many entries ahead overlaps the waits.
-constexpr std::int32_t kAhead = 16;
+constexpr std::size_t kAhead = 16;
 
 }  // namespace
 
@@ -41,40 +41,38 @@ void MenuItems::TakeHistory() {
 
 std::int32_t MenuItems::Build(const DynString &filter) {
     const FoldedSearch search(filter);
-    std::int32_t kept = 0;
-    const auto entries = static_cast<std::int32_t>(entries_.size());
-    for (std::int32_t position = 0; position < entries; ++position) {
-        if (position + kAhead < entries) Prefetch(entries_[static_cast<std::size_t>(position + kAhead)]);
-        const Entry &entry = entries_[static_cast<std::size_t>(position)];
+    std::size_t kept = 0;
+    for (std::size_t at = 0; at < entries_.size(); ++at) {
+        if (at + kAhead < entries_.size()) Prefetch(entries_[at + kAhead]);
+        const Entry &entry = entries_[at];
         if (!search.In(entry.text, entry.length)) continue;
         // Only the items shown are written: the host reads no further, and
         // clearing the whole array first would double the bytes written.
-        const auto at = static_cast<std::size_t>(kept++);
-        FillItem(items_[at], entry.text, entry.length);
-        positions_[at] = position;
+        FillItem(items_[kept], entry.text, entry.length);
+        positions_[kept++] = static_cast<std::int32_t>(at);
     }
-    count_ = kept;
+    count_ = static_cast<std::int32_t>(kept);
     return count_;
 }
 
 std::int32_t MenuItems::Narrow(const DynString &filter) {
     const FoldedSearch search(filter);
-    std::int32_t kept = 0;
-    for (std::int32_t item = 0; item < count_; ++item) {
-        const auto from = static_cast<std::size_t>(item);
-        if (item + kAhead < count_) Prefetch(entries_[static_cast<std::size_t>(positions_[from + kAhead])]);
+    const auto count = static_cast<std::size_t>(count_);
+    std::size_t kept = 0;
+    for (std::size_t from = 0; from < count; ++from) {
+        if (from + kAhead < count) Prefetch(EntryAt(positions_[from + kAhead]));
         const std::int32_t position = positions_[from];
-        const Entry &entry = entries_[static_cast<std::size_t>(position)];
+        const Entry &entry = EntryAt(position);
         if (!search.In(entry.text, entry.length)) continue;
         // An item that keeps its place is already as it should be.
-        const auto at = static_cast<std::size_t>(kept++);
+        const std::size_t at = kept++;
         if (at == from) continue;
         FillItem(items_[at], entry.text, entry.length);
         positions_[at] = position;
     }
     // Nothing was written when nothing matched: the items are as they were.
-    if (kept > 0) count_ = kept;
-    return kept;
+    if (kept > 0) count_ = static_cast<std::int32_t>(kept);
+    return static_cast<std::int32_t>(kept);
 }
 
 void MenuItems::Highlight(std::int32_t item) noexcept {

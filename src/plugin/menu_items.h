@@ -44,6 +44,9 @@ private:
         __builtin_prefetch(entry.text);
         if (entry.length > 64) __builtin_prefetch(entry.text + 64);
     }
+    [[nodiscard]] const Entry &EntryAt(std::int32_t position) const noexcept {
+        return entries_[static_cast<std::size_t>(position)];
+    }
     // An array, not the list: a walk from node to node waits for each load.
     std::vector<Entry> entries_;
     std::vector<MenuItemRecord> items_;

@@ -35,14 +35,6 @@ void DynString::FreeBuffer() noexcept {
     if (OwnsBuffer()) delete[] buf;
 }
 
-void DynString::UseTrailingBuffer(std::int32_t capacity) noexcept {
-    FreeBuffer();
-    buf = reinterpret_cast<char *>(this + 1);
-    buf[0] = '\0';
-    len = 0;
-    cap = capacity;
-}
-
 DynString::DynString(const char *text) {
     const std::int32_t n = TextLength(text);
     cap = SizeSum(n, 16);

@@ -74,12 +74,11 @@ public:
     // Empties the string, keeping its buffer if it has one.
     void Clear() noexcept;
 
-    // Makes the capacity bytes that follow the string its buffer, empty. The
-    // container must have allocated them with the string, and frees them.
-    void UseTrailingBuffer(std::int32_t capacity) noexcept;
-    // The same for a string just made, holding count bytes (fewer than
-    // capacity); inline, as a load makes every entry this way.
-    void TakeTrailingBuffer(std::int32_t capacity, const char *bytes, std::int32_t count) noexcept {
+    // Makes the capacity bytes that follow the string its buffer, holding
+    // count bytes (fewer than capacity): for a string just made by a
+    // container that allocated those bytes with it, and frees them. Inline,
+    // as a load makes every entry this way.
+    void UseTrailingBuffer(std::int32_t capacity, const char *bytes, std::int32_t count) noexcept {
         buf = reinterpret_cast<char *>(this + 1);
         if (count > 0) std::memcpy(buf, bytes, static_cast<std::size_t>(count));
         buf[count] = '\0';
