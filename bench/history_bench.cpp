@@ -4,6 +4,7 @@
 #include <malloc.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -105,23 +106,11 @@ void Save(benchmark::State &state) {
     }
 }
 
-// One fwrite and one flush to disk, into a new file that then replaces the
-// old one (the disk work of a safe save); path names the final file.
-bool WriteAndFlush(const std::string &bytes, const std::string &path, bool replacing) {
-    const std::string written = replacing ? path + ".new" : path;
-    std::FILE *file = std::fopen(written.c_str(), "wb");
-    if (!file) return false;
-    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() &&
-                    std::fflush(file) == 0 && ::fsync(fileno(file)) == 0;
-    return std::fclose(file) == 0 && ok &&
-           (!replacing || std::rename(written.c_str(), path.c_str()) == 0);
-}
-
 void SaveBaseline(benchmark::State &state) {
     const SampleHistory &sample = SampleFor(state);
     const std::string path = ScratchFile("written.ini");
     for (auto _ : state) {
-        if (!WriteAndFlush(sample.bytes, path, false)) {
+        if (!WriteAndFlush(sample.bytes, path, true, false)) {
             state.SkipWithError("write failed");
             break;
         }
@@ -134,7 +123,7 @@ void ReplaceBaseline(benchmark::State &state) {
     const SampleHistory &sample = SampleFor(state);
     const std::string path = ScratchFile("replaced.ini");
     for (auto _ : state) {
-        if (!WriteAndFlush(sample.bytes, path, true)) {
+        if (!WriteAndFlush(sample.bytes, path, true, true)) {
             state.SkipWithError("write failed");
             break;
         }
@@ -153,17 +142,29 @@ HISTORY_BENCHMARK(Save);
 HISTORY_BENCHMARK(SaveBaseline);
 HISTORY_BENCHMARK(ReplaceBaseline);
 
+// Takes this program's own option out of the arguments; whether it was there.
+bool TakeOption(int &argc, char **argv, const char *option) {
+    const auto end = std::remove_if(argv + 1, argv + argc,
+                                    [&](const char *arg) { return std::strcmp(arg, option) == 0; });
+    const bool found = end != argv + argc;
+    argc = static_cast<int>(end - argv);
+    return found;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
+    // Whether freed memory goes back to the kernel, to be faulted in again by
+    // the next operation, depends on glibc's thresholds, which move with what
+    // ran before. By default they are left as a user's process has them;
+    // fixed, each figure is the operation's own work alone.
+    if (TakeOption(argc, argv, "--fixed_malloc_thresholds")) {
+        mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+        mallopt(M_TRIM_THRESHOLD, 256 * 1024 * 1024);
+    }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     platform::fault::SetDiskFlush(true);  // saves really reach the disk here
-    // Whether freed memory goes back to the kernel, to be faulted in again
-    // by the next operation, depends on glibc's thresholds, which move with
-    // whatever ran before. Fixed, each figure is the operation's own work.
-    mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
-    mallopt(M_TRIM_THRESHOLD, 256 * 1024 * 1024);
     RatioReporter reporter(isatty(STDOUT_FILENO) != 0);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.PrintSummary(std::cout);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -17,17 +18,29 @@ public:
     void ReportRuns(const std::vector<Run> &runs) override;
     // Prints the history file's ratios and whether each meets its target.
     void PrintSummary(std::ostream &out) const;
-    // Prints one ratio of two benchmarks' times, each named with its entries,
-    // and whether it meets the target; a target of 0 prints no verdict.
+
+    // The ratio of two benchmarks' times, each named with its entries;
+    // nullopt when either is missing.
+    [[nodiscard]] std::optional<double> Ratio(const std::string &over, int overEntries,
+                                              const std::string &under, int underEntries) const;
+    // A benchmark's counter (its median with repetitions); nullopt when missing.
+    [[nodiscard]] std::optional<double> Counter(const std::string &name, int entries,
+                                                const std::string &counter) const;
+    // Prints one ratio and whether it meets the target; a target of 0 prints
+    // no verdict.
+    static void PrintLine(std::ostream &out, const std::string &label,
+                          std::optional<double> ratio, double target);
     void PrintRatio(std::ostream &out, const std::string &label, const std::string &over,
                     int overEntries, const std::string &under, int underEntries,
-                    double target) const;
+                    double target) const {
+        PrintLine(out, label, Ratio(over, overEntries, under, underEntries), target);
+    }
 
 private:
     struct Figures {
         double time = 0;  // wall-clock time per iteration
         bool fromMedian = false;
-        double heapBytesPerEntry = -1;
+        std::map<std::string, double> counters;
     };
     // Keyed by name and argument, e.g. "Load/1000"; missing when skipped.
     std::map<std::string, Figures> figures_;

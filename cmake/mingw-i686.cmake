@@ -10,6 +10,10 @@ set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# SSE2 is in every processor a supported Windows runs on; the history menu's
+# search takes sixteen bytes at a step with it.
+set(CMAKE_C_FLAGS_INIT "-msse2")
+set(CMAKE_CXX_FLAGS_INIT "-msse2")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
 set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static")

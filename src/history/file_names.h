@@ -17,3 +17,7 @@
 [[nodiscard]] inline bool SameFile(const DynString &a, const DynString &b) noexcept {
     return SameFile(a.buf, a.len, b.buf, b.len);
 }
+
+// The Windows rule of SameFile on any system: ignoring the case of A to Z.
+[[nodiscard]] bool SameFileIgnoringCase(const char *a, std::int32_t aLength, const char *b,
+                                        std::int32_t bLength) noexcept;

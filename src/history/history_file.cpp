@@ -8,6 +8,7 @@
 
 #include "platform/platform.h"
 #include "text/cursor_list.h"
+#include "text/line_break.h"
 #include "text/node_store.h"
 #include "text/whole_file.h"
 
@@ -81,11 +82,9 @@ public:
         std::int32_t start = 0;
         if (afterCr_ && n > 0 && p[0] == '\n') start = 1;
         afterCr_ = false;
-        NextByte cr(p, n, '\r');
-        NextByte lf(p, n, '\n');
         NextByte nul(p, n, '\0');  // mostly one search finds none in the block
         while (start < n) {
-            const std::int32_t end = std::min(cr.From(start), lf.From(start));
+            const std::int32_t end = NextLineBreak(p, start, n);
             const std::int32_t textEnd = std::min(end, nul.From(start));
             if (end == n) {  // the line goes on in the next block
                 Carry(p + start, textEnd - start, textEnd < end);

@@ -19,6 +19,9 @@ enum class MenuEnd { Closed, Restart };
 
 constexpr unsigned kMenuFlags = 2;
 
+// Typing a filter this long allocates nothing.
+constexpr std::int32_t kTypedRoom = 64;
+
 // Leaves room for the host's frame; with no console to ask, the host decides.
 int MaximumHeight() {
     const int rows = platform::ConsoleBufferRows();
@@ -38,14 +41,20 @@ DynString Title(const DynString &filter) {
 // `chosen` receives the entry picked, if any.
 MenuEnd ShowUntilClosed(DynString &chosen) {
     MenuItems menu;
+    menu.TakeHistory();
     DynString filter;
+    filter.Reserve(kTypedRoom);
     const int maxHeight = MaximumHeight();
     std::int32_t selection = HistoryList.count - 1;
+    bool rebuild = true;  // from every entry
     for (;;) {
         // A filter that matches nothing loses its last bytes until one does.
-        while (menu.Build(filter) == 0 && filter.len > 0) filter.Erase(-1, -1);
+        if (rebuild) {
+            while (menu.Build(filter) == 0 && filter.len > 0) filter.Erase(-1, -1);
+            rebuild = false;
+        }
         if (selection >= menu.Count()) selection = menu.Count() - 1;
-        if (selection >= 0) menu.Select(selection);
+        menu.Highlight(selection);
         const DynString title = Title(filter);
         int breakCode = 0;
         const int pluginId = StartupCopy.PluginId;
@@ -67,15 +76,22 @@ MenuEnd ShowUntilClosed(DynString &chosen) {
         case KeyEffect::AppendCharacter:
             filter.AppendChar(key.character);
             filter.ToLower();
+            // Only the entries shown can hold the longer filter; a character
+            // that leaves none is dropped, as a rebuild would drop it.
+            if (menu.Narrow(filter) == 0) filter.Erase(-1, -1);
             break;
         case KeyEffect::Backspace:
-            if (filter.len > 0) filter.Erase(-1, -1);
+            if (filter.len == 0) break;
+            filter.Erase(-1, -1);
+            rebuild = true;
             break;
         case KeyEffect::Purge:
             PurgeMissing();
             return MenuEnd::Restart;
         case KeyEffect::Trim:
             TrimHistory();
+            menu.TakeHistory();
+            rebuild = true;
             break;
         }
         if (HistoryList.count == 0) return MenuEnd::Closed;

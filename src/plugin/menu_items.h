@@ -11,11 +11,21 @@
 
 class MenuItems {
 public:
-    // Rebuilds the items from HistoryList; an empty filter lets every entry
-    // through. Returns the number of items.
+    // Takes HistoryList's entries as they are now, for the builds that
+    // follow; again after every change to the history. The arrays are sized
+    // at the first take: the history never grows while a menu runs.
+    void TakeHistory();
+    // Rebuilds the items from every entry taken; an empty filter lets every
+    // entry through. Returns the number of items.
     std::int32_t Build(const DynString &filter);
+    // Keeps the items whose entries hold `filter`, which is the filter of
+    // the last build or narrowing with bytes added at its end, so no other
+    // entry can hold it. When no item would remain, the items stay as they
+    // are and 0 is returned.
+    std::int32_t Narrow(const DynString &filter);
 
-    void Select(std::int32_t item) noexcept { items_[static_cast<std::size_t>(item)].Selected = 1; }
+    // Highlights that item alone; a position outside the items highlights none.
+    void Highlight(std::int32_t item) noexcept;
 
     [[nodiscard]] const MenuItemRecord *Items() const noexcept { return items_.data(); }
     [[nodiscard]] std::int32_t Count() const noexcept { return count_; }
@@ -24,8 +34,23 @@ public:
     }
 
 private:
+    struct Entry {
+        const char *text;
+        std::int32_t length;
+    };
+    // Asks for an entry's first bytes ahead of the search (a path's first
+    // 128 bytes: two cache lines).
+    static void Prefetch(const Entry &entry) noexcept {
+        __builtin_prefetch(entry.text);
+        if (entry.length > 64) __builtin_prefetch(entry.text + 64);
+    }
+    [[nodiscard]] const Entry &EntryAt(std::int32_t position) const noexcept {
+        return entries_[static_cast<std::size_t>(position)];
+    }
+    // An array, not the list: a walk from node to node waits for each load.
+    std::vector<Entry> entries_;
     std::vector<MenuItemRecord> items_;
-    std::vector<std::int32_t> positions_;
+    std::vector<std::int32_t> positions_;  // also the entries a narrowing tests
     std::int32_t count_ = 0;
-    DynString folded_;  // one scratch copy for every entry
+    std::int32_t highlighted_ = -1;
 };

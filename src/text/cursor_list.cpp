@@ -35,7 +35,9 @@ DynString &CursorList::AppendBytes(const char *bytes, std::int32_t size) {
 }
 
 DynString &CursorList::AppendCarved(NodeSlabs &slabs, const char *bytes, std::int32_t size) {
-    return Fill(slabs.New(GrowthCapacity(size)), bytes, size);
+    ListNode *node = slabs.New(bytes, size);
+    Link(node);
+    return node->text;
 }
 
 DynString &CursorList::Fill(ListNode *node, const char *bytes, std::int32_t size) {

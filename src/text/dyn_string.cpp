@@ -31,23 +31,8 @@ bool PointsInto(const char *p, const char *begin, std::int32_t size) {
 
 }  // namespace
 
-std::int32_t GrowthCapacity(std::int64_t n) {
-    if (n < 0) n = 0;
-    const std::int64_t cap = n + n / 4 + 1;
-    if (cap > INT32_MAX) throw std::bad_alloc();
-    return static_cast<std::int32_t>(cap);
-}
-
 void DynString::FreeBuffer() noexcept {
     if (OwnsBuffer()) delete[] buf;
-}
-
-void DynString::UseTrailingBuffer(std::int32_t capacity) noexcept {
-    FreeBuffer();
-    buf = reinterpret_cast<char *>(this + 1);
-    buf[0] = '\0';
-    len = 0;
-    cap = capacity;
 }
 
 DynString::DynString(const char *text) {

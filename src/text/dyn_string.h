@@ -13,7 +13,10 @@
 // represented raises std::bad_alloc, like any failed allocation.
 #pragma once
 
+#include <climits>
 #include <cstdint>
+#include <cstring>
+#include <new>
 
 class DynString {
 public:
@@ -71,9 +74,17 @@ public:
     // Empties the string, keeping its buffer if it has one.
     void Clear() noexcept;
 
-    // Makes the capacity bytes that follow the string its buffer, empty. The
-    // container must have allocated them with the string, and frees them.
-    void UseTrailingBuffer(std::int32_t capacity) noexcept;
+    // Makes the capacity bytes that follow the string its buffer, holding
+    // count bytes (fewer than capacity): for a string just made by a
+    // container that allocated those bytes with it, and frees them. Inline,
+    // as a load makes every entry this way.
+    void UseTrailingBuffer(std::int32_t capacity, const char *bytes, std::int32_t count) noexcept {
+        buf = reinterpret_cast<char *>(this + 1);
+        if (count > 0) std::memcpy(buf, bytes, static_cast<std::size_t>(count));
+        buf[count] = '\0';
+        len = count;
+        cap = capacity;
+    }
 
 private:
     [[nodiscard]] const char *Trailing() const noexcept {
@@ -93,5 +104,11 @@ private:
 [[nodiscard]] DynString Concat(const DynString &s, const char *text);
 
 // Capacity for n bytes by the growth rule; throws std::bad_alloc when it does
-// not fit a signed 32-bit size. Internal to the text primitives.
-[[nodiscard]] std::int32_t GrowthCapacity(std::int64_t n);
+// not fit a signed 32-bit size. Internal to the text primitives; inline, as
+// a load sizes every entry by it.
+[[nodiscard]] inline std::int32_t GrowthCapacity(std::int64_t n) {
+    if (n < 0) n = 0;
+    const std::int64_t cap = n + n / 4 + 1;
+    if (cap > INT32_MAX) throw std::bad_alloc();
+    return static_cast<std::int32_t>(cap);
+}

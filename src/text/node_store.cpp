@@ -30,12 +30,19 @@ std::size_t BlockSize(std::int32_t capacity) {
     return (size + kAlign - 1) / kAlign * kAlign;
 }
 
-// A block's node, empty, with the trailing buffer of capacity bytes.
-ListNode *MakeNode(char *block, NodeSlab *slab, std::int32_t capacity) noexcept {
+// A block's node holding size bytes, with the trailing buffer of capacity.
+ListNode *MakeNode(char *block, NodeSlab *slab, std::int32_t capacity, const char *bytes,
+                   std::int32_t size) noexcept {
     *reinterpret_cast<NodeSlab **>(block) = slab;
     auto *node = new (block + kHeader) ListNode{nullptr, nullptr, DynString()};
-    node->text.UseTrailingBuffer(capacity);
+    node->text.UseTrailingBuffer(capacity, bytes, size);
     return node;
+}
+
+// A node in a block of its own.
+ListNode *MakeOwnNode(std::int32_t capacity, const char *bytes, std::int32_t size) {
+    return MakeNode(static_cast<char *>(::operator new(BlockSize(capacity))), nullptr, capacity,
+                    bytes, size);
 }
 
 void Release(NodeSlab *slab) noexcept {
@@ -48,25 +55,24 @@ NodeSlabs::~NodeSlabs() {
     if (slab_) Release(slab_);
 }
 
-ListNode *NodeSlabs::New(std::int32_t capacity) {
-    const std::size_t size = BlockSize(capacity);
+ListNode *NodeSlabs::New(const char *bytes, std::int32_t size) {
+    const std::int32_t capacity = GrowthCapacity(size);
+    const std::size_t blockSize = BlockSize(capacity);
     // A long text would waste much of a slab: it gets a block of its own.
-    if (size > kSlabSize / 8) return NewNode(capacity);
-    if (!slab_ || kSlabSize - used_ < size) {
+    if (blockSize > kSlabSize / 8) return MakeOwnNode(capacity, bytes, size);
+    if (!slab_ || kSlabSize - used_ < blockSize) {
         auto *fresh = new (::operator new(kSlabSize)) NodeSlab{1};
         if (slab_) Release(slab_);
         slab_ = fresh;
         used_ = sizeof(NodeSlab);
     }
     char *block = reinterpret_cast<char *>(slab_) + used_;
-    used_ += size;
+    used_ += blockSize;
     ++slab_->holders;
-    return MakeNode(block, slab_, capacity);
+    return MakeNode(block, slab_, capacity, bytes, size);
 }
 
-ListNode *NewNode(std::int32_t capacity) {
-    return MakeNode(static_cast<char *>(::operator new(BlockSize(capacity))), nullptr, capacity);
-}
+ListNode *NewNode(std::int32_t capacity) { return MakeOwnNode(capacity, nullptr, 0); }
 
 void FreeNode(ListNode *node) noexcept {
     char *block = reinterpret_cast<char *>(node) - kHeader;

@@ -20,8 +20,9 @@ public:
     // The slab in use goes once its nodes have gone.
     ~NodeSlabs();
 
-    // An unlinked node whose text is empty, with room for capacity bytes.
-    [[nodiscard]] ListNode *New(std::int32_t capacity);
+    // An unlinked node holding size bytes (no NUL among them), its text's
+    // room sized by the growth rule.
+    [[nodiscard]] ListNode *New(const char *bytes, std::int32_t size);
 
 private:
     struct NodeSlab *slab_ = nullptr;

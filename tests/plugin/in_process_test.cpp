@@ -1,7 +1,9 @@
 // Checks that need the plug-in's code in this process: the menu height from
-// the console's rows (a platform hook), and running out of memory inside an
+// the console's rows (a platform hook), and the allocations made inside an
 // export (a replaced allocator). The few host services they use are stubs.
 #include <gmock/gmock.h>
+
+#include <array>
 
 #include "history/history.h"
 #include "platform/fault.h"
@@ -26,6 +28,25 @@ int QUORVEL_CALL StubMenu(int, int, int, int maxHeight, unsigned, const char *, 
     return -1;
 }
 
+// A menu that answers from a script and notes the allocations made before
+// each display; fixed arrays, so that the stub itself allocates nothing.
+struct MenuAnswer {
+    int result, breakCode;
+};
+std::array<MenuAnswer, 16> menuScript{};
+std::size_t scriptLength = 0, displays = 0;
+std::array<long, 17> allocationsBefore{};
+
+int QUORVEL_CALL ScriptedMenu(int, int, int, int, unsigned, const char *, const char *,
+                              const char *, const int *, int *breakCode, const MenuItemRecord *,
+                              int) {
+    allocationsBefore[displays] = allocation_limit::Made();
+    const MenuAnswer answer = displays < scriptLength ? menuScript[displays] : MenuAnswer{-1, -1};
+    ++displays;
+    *breakCode = answer.breakCode;
+    return answer.result;
+}
+
 int QUORVEL_CALL StubEditor(int, void *info) {
     static_cast<EditorInfoRecord *>(info)->FileName = editorFileName;
     return 1;
@@ -41,13 +62,13 @@ std::vector<std::string> Entries() {
 class InProcess : public ::testing::Test {
 protected:
     // Starts the plug-in on a history file holding these bytes.
-    void Start(const std::string &history) {
+    void Start(const std::string &history, decltype(StartupRecord::ShowMenu) menu = StubMenu) {
         WriteBytes(dir.File("quorvel.ini"), history);
         StartupRecord record{};
         const std::string library = dir.File("quorvel.dll");
         library.copy(record.ModulePath, sizeof record.ModulePath - 1);
         record.GetPluginText = StubText;
-        record.ShowMenu = StubMenu;
+        record.ShowMenu = menu;
         record.EditorCommand = StubEditor;
         SetStartupInfo(&record);
     }
@@ -80,6 +101,25 @@ TEST_F(InProcess, RunningOutOfMemoryWhileRecordingLeavesTheHistoryWhole) {
     }
     EXPECT_THAT(Entries(), ElementsAre("a", "c", "b"));
     EXPECT_EQ(ReadBytes(dir.File("quorvel.ini")), "a\r\nc\r\nb\r\n");
+}
+
+TEST_F(InProcess, AKeystrokeAllocatesNothingButTheTitle) {
+    Start("alpha\r\nbeta\r\ngamma\r\nrecord\r\n", ScriptedMenu);
+    constexpr int kBackspace = 47;
+    const auto letter = [](char c) { return MenuAnswer{0, c - 'A'}; };
+    // Narrowing, a character that matches nothing, a rebuild, a display
+    // with no key, narrowing again.
+    const MenuAnswer script[] = {letter('A'), letter('L'), letter('Q'), {0, kBackspace},
+                                 {-2, -1},    letter('M'), letter('M')};
+    std::copy(std::begin(script), std::end(script), menuScript.begin());
+    scriptLength = std::size(script);
+    displays = 0;
+    OpenPlugin(0, 0);
+    ASSERT_EQ(displays, scriptLength + 1);
+    // The first display pays for the run's arrays; each later one for the
+    // title's single block alone.
+    for (std::size_t i = 1; i < displays; ++i)
+        EXPECT_EQ(allocationsBefore[i] - allocationsBefore[i - 1], 1) << "display " << i;
 }
 
 using platform::fault::Call;

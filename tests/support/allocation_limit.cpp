@@ -8,6 +8,7 @@ namespace {
 
 int allocationsLeft = -1;  // -1: unlimited
 bool refused = false;
+long made = 0;
 
 void *Allocate(std::size_t size) {
     if (allocationsLeft == 0) {
@@ -15,6 +16,7 @@ void *Allocate(std::size_t size) {
         throw std::bad_alloc();
     }
     if (allocationsLeft > 0) --allocationsLeft;
+    ++made;
     if (void *p = std::malloc(size ? size : 1)) return p;
     throw std::bad_alloc();
 }
@@ -27,6 +29,8 @@ void allocation_limit::Allow(int count) noexcept {
 }
 
 bool allocation_limit::Refused() noexcept { return refused; }
+
+long allocation_limit::Made() noexcept { return made; }
 
 void *operator new(std::size_t size) { return Allocate(size); }
 void *operator new[](std::size_t size) { return Allocate(size); }

@@ -1,5 +1,5 @@
-// Test support: a global allocator that can be told to refuse allocations,
-// for checking what running out of memory leaves behind. Linking
+// Test support: a global allocator that counts allocations and can be told
+// to refuse them, for checking what running out of memory leaves behind. Linking
 // allocation_limit.cpp into a test replaces operator new for all of it.
 #pragma once
 
@@ -10,5 +10,7 @@ namespace allocation_limit {
 void Allow(int count) noexcept;
 // Whether an allocation was refused since the last Allow.
 [[nodiscard]] bool Refused() noexcept;
+// Allocations made so far, refused ones not counted.
+[[nodiscard]] long Made() noexcept;
 
 }  // namespace allocation_limit
