@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "host/codes.h"
 #include "hostsim/host_impl.h"
+#include "text/bounded_length.h"
 
 namespace hostsim {
 namespace {
@@ -30,7 +32,7 @@ int QUORVEL_CALL ShowMenu(int pluginId, int x, int y, int maxHeight, unsigned fl
                           const char *title, const char *bottom, const char *helpTopic,
                           const int *breakKeys, int *breakCode, const MenuItemRecord *items,
                           int itemCount) {
-    return Serve(-1, [&](Impl &host) {
+    return Serve(host::kCancelled, [&](Impl &host) {
         MenuCall call;
         call.pluginId = pluginId;
         call.x = x;
@@ -48,12 +50,8 @@ int QUORVEL_CALL ShowMenu(int pluginId, int x, int y, int maxHeight, unsigned fl
         for (int i = 0; items != nullptr && i < itemCount; ++i) {
             const MenuItemRecord &item = items[i];
             // Within the text field even if the plug-in left no NUL there.
-            const void *end = std::memchr(item.Text, 0, sizeof item.Text);
-            const std::size_t length = end != nullptr
-                                           ? static_cast<const char *>(end) - item.Text
-                                           : sizeof item.Text;
-            call.items.push_back(MenuItem{std::string(item.Text, length), item.Selected,
-                                          item.Checked, item.Separator});
+            const std::string text(item.Text, static_cast<std::size_t>(BoundedLength(item.Text)));
+            call.items.push_back(MenuItem{text, item.Selected, item.Checked, item.Separator});
         }
         host.Record(call);
         const MenuAnswer answer = host.frontend.ShowMenu(call);
@@ -64,7 +62,7 @@ int QUORVEL_CALL ShowMenu(int pluginId, int x, int y, int maxHeight, unsigned fl
 
 int QUORVEL_CALL ShowMessage(int pluginId, unsigned flags, const char *helpTopic,
                              const char *const *lines, int lineCount, int buttonCount) {
-    return Serve(-1, [&](Impl &host) {
+    return Serve(host::kNoButton, [&](Impl &host) {
         MessageCall call{pluginId, flags, Copy(helpTopic), {}, lineCount, buttonCount};
         for (int i = 0; lines != nullptr && i < lineCount; ++i)
             call.lines.emplace_back(lines[i] != nullptr ? lines[i] : "");

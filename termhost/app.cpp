@@ -1,15 +1,16 @@
 // The main loop: draws the current window, reads a key and acts on it.
-#include "app.h"
+#include "termhost/app.h"
 
 #include <algorithm>
 #include <cctype>
 
-#include "crash_guard.h"
+#include "termhost/crash_guard.h"
 #include "history/history_path.h"
-#include "history_reading.h"
-#include "key_codes.h"
-#include "text_width.h"
-#include "theme.h"
+#include "host/codes.h"
+#include "termhost/history_reading.h"
+#include "termhost/key_codes.h"
+#include "termhost/text_width.h"
+#include "termhost/theme.h"
 
 namespace termhost {
 namespace fs = std::filesystem;
@@ -22,14 +23,13 @@ constexpr HelpKey kBrowserHelp[] = {{"Enter", "Open"}, {"Bksp", "Parent"}, {"P",
 constexpr HelpKey kEditorHelp[] = {{"Up Down PgUp PgDn", "Scroll"}, {"Esc", "Close"},
                                    {"P", "Plug-ins"},               {"W", "Windows"},
                                    {"Tab", "Next"},                 {"Q", "Quit"}};
-constexpr int kF10 = vk::kF1 + 9;
 constexpr int kReread = kCtrlFlag | 'R';
 constexpr int kMenuTextMargin = 8;  // a full-width menu's frame and padding
 constexpr int kMinTitlePath = 8;    // of the title bar, kept for the path
 
 hostsim::MenuCall ListMenu(std::string title, const std::vector<std::string> &items, int selected) {
     hostsim::MenuCall menu;
-    menu.x = menu.y = -1;
+    menu.x = menu.y = host::kHostChooses;
     menu.title = std::move(title);
     for (std::size_t i = 0; i < items.size(); ++i)
         menu.items.push_back({items[i], static_cast<int>(i) == selected ? 1 : 0});
@@ -168,7 +168,7 @@ bool App::HandleKey(int keyCode) {
     case vk::kTab: SwitchBy(1); return true;
     case kShiftFlag | vk::kTab: SwitchBy(-1); return true;
     case 'Q':
-    case kF10:
+    case vk::kF10:
     case kInterruptKey: return !ConfirmQuit();
     default: break;
     }
@@ -248,7 +248,7 @@ void App::ShowPluginMenu() {
     const std::string count = " (" + Describe(ReadHistory(history)) + ")";
     menu.bottom = "History: " + MenuPath(history, "History: " + count) + count;
     const hostsim::MenuAnswer answer = frontend_.ShowMenu(menu);
-    if (answer.result < 0 || answer.breakCode != -1) return;
+    if (answer.result < 0 || answer.breakCode != host::kNoBreakKey) return;
     crash_guard::PluginCode plugin;
     host_.OpenPlugin(0, answer.result);
 }

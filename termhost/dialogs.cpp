@@ -1,16 +1,17 @@
 // The menu, the message box and the input box.
-#include "dialogs.h"
+#include "termhost/dialogs.h"
 
 #include <algorithm>
 #include <string>
 #include <utility>
 
-#include "crash_guard.h"
-#include "line_input.h"
-#include "list_view.h"
-#include "menu_layout.h"
-#include "text_width.h"
-#include "theme.h"
+#include "host/codes.h"
+#include "termhost/crash_guard.h"
+#include "termhost/line_input.h"
+#include "termhost/list_view.h"
+#include "termhost/menu_layout.h"
+#include "termhost/text_width.h"
+#include "termhost/theme.h"
 
 namespace termhost {
 namespace {
@@ -136,14 +137,14 @@ hostsim::MenuAnswer TerminalFrontend::ShowMenu(const hostsim::MenuCall &call) {
             interrupted_ = true;
             break;
         }
-        if (code == vk::kReturn) return {view.selected, -1};
-        if (code == vk::kEscape) return {-1, -1};
+        if (code == vk::kReturn) return {view.selected, host::kNoBreakKey};
+        if (code == vk::kEscape) return {host::kCancelled, host::kNoBreakKey};
         if (const auto move = MoveForKey(code))
             view = MoveHighlight(shape, view, *move);
         else
             notice = UnusedKeyNotice(input);
     }
-    return {-1, -1};
+    return {host::kCancelled, host::kNoBreakKey};
 }
 
 int TerminalFrontend::ShowMessage(const hostsim::MessageCall &call) {
@@ -185,7 +186,7 @@ int TerminalFrontend::ShowMessage(const hostsim::MessageCall &call) {
             }
         }
         refresh();
-        if (buttons == 0) return -1;  // a box without buttons waits for nothing
+        if (buttons == 0) return host::kNoButton;  // a box without buttons waits for nothing
 
         const Input input = terminal_.ReadKey();
         if (input.resized) continue;
@@ -195,7 +196,7 @@ int TerminalFrontend::ShowMessage(const hostsim::MessageCall &call) {
             break;
         }
         if (code == vk::kReturn) return chosen;
-        if (code == vk::kEscape) return -1;
+        if (code == vk::kEscape) return host::kNoButton;
         if (code == vk::kLeft || code == (kShiftFlag | vk::kTab)) chosen = (chosen + buttons - 1) % buttons;
         if (code == vk::kRight || code == vk::kTab) chosen = (chosen + 1) % buttons;
         // A letter chooses the button that starts with it.
@@ -204,7 +205,7 @@ int TerminalFrontend::ShowMessage(const hostsim::MessageCall &call) {
             if (!label.empty() && (label[0] & ~0x20) == code) return b;
         }
     }
-    return -1;
+    return host::kNoButton;
 }
 
 hostsim::PromptAnswer TerminalFrontend::PromptInput(const hostsim::PromptCall &call) {

@@ -1,13 +1,13 @@
 // Folder listing and navigation.
-#include "file_browser.h"
+#include "termhost/file_browser.h"
 
 #include <algorithm>
 #include <system_error>
 
-#include "human_size.h"
-#include "key_codes.h"
-#include "text_width.h"
-#include "theme.h"
+#include "termhost/human_size.h"
+#include "termhost/key_codes.h"
+#include "termhost/text_width.h"
+#include "termhost/theme.h"
 
 namespace termhost {
 namespace fs = std::filesystem;

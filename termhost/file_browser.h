@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "draw.h"
-#include "list_view.h"
+#include "termhost/draw.h"
+#include "termhost/list_view.h"
 
 namespace termhost {
 

@@ -1,10 +1,10 @@
 // Block by block, so that memory stays small whatever the file holds.
-#include "history_reading.h"
+#include "termhost/history_reading.h"
 
 #include <algorithm>
 #include <vector>
 
-#include "regular_file.h"
+#include "termhost/regular_file.h"
 
 namespace termhost {
 namespace {

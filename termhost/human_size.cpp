@@ -1,5 +1,5 @@
 // Scaling a byte count to a binary unit.
-#include "human_size.h"
+#include "termhost/human_size.h"
 
 #include <array>
 #include <cstdio>

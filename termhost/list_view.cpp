@@ -1,10 +1,10 @@
 // Highlight movement and scrolling, kept apart from drawing so that both can
 // be checked without a terminal.
-#include "list_view.h"
+#include "termhost/list_view.h"
 
 #include <algorithm>
 
-#include "key_codes.h"
+#include "termhost/key_codes.h"
 
 namespace termhost {
 namespace {

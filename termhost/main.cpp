@@ -6,12 +6,12 @@
 #include <filesystem>
 #include <iostream>
 
-#include "app.h"
-#include "crash_guard.h"
+#include "termhost/app.h"
+#include "termhost/crash_guard.h"
 #include "history/history_path.h"
-#include "options.h"
-#include "scripting.h"
-#include "terminal.h"
+#include "termhost/options.h"
+#include "termhost/scripting.h"
+#include "termhost/terminal.h"
 
 #ifndef QUORVEL_HOST_DEFAULT_PLUGIN
 #define QUORVEL_HOST_DEFAULT_PLUGIN ""

@@ -1,6 +1,8 @@
 // Where a framed menu goes on the screen and how many items it shows.
 #pragma once
 
+#include "host/codes.h"
+
 namespace termhost {
 
 struct MenuMeasure {
@@ -9,7 +11,7 @@ struct MenuMeasure {
     int titleWidth = 0;
     int bottomWidth = 0;
     int maxHeight = 0;   // most items to show; 0 or less: as many as the screen holds
-    int x = -1, y = -1;  // top-left corner wanted; -1 centres
+    int x = host::kHostChooses, y = host::kHostChooses;  // top-left corner wanted; below 0 centres
 };
 
 struct MenuLayout {

@@ -1,5 +1,5 @@
 // Command-line parsing.
-#include "options.h"
+#include "termhost/options.h"
 
 namespace termhost {
 

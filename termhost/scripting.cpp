@@ -1,13 +1,13 @@
 // Recording files and printing the history through the stand-in host core,
 // with nothing shown to a user.
-#include "scripting.h"
+#include "termhost/scripting.h"
 
 #include <filesystem>
 #include <string>
 
-#include "crash_guard.h"
+#include "termhost/crash_guard.h"
 #include "history/history_path.h"
-#include "history_reading.h"
+#include "termhost/history_reading.h"
 #include "hostsim/host.h"
 
 namespace termhost {

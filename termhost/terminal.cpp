@@ -1,6 +1,6 @@
 // ncurses set-up and key decoding. Keypad keys are told apart through the
 // application keypad sequences, where the terminal sends them.
-#include "terminal.h"
+#include "termhost/terminal.h"
 
 #include <curses.h>
 #include <langinfo.h>
@@ -17,7 +17,7 @@
 #include <cwchar>
 #include <stdexcept>
 
-#include "theme.h"
+#include "termhost/theme.h"
 
 namespace termhost {
 namespace {

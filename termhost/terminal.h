@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "key_codes.h"
+#include "termhost/key_codes.h"
 
 namespace termhost {
 

@@ -1,14 +1,14 @@
 // Reading a file into lines and drawing the visible ones.
-#include "text_view.h"
+#include "termhost/text_view.h"
 
 #include <algorithm>
 #include <cstdlib>
 
-#include "key_codes.h"
-#include "list_view.h"
-#include "regular_file.h"
-#include "text_width.h"
-#include "theme.h"
+#include "termhost/key_codes.h"
+#include "termhost/list_view.h"
+#include "termhost/regular_file.h"
+#include "termhost/text_width.h"
+#include "termhost/theme.h"
 
 namespace termhost {
 namespace {

@@ -17,6 +17,7 @@ struct BreakKey {
     char character;     // for AppendCharacter
 };
 
+// 26 letters, 10 digits, 11 keypad keys and 7 more.
 inline constexpr int kBreakKeyCount = 54;
 
 [[nodiscard]] const BreakKey &BreakKeyAt(int index) noexcept;

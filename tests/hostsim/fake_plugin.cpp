@@ -6,6 +6,7 @@
 
 #include "host/host_interface.h"
 #include "hostsim/fake_plugin.h"
+#include "text/bounded_length.h"
 
 #ifdef _WIN32
 #define FAKE_EXPORT extern "C" __declspec(dllexport)
@@ -22,9 +23,9 @@ std::string modulePath;
 const char *menuStrings[2];
 
 // Bytes up to the first NUL, within the field.
-std::string Within(const char *field, std::size_t size) {
-    const void *end = std::memchr(field, 0, size);
-    return std::string(field, end ? static_cast<const char *>(end) - field : size);
+template <std::size_t N>
+std::string Within(const char (&field)[N]) {
+    return std::string(field, static_cast<std::size_t>(BoundedLength(field)));
 }
 
 void Report(const std::string &line) {
@@ -67,7 +68,7 @@ void WalkWindows(int switchTo) {
         window.Pos = i;
         const auto found = services.HostCommand(services.PluginId, 9, &window);
         Report(std::to_string(found) + " " + std::to_string(window.Type) + " " +
-               Within(window.Name, sizeof window.Name));
+               Within(window.Name));
     }
     services.HostCommand(services.PluginId, 11, reinterpret_cast<void *>(std::intptr_t{switchTo}));
 }
@@ -76,7 +77,7 @@ void WalkWindows(int switchTo) {
 
 FAKE_EXPORT void QUORVEL_CALL SetStartupInfo(const StartupRecord *info) {
     std::memcpy(&services, info, sizeof services);
-    modulePath = Within(services.ModulePath, sizeof services.ModulePath);
+    modulePath = Within(services.ModulePath);
 }
 
 // Registers the module path it was given and text 0.

@@ -1,6 +1,6 @@
 // Sizes in the browser read as people write them, and a rounding never
 // shows a number that belongs to the next unit.
-#include "human_size.h"
+#include "termhost/human_size.h"
 
 #include <cstdint>
 

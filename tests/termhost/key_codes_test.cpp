@@ -1,6 +1,6 @@
 // Terminal keys must reach the menu as the key codes its break-key list
 // names, or typing in the history menu does nothing (or the wrong thing).
-#include "key_codes.h"
+#include "termhost/key_codes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The input box's text: what the plug-in receives must fit destSize - 1
 // bytes, made of whole characters.
-#include "line_input.h"
+#include "termhost/line_input.h"
 
 #include <gtest/gtest.h>
 

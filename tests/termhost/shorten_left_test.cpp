@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "text_width.h"
+#include "termhost/text_width.h"
 #include "utf8_locale.h"
 
 namespace termhost {
