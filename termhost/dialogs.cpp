@@ -22,6 +22,20 @@ constexpr HelpKey kMessageHelp[] = {
     {"Left Right", "Button"}, {"Enter", "Choose"}, {"Esc", "Close"}};
 constexpr HelpKey kPromptHelp[] = {{"Enter", "Confirm"}, {"Esc", "Cancel"}};
 
+// Columns from a box's side to its text: the border and a blank.
+constexpr int kInset = 2;
+// Rows a box adds to its text: the top and bottom borders.
+constexpr int kFrameRows = 2;
+// Rows the buttons take: a separator and their own row.
+constexpr int kButtonRows = 2;
+// The narrowest message box's text, so that a short one still reads as a box.
+constexpr int kMinMessageWidth = 20;
+// What a button adds to its label: "[ " and " ]", and the gap to the next.
+constexpr int kButtonGap = 2;
+constexpr int kButtonExtra = 4 + kButtonGap;
+// An input box's width when its title and prompt need no more.
+constexpr int kPromptWidth = 50;
+
 Rect Centred(int width, int height) {
     width = std::min(width, COLS);
     height = std::min(height, std::max(1, LINES - 1));
@@ -156,33 +170,37 @@ int TerminalFrontend::ShowMessage(const hostsim::MessageCall &call) {
     const std::string title = count > 0 ? lines[0] : std::string();
     const int bodyEnd = count - buttons;
 
-    int widest = DisplayWidth(title) + 2;
+    int widest = DisplayWidth(Spaced(title));
     for (int i = 1; i < bodyEnd; ++i) widest = std::max(widest, DisplayWidth(lines[i]));
     int buttonsWidth = 0;
-    for (int i = bodyEnd; i < count; ++i) buttonsWidth += DisplayWidth(lines[i]) + 6;
-    widest = std::max({widest, buttonsWidth, 20});
+    for (int i = bodyEnd; i < count; ++i) buttonsWidth += DisplayWidth(lines[i]) + kButtonExtra;
+    widest = std::max({widest, buttonsWidth, kMinMessageWidth});
 
     int chosen = 0;
     while (!interrupted_) {
-        const int bodyRows = std::clamp(bodyEnd - 1, 0, std::max(0, LINES - 3 - (buttons ? 2 : 0)));
-        const Rect box = Centred(widest + 6, bodyRows + 2 + (buttons ? 2 : 0));
+        // The help line stays in sight below the box.
+        const int buttonRows = buttons ? kButtonRows : 0;
+        const int bodyRows =
+            std::clamp(bodyEnd - 1, 0, std::max(0, LINES - 1 - kFrameRows - buttonRows));
+        // A blank more on each side than the inset, so the text never touches it.
+        const Rect box = Centred(widest + 2 * kInset + 2, bodyRows + kFrameRows + buttonRows);
         backdrop_(kMessageHelp);
         DrawFrame(box, DialogAttr(), title);
         for (int row = 0; row < bodyRows; ++row) {
-            const int inner = box.width - 4;
+            const int inner = box.width - 2 * kInset;
             const std::string line = ShortenLeft(lines[1 + row], inner);  // a path keeps its name
             const int indent = std::max(0, (inner - DisplayWidth(line)) / 2);
-            PutText(box.y + 1 + row, box.x + 2 + indent, line, inner - indent, DialogAttr());
+            PutText(box.y + 1 + row, box.x + kInset + indent, line, inner - indent, DialogAttr());
         }
         if (buttons > 0) {
             const int y = box.y + 2 + bodyRows;
             DrawFrameSeparator(box, y - 1, DialogAttr());
-            int x = box.x + (box.width - buttonsWidth + 2) / 2;
+            int x = box.x + (box.width - buttonsWidth + kButtonGap) / 2;  // no gap after the last
             for (int b = 0; b < buttons; ++b) {
                 const std::string label = "[ " + lines[bodyEnd + b] + " ]";
                 const int width = DisplayWidth(label);
                 PutText(y, x, label, width, b == chosen ? SelectedAttr() : DialogAttr());
-                x += width + 2;
+                x += width + kButtonGap;
             }
         }
         refresh();
@@ -202,6 +220,7 @@ int TerminalFrontend::ShowMessage(const hostsim::MessageCall &call) {
         // A letter chooses the button that starts with it.
         for (int b = 0; b < buttons && code >= 'A' && code <= 'Z'; ++b) {
             const std::string &label = lines[bodyEnd + b];
+            // Clearing 0x20 makes an ASCII letter a capital.
             if (!label.empty() && (label[0] & ~0x20) == code) return b;
         }
     }
@@ -217,9 +236,12 @@ hostsim::PromptAnswer TerminalFrontend::PromptInput(const hostsim::PromptCall &c
     const std::string prompt = Printable(call.prompt.value_or(""));
     std::size_t start = 0;  // the first byte the field shows
     while (!interrupted_) {
-        const int wanted = std::max({50, DisplayWidth(title) + 8, DisplayWidth(prompt) + 6});
-        const Rect box = Centred(std::min(wanted, COLS - 2), 4);
-        const int fieldWidth = std::max(1, box.width - 4);
+        // The title sits between blanks and corners; the prompt, like the
+        // field, within the inset and a blank to spare.
+        const int wanted = std::max({kPromptWidth, DisplayWidth(title) + 8,
+                                     DisplayWidth(prompt) + 2 * kInset + 2});
+        const Rect box = Centred(std::min(wanted, COLS - 2), kFrameRows + 2);  // prompt, field
+        const int fieldWidth = std::max(1, box.width - 2 * kInset);
         const std::string &text = input.Text();
         // Scrolls the field so that the cursor stays inside it.
         start = std::min(start, input.Cursor());
@@ -229,11 +251,12 @@ hostsim::PromptAnswer TerminalFrontend::PromptInput(const hostsim::PromptCall &c
 
         backdrop_(kPromptHelp);
         DrawFrame(box, DialogAttr(), title);
-        PutText(box.y + 1, box.x + 2, prompt, box.width - 4, DialogAttr());
+        PutText(box.y + 1, box.x + kInset, prompt, box.width - 2 * kInset, DialogAttr());
         const attr_t field = input.Selected() ? FieldAttr() | A_REVERSE : FieldAttr();
-        PutText(box.y + 2, box.x + 2, Printable(std::string_view(text).substr(start)), fieldWidth, field);
+        PutText(box.y + 2, box.x + kInset, Printable(std::string_view(text).substr(start)), fieldWidth,
+                field);
         const int column = DisplayWidth(Printable(std::string_view(text).substr(start, input.Cursor() - start)));
-        move(box.y + 2, box.x + 2 + std::min(column, fieldWidth - 1));
+        move(box.y + 2, box.x + kInset + std::min(column, fieldWidth - 1));
         refresh();
 
         const Input key = terminal_.ReadKey();

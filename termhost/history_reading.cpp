@@ -65,7 +65,7 @@ HistorySummary ReadHistory(const std::string &path,
         return summary;
     }
     EntrySplitter splitter(entry);
-    std::vector<char> block(64 * 1024);
+    std::vector<char> block(kReadBlockSize);
     std::size_t total = 0;
     for (;;) {
         // One byte past the limit tells a larger file from one of exactly that size.

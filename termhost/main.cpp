@@ -34,7 +34,7 @@ int main(int argc, char **argv) {
         ParseOptions(std::vector<std::string>(argv + 1, argv + argc), defaultPlugin);
     if (!options.error.empty()) {
         std::cerr << "quorvel-host: " << options.error << "\n\n" << Usage(defaultPlugin, defaultHistory);
-        return 2;
+        return kExitCannotStart;
     }
     if (options.help) {
         std::cout << Usage(defaultPlugin, defaultHistory);
@@ -46,12 +46,12 @@ int main(int argc, char **argv) {
     std::error_code failure;
     if (!std::filesystem::is_directory(options.folder, failure)) {
         std::cerr << "quorvel-host: not a folder: " << options.folder << '\n';
-        return 2;
+        return kExitCannotStart;
     }
     if (!::isatty(STDIN_FILENO) || !::isatty(STDOUT_FILENO)) {
         std::cerr << "quorvel-host: the full screen needs a terminal; scripts can use --open "
                      "and --print-history\n";
-        return 2;
+        return kExitCannotStart;
     }
     try {
         App app(options.plugin, options.folder);
@@ -59,6 +59,6 @@ int main(int argc, char **argv) {
     } catch (const std::exception &error) {
         RestoreTerminal();
         std::cerr << "quorvel-host: " << error.what() << '\n';
-        return 1;
+        return kExitFailed;
     }
 }

@@ -18,6 +18,11 @@ struct Options {
     [[nodiscard]] bool Scripting() const { return !open.empty() || printHistory; }
 };
 
+// Exit statuses besides 0: the work failed, or it could not start (a wrong
+// command line, no terminal, a plug-in that does not load).
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitCannotStart = 2;
+
 [[nodiscard]] Options ParseOptions(const std::vector<std::string> &args,
                                    std::string defaultPlugin);
 

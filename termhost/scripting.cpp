@@ -23,7 +23,7 @@ int RunScript(const Options &options, std::ostream &out, std::ostream &err) {
     }
     if (!loaded) {
         err << "quorvel-host: cannot load the plug-in: " << error << '\n';
-        return 2;
+        return kExitCannotStart;
     }
     for (const std::string &file : options.open) {
         // The editor reports full names.
@@ -41,7 +41,7 @@ int RunScript(const Options &options, std::ostream &out, std::ostream &err) {
         err << "quorvel-host: the file is larger than " << kHistoryReadLimitText
             << "; only the entries within its first " << kHistoryReadLimitText
             << " were printed\n";
-    return summary.problem.empty() ? 0 : 1;
+    return summary.problem.empty() ? 0 : kExitFailed;
 }
 
 }  // namespace termhost

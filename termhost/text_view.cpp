@@ -16,7 +16,7 @@ namespace {
 constexpr std::size_t kMaxBytes = 16u << 20;  // a viewer, not a pager for huge files
 constexpr int kTabSize = 8;
 constexpr int kSideStep = 8;  // columns per Left or Right
-constexpr int kMaxLeft = 4096;
+constexpr int kMaxLeft = 4096;  // beyond any line a person scrolls along
 
 }  // namespace
 
@@ -30,7 +30,7 @@ bool ReadForEditor(const std::string &path, EditorText &text, std::string &probl
         problem = file.Problem();
         return false;
     }
-    std::vector<char> block(64 * 1024);
+    std::vector<char> block(kReadBlockSize);
     while (text.content.size() <= kMaxBytes) {
         const long n = file.Read(block.data(), block.size());
         if (n < 0) {

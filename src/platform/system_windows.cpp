@@ -24,14 +24,21 @@ bool HeldByAnother(DWORD error) {
     return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
 }
 
+// Windows hands 64-bit numbers over as two 32-bit halves.
+constexpr int kHalfBits = 32;
+
+std::uint64_t Joined(DWORD high, DWORD low) { return (std::uint64_t{high} << kHalfBits) | low; }
+
+// A file time as the 100 ns ticks that stamps are kept in.
+std::int64_t Ticks(const FILETIME &time) {
+    return static_cast<std::int64_t>(Joined(time.dwHighDateTime, time.dwLowDateTime));
+}
+
 void FillStamp(const BY_HANDLE_FILE_INFORMATION &info, FileStamp &stamp) {
-    stamp.writeTime = static_cast<std::int64_t>(
-        (std::uint64_t{info.ftLastWriteTime.dwHighDateTime} << 32) |
-        info.ftLastWriteTime.dwLowDateTime);
+    stamp.writeTime = Ticks(info.ftLastWriteTime);
     stamp.volume = info.dwVolumeSerialNumber;
-    stamp.fileId = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
-    stamp.size = static_cast<std::int64_t>((std::uint64_t{info.nFileSizeHigh} << 32) |
-                                           info.nFileSizeLow);
+    stamp.fileId = Joined(info.nFileIndexHigh, info.nFileIndexLow);
+    stamp.size = static_cast<std::int64_t>(Joined(info.nFileSizeHigh, info.nFileSizeLow));
 }
 
 // A file held for a moment is tried again for about 100 ms: long enough
@@ -61,8 +68,7 @@ std::string ResolveLinks(const char *path) { return path; }
 Existing Inspect(const std::string &path, std::int64_t &writeTime) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return Existing::Missing;
-    writeTime = static_cast<std::int64_t>((std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
-                                          data.ftLastWriteTime.dwLowDateTime);
+    writeTime = Ticks(data.ftLastWriteTime);
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return Existing::NotAFile;
     return (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) ? Existing::ReadOnly : Existing::Writable;
 }
@@ -176,12 +182,12 @@ bool FlushToDisk(File file) { return ::FlushFileBuffers(AsHandle(file)) != 0; }
 std::int64_t Now() {
     FILETIME now{};
     ::GetSystemTimeAsFileTime(&now);
-    return static_cast<std::int64_t>((std::uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime);
+    return Ticks(now);
 }
 
 bool SetWriteTime(File file, std::int64_t time) {
     const auto ticks = static_cast<std::uint64_t>(time);
-    const FILETIME written{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+    const FILETIME written{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> kHalfBits)};
     return ::SetFileTime(AsHandle(file), nullptr, nullptr, &written) != 0;
 }
 
