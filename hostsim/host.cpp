@@ -41,7 +41,9 @@ Host::Impl::Impl(Frontend &shower) : frontend(shower) {
         std::make_unique<std::string>("Enter open, Del keep N, F5 purge, type to filter");
 }
 
-Host::Impl *Host::Impl::Active() { return activeHost != nullptr ? activeHost->impl_.get() : nullptr; }
+Host::Impl *Host::Impl::Active() {
+    return activeHost != nullptr ? activeHost->impl_.get() : nullptr;
+}
 
 const char *Host::Impl::EditorFileName() {
     const std::string *name = nullptr;
@@ -138,10 +140,17 @@ PluginInfo Host::GetPluginInfo(const PluginInfoRecord &prefill) {
     const auto low = [](const void *p) {
         return static_cast<std::int32_t>(reinterpret_cast<std::uintptr_t>(p));
     };
-    const std::int32_t words[host::kPluginInfoWords] = {record.StructSize, record.Flags,  record.Word8,
-                                    record.Word12,     record.Word16, low(record.MenuStrings),
-                                    record.MenuStringsNumber,          record.Word28,
-                                    record.Word32,     low(record.Pointer36), record.Word40};
+    const std::int32_t words[host::kPluginInfoWords] = {record.StructSize,
+                                                        record.Flags,
+                                                        record.Word8,
+                                                        record.Word12,
+                                                        record.Word16,
+                                                        low(record.MenuStrings),
+                                                        record.MenuStringsNumber,
+                                                        record.Word28,
+                                                        record.Word32,
+                                                        low(record.Pointer36),
+                                                        record.Word40};
     std::memcpy(info.words, words, sizeof words);
     return info;
 }

@@ -42,7 +42,7 @@ struct MenuCall {
     int itemCount = 0;
 };
 struct MenuAnswer {
-    int result = host::kCancelled;       // highlighted position, or a cancel
+    int result = host::kCancelled;      // highlighted position, or a cancel
     int breakCode = host::kNoBreakKey;  // index of the break key, or none
 };
 
@@ -115,7 +115,7 @@ public:
 struct PluginInfo {
     std::int32_t structSize = 0, flags = 0;
     std::vector<std::string> menuStrings;
-    const void *menuStringsAddress = nullptr;  // to check it stays the same
+    const void *menuStringsAddress = nullptr;         // to check it stays the same
     std::int32_t words[host::kPluginInfoWords] = {};  // the record's 32-bit words as left
 };
 

@@ -82,8 +82,13 @@ int QUORVEL_CALL PromptInput(const char *title, const char *prompt, const char *
                              const char *initialText, char *dest, int destSize,
                              const char *helpTopic, unsigned flags) {
     return Serve(0, [&](Impl &host) {
-        PromptCall call{Copy(title),       Copy(prompt), Copy(historyName), Copy(initialText),
-                        Copy(helpTopic), destSize,     flags};
+        const PromptCall call{.title = Copy(title),
+                              .prompt = Copy(prompt),
+                              .historyName = Copy(historyName),
+                              .initialText = Copy(initialText),
+                              .helpTopic = Copy(helpTopic),
+                              .destSize = destSize,
+                              .flags = flags};
         host.Record(call);
         const PromptAnswer answer = host.frontend.PromptInput(call);
         if (!answer.confirmed) return 0;
@@ -97,11 +102,11 @@ int QUORVEL_CALL PromptInput(const char *title, const char *prompt, const char *
     });
 }
 
-int QUORVEL_CALL OpenEditor(const char *fileName, const char *title, int x1, int y1, int x2,
-                            int y2, unsigned flags, int startLine, int startColumn) {
+int QUORVEL_CALL OpenEditor(const char *fileName, const char *title, int x1, int y1, int x2, int y2,
+                            unsigned flags, int startLine, int startColumn) {
     return Serve(0, [&](Impl &host) {
-        host.Record(OpenEditorCall{Copy(fileName), Copy(title), x1, y1, x2, y2, flags,
-                                   startLine, startColumn});
+        host.Record(OpenEditorCall{Copy(fileName), Copy(title), x1, y1, x2, y2, flags, startLine,
+                                   startColumn});
         if (fileName == nullptr || *fileName == '\0') return 0;
         // Raises the editor-opened event, nested in this call.
         return Host::Active()->OpenEditorWindow(fileName) ? 1 : 0;
@@ -139,8 +144,7 @@ std::intptr_t QUORVEL_CALL HostCommand(int pluginId, int command, void *param) {
             host.current = static_cast<int>(position);
             host.TellWindowsChanged();
             return 1;
-        default:
-            return 0;
+        default: return 0;
         }
     });
 }

@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <cctype>
 
-#include "termhost/crash_guard.h"
 #include "history/history_path.h"
 #include "host/codes.h"
+#include "termhost/crash_guard.h"
 #include "termhost/history_reading.h"
 #include "termhost/key_codes.h"
 #include "termhost/text_width.h"
@@ -18,11 +18,14 @@ namespace {
 
 // Reread last: on a narrow screen, Quit had better stay in sight.
 constexpr HelpKey kBrowserHelp[] = {{"Enter", "Open"}, {"Bksp", "Parent"}, {"P", "Plug-ins"},
-                                    {"W", "Windows"},  {"Tab", "Next"},     {"Q", "Quit"},
+                                    {"W", "Windows"},  {"Tab", "Next"},    {"Q", "Quit"},
                                     {"^R", "Reread"}};
-constexpr HelpKey kEditorHelp[] = {{"Up Down PgUp PgDn", "Scroll"}, {"Esc", "Close"},
-                                   {"P", "Plug-ins"},               {"W", "Windows"},
-                                   {"Tab", "Next"},                 {"Q", "Quit"}};
+constexpr HelpKey kEditorHelp[] = {{"Up Down PgUp PgDn", "Scroll"},
+                                   {"Esc", "Close"},
+                                   {"P", "Plug-ins"},
+                                   {"W", "Windows"},
+                                   {"Tab", "Next"},
+                                   {"Q", "Quit"}};
 constexpr int kReread = kCtrlFlag | 'R';
 constexpr int kMenuTextMargin = 8;  // a full-width menu's frame and padding
 constexpr int kMinTitlePath = 8;    // of the title bar, kept for the path
@@ -44,7 +47,8 @@ std::string MenuPath(const std::string &path, const std::string &besides) {
 }
 
 std::string Capitalised(std::string text) {
-    if (!text.empty()) text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+    if (!text.empty())
+        text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
     return text;
 }
 
@@ -262,7 +266,8 @@ void App::ShowWindowList() {
         number.insert(0, digits - number.size(), ' ');  // numbers line up
         const bool editor = windows[i].type == host::kEditorWindow;
         const std::string kind = number + (editor ? "  Editor  " : "  Folder  ");
-        items.push_back(kind + MenuPath(editor ? windows[i].name : browser_.Folder().string(), kind));
+        items.push_back(kind +
+                        MenuPath(editor ? windows[i].name : browser_.Folder().string(), kind));
     }
     hostsim::MenuCall menu = ListMenu("Windows", items, host_.CurrentWindow());
     // Digits 1 to 9, then 0, go straight to the first ten windows.
@@ -284,14 +289,14 @@ void App::RefreshBrowser() {
 }
 
 bool App::ConfirmQuit() {
-    const auto editors = std::count_if(host_.Windows().begin(), host_.Windows().end(),
-                                       [](const hostsim::Window &window) {
-                                           return window.type == host::kEditorWindow;
-                                       });
+    const auto editors = std::count_if(
+        host_.Windows().begin(), host_.Windows().end(),
+        [](const hostsim::Window &window) { return window.type == host::kEditorWindow; });
     if (editors == 0) return true;
     hostsim::MessageCall box;
-    box.lines = {"Quit", std::to_string(editors) + (editors == 1 ? " editor is" : " editors are") + " open.",
-                 "Quit all the same?", "Yes", "No"};
+    box.lines = {
+        "Quit", std::to_string(editors) + (editors == 1 ? " editor is" : " editors are") + " open.",
+        "Quit all the same?", "Yes", "No"};
     box.lineCount = static_cast<int>(box.lines.size());
     box.buttonCount = 2;
     const int answer = frontend_.ShowMessage(box);

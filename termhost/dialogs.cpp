@@ -64,7 +64,8 @@ void DrawMenu(const hostsim::MenuCall &call, const MenuTexts &texts, const MenuL
         }
         std::string line = call.items[i].checked != 0 ? " * " : "   ";
         line += ShortenLeft(Printable(call.items[i].text), layout.textWidth);
-        PutText(y, box.x + 1, line, box.width - 2, i == view.selected ? SelectedAttr() : DialogAttr());
+        PutText(y, box.x + 1, line, box.width - 2,
+                i == view.selected ? SelectedAttr() : DialogAttr());
     }
     if (count > layout.rows) {
         const int thumb = ScrollThumb(count, layout.rows, view.top);
@@ -89,7 +90,9 @@ bool Plain(const TermKey &key) { return (key.modifiers & (kCtrlFlag | kAltFlag))
 // The key's index in the menu's break keys, or -1.
 int BreakIndex(const hostsim::MenuCall &call, int code) {
     const auto key = std::find(call.breakKeys.begin(), call.breakKeys.end(), code);
-    return code == 0 || key == call.breakKeys.end() ? -1 : static_cast<int>(key - call.breakKeys.begin());
+    return code == 0 || key == call.breakKeys.end()
+               ? -1
+               : static_cast<int>(key - call.breakKeys.begin());
 }
 
 // Said in the help line when a key does nothing in a menu, so that a key
@@ -118,13 +121,18 @@ hostsim::MenuAnswer TerminalFrontend::ShowMenu(const hostsim::MenuCall &call) {
     for (std::size_t i = 0; i < call.items.size(); ++i) {
         const hostsim::MenuItem &item = call.items[i];
         texts.separators.push_back(item.separator != 0);
-        if (item.separator == 0) texts.widest = std::max(texts.widest, DisplayWidth(Printable(item.text)));
+        if (item.separator == 0)
+            texts.widest = std::max(texts.widest, DisplayWidth(Printable(item.text)));
         if (item.selected != 0 && preferred < 0) preferred = static_cast<int>(i);
     }
 
-    const MenuMeasure measure{static_cast<int>(call.items.size()), texts.widest,
-                              DisplayWidth(texts.title), DisplayWidth(texts.bottom),
-                              call.maxHeight, call.x, call.y};
+    const MenuMeasure measure{.itemCount = static_cast<int>(call.items.size()),
+                              .widestItem = texts.widest,
+                              .titleWidth = DisplayWidth(texts.title),
+                              .bottomWidth = DisplayWidth(texts.bottom),
+                              .maxHeight = call.maxHeight,
+                              .x = call.x,
+                              .y = call.y};
     MenuLayout layout = LayoutMenu(COLS, LINES, measure);
     ListShape shape{measure.itemCount, layout.rows, &texts.separators};
     ListView view = InitialView(shape, preferred);
@@ -215,7 +223,8 @@ int TerminalFrontend::ShowMessage(const hostsim::MessageCall &call) {
         }
         if (code == vk::kReturn) return chosen;
         if (code == vk::kEscape) return host::kNoButton;
-        if (code == vk::kLeft || code == (kShiftFlag | vk::kTab)) chosen = (chosen + buttons - 1) % buttons;
+        if (code == vk::kLeft || code == (kShiftFlag | vk::kTab))
+            chosen = (chosen + buttons - 1) % buttons;
         if (code == vk::kRight || code == vk::kTab) chosen = (chosen + 1) % buttons;
         // A letter chooses the button that starts with it.
         for (int b = 0; b < buttons && code >= 'A' && code <= 'Z'; ++b) {
@@ -238,25 +247,27 @@ hostsim::PromptAnswer TerminalFrontend::PromptInput(const hostsim::PromptCall &c
     while (!interrupted_) {
         // The title sits between blanks and corners; the prompt, like the
         // field, within the inset and a blank to spare.
-        const int wanted = std::max({kPromptWidth, DisplayWidth(title) + 8,
-                                     DisplayWidth(prompt) + 2 * kInset + 2});
+        const int wanted = std::max(
+            {kPromptWidth, DisplayWidth(title) + 8, DisplayWidth(prompt) + 2 * kInset + 2});
         const Rect box = Centred(std::min(wanted, COLS - 2), kFrameRows + 2);  // prompt, field
         const int fieldWidth = std::max(1, box.width - 2 * kInset);
         const std::string &text = input.Text();
         // Scrolls the field so that the cursor stays inside it.
         start = std::min(start, input.Cursor());
-        while (start < input.Cursor() &&
-               DisplayWidth(Printable(std::string_view(text).substr(start, input.Cursor() - start))) >= fieldWidth)
+        const auto widthToCursor = [&](std::size_t from) {
+            return DisplayWidth(
+                Printable(std::string_view(text).substr(from, input.Cursor() - from)));
+        };
+        while (start < input.Cursor() && widthToCursor(start) >= fieldWidth)
             start += CharBytes(text, start);
 
         backdrop_(kPromptHelp);
         DrawFrame(box, DialogAttr(), title);
         PutText(box.y + 1, box.x + kInset, prompt, box.width - 2 * kInset, DialogAttr());
         const attr_t field = input.Selected() ? FieldAttr() | A_REVERSE : FieldAttr();
-        PutText(box.y + 2, box.x + kInset, Printable(std::string_view(text).substr(start)), fieldWidth,
-                field);
-        const int column = DisplayWidth(Printable(std::string_view(text).substr(start, input.Cursor() - start)));
-        move(box.y + 2, box.x + kInset + std::min(column, fieldWidth - 1));
+        PutText(box.y + 2, box.x + kInset, Printable(std::string_view(text).substr(start)),
+                fieldWidth, field);
+        move(box.y + 2, box.x + kInset + std::min(widthToCursor(start), fieldWidth - 1));
         refresh();
 
         const Input key = terminal_.ReadKey();

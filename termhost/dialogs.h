@@ -7,8 +7,8 @@
 #include <span>
 #include <vector>
 
-#include "termhost/draw.h"
 #include "hostsim/host.h"
+#include "termhost/draw.h"
 #include "termhost/terminal.h"
 
 namespace termhost {

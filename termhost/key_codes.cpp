@@ -13,8 +13,8 @@ namespace {
 constexpr char kPlainPunctuation[] = "`-=[]\\;',./";
 constexpr char kShiftedPunctuation[] = "~_+{}|:\"<>?";
 constexpr std::array<int, sizeof kPlainPunctuation - 1> kPunctuationCodes = {
-    vk::kBackquote, vk::kMinus,     vk::kEquals, vk::kOpenBracket, vk::kCloseBracket, vk::kBackslash,
-    vk::kSemicolon, vk::kQuote,     vk::kComma,  vk::kPeriod,      vk::kSlash};
+    vk::kBackquote, vk::kMinus, vk::kEquals, vk::kOpenBracket, vk::kCloseBracket, vk::kBackslash,
+    vk::kSemicolon, vk::kQuote, vk::kComma,  vk::kPeriod,      vk::kSlash};
 // Shift with the digit keys 0 to 9.
 constexpr char kShiftedDigits[] = ")!@#$%^&*(";
 
@@ -51,7 +51,8 @@ int CharCode(int c) {
     }
     if (c >= 'A' - kCtrlOffset && c <= 'Z' - kCtrlOffset) return kCtrlFlag | (c + kCtrlOffset);
     // Ctrl with \ ] ^ _
-    if (c >= '\\' - kCtrlOffset && c <= '_' - kCtrlOffset) return kCtrlFlag | PrintableCode(c + kCtrlOffset);
+    if (c >= '\\' - kCtrlOffset && c <= '_' - kCtrlOffset)
+        return kCtrlFlag | PrintableCode(c + kCtrlOffset);
     return PrintableCode(c);
 }
 
@@ -79,9 +80,8 @@ int NamedCode(NamedKey key) {
 // Alt and Alt+Shift.
 int FunctionCode(int n) {
     constexpr int kKeys = 12;  // F1 to F12
-    constexpr std::array<int, 6> kGroupFlags = {0, kShiftFlag, kCtrlFlag,
-                                                kCtrlFlag | kShiftFlag, kAltFlag,
-                                                kAltFlag | kShiftFlag};
+    constexpr std::array<int, 6> kGroupFlags = {
+        0, kShiftFlag, kCtrlFlag, kCtrlFlag | kShiftFlag, kAltFlag, kAltFlag | kShiftFlag};
     if (n < 1 || n > kKeys * static_cast<int>(kGroupFlags.size())) return 0;
     return kGroupFlags[static_cast<std::size_t>((n - 1) / kKeys)] | (vk::kF1 + (n - 1) % kKeys);
 }
@@ -131,8 +131,8 @@ TermKey KeyFromExtendedName(std::string_view name) {
         NamedKey key;
     };
     constexpr Entry kNames[] = {
-        {"kUP", NamedKey::Up},      {"kDN", NamedKey::Down},     {"kLFT", NamedKey::Left},
-        {"kRIT", NamedKey::Right},  {"kHOM", NamedKey::Home},    {"kEND", NamedKey::End},
+        {"kUP", NamedKey::Up},      {"kDN", NamedKey::Down},      {"kLFT", NamedKey::Left},
+        {"kRIT", NamedKey::Right},  {"kHOM", NamedKey::Home},     {"kEND", NamedKey::End},
         {"kPRV", NamedKey::PageUp}, {"kNXT", NamedKey::PageDown}, {"kIC", NamedKey::Insert},
         {"kDC", NamedKey::Delete},
     };

@@ -15,8 +15,20 @@ using host::kShiftFlag;
 namespace vk = host::vk;
 
 enum class NamedKey {
-    Up, Down, Left, Right, Home, End, PageUp, PageDown, Insert, Delete,
-    Backspace, Enter, Escape, Tab,
+    Up,
+    Down,
+    Left,
+    Right,
+    Home,
+    End,
+    PageUp,
+    PageDown,
+    Insert,
+    Delete,
+    Backspace,
+    Enter,
+    Escape,
+    Tab,
 };
 
 // One key press as the terminal tells it.

@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <iostream>
 
+#include "history/history_path.h"
 #include "termhost/app.h"
 #include "termhost/crash_guard.h"
-#include "history/history_path.h"
 #include "termhost/options.h"
 #include "termhost/scripting.h"
 #include "termhost/terminal.h"
@@ -28,12 +28,14 @@ int main(int argc, char **argv) {
     using namespace termhost;
     std::setlocale(LC_ALL, "");
     const std::string defaultPlugin = QUORVEL_HOST_DEFAULT_PLUGIN;
-    const std::string defaultHistory =
-        defaultPlugin.empty() ? std::string() : std::string(HistoryPathFor(defaultPlugin.c_str()).buf);
+    const std::string defaultHistory = defaultPlugin.empty()
+                                           ? std::string()
+                                           : std::string(HistoryPathFor(defaultPlugin.c_str()).buf);
     const Options options =
         ParseOptions(std::vector<std::string>(argv + 1, argv + argc), defaultPlugin);
     if (!options.error.empty()) {
-        std::cerr << "quorvel-host: " << options.error << "\n\n" << Usage(defaultPlugin, defaultHistory);
+        std::cerr << "quorvel-host: " << options.error << "\n\n"
+                  << Usage(defaultPlugin, defaultHistory);
         return kExitCannotStart;
     }
     if (options.help) {

@@ -5,10 +5,10 @@
 #include <filesystem>
 #include <string>
 
-#include "termhost/crash_guard.h"
 #include "history/history_path.h"
-#include "termhost/history_reading.h"
 #include "hostsim/host.h"
+#include "termhost/crash_guard.h"
+#include "termhost/history_reading.h"
 
 namespace termhost {
 
@@ -39,8 +39,7 @@ int RunScript(const Options &options, std::ostream &out, std::ostream &err) {
     err << "quorvel-host: history file " << path << ": " << Describe(summary) << '\n';
     if (summary.cut)
         err << "quorvel-host: the file is larger than " << kHistoryReadLimitText
-            << "; only the entries within its first " << kHistoryReadLimitText
-            << " were printed\n";
+            << "; only the entries within its first " << kHistoryReadLimitText << " were printed\n";
     return summary.problem.empty() ? 0 : kExitFailed;
 }
 

@@ -31,10 +31,23 @@ struct KeypadSequence {
     char key;
 };
 constexpr std::array<KeypadSequence, 17> kKeypad = {{
-    {"\033Op", '0'}, {"\033Oq", '1'}, {"\033Or", '2'}, {"\033Os", '3'}, {"\033Ot", '4'},
-    {"\033Ou", '5'}, {"\033Ov", '6'}, {"\033Ow", '7'}, {"\033Ox", '8'}, {"\033Oy", '9'},
-    {"\033Oo", '/'}, {"\033Oj", '*'}, {"\033Om", '-'}, {"\033Ok", '+'}, {"\033On", '.'},
-    {"\033OM", '\r'}, {"\033OX", '='},
+    {"\033Op", '0'},
+    {"\033Oq", '1'},
+    {"\033Or", '2'},
+    {"\033Os", '3'},
+    {"\033Ot", '4'},
+    {"\033Ou", '5'},
+    {"\033Ov", '6'},
+    {"\033Ow", '7'},
+    {"\033Ox", '8'},
+    {"\033Oy", '9'},
+    {"\033Oo", '/'},
+    {"\033Oj", '*'},
+    {"\033Om", '-'},
+    {"\033Ok", '+'},
+    {"\033On", '.'},
+    {"\033OM", '\r'},
+    {"\033OX", '='},
 }};
 constexpr int kFirstKeypadCode = KEY_MAX + 1;
 
@@ -44,8 +57,14 @@ struct KeySequence {
     int code;
 };
 constexpr std::array<KeySequence, 8> kOtherSequences = {{
-    {"\033[1~", KEY_HOME}, {"\033[7~", KEY_HOME}, {"\033[H", KEY_HOME}, {"\033OH", KEY_HOME},
-    {"\033[4~", KEY_END}, {"\033[8~", KEY_END}, {"\033[F", KEY_END}, {"\033OF", KEY_END},
+    {"\033[1~", KEY_HOME},
+    {"\033[7~", KEY_HOME},
+    {"\033[H", KEY_HOME},
+    {"\033OH", KEY_HOME},
+    {"\033[4~", KEY_END},
+    {"\033[8~", KEY_END},
+    {"\033[F", KEY_END},
+    {"\033OF", KEY_END},
 }};
 
 void BindKeys() {
@@ -134,7 +153,8 @@ bool Read(TermKey &key, std::string &text, bool &resized, bool blocking) {
 // A terminfo string capability, or null when the terminal lacks it.
 const char *Capability(const char *name) {
     char *value = tigetstr(name);
-    return value == nullptr || value == reinterpret_cast<char *>(-1) || *value == '\0' ? nullptr : value;
+    return value == nullptr || value == reinterpret_cast<char *>(-1) || *value == '\0' ? nullptr
+                                                                                       : value;
 }
 
 // A terminal that cannot place the cursor (TERM=dumb) would show a blank

@@ -11,7 +11,7 @@ namespace termhost {
 struct Input {
     bool resized = false;  // the terminal changed size: redraw, no key
     TermKey key;
-    std::string text;      // the character's bytes when it can be typed into text
+    std::string text;  // the character's bytes when it can be typed into text
 };
 
 class Terminal {

@@ -16,10 +16,10 @@
 extern "C" {
 
 struct MenuItemRecord {
-    char Text[128];         // NUL-terminated item text
-    std::int32_t Selected;  // 1 on the item to highlight
-    std::int32_t Checked;   // always 0
-    std::int32_t Separator; // always 0
+    char Text[128];          // NUL-terminated item text
+    std::int32_t Selected;   // 1 on the item to highlight
+    std::int32_t Checked;    // always 0
+    std::int32_t Separator;  // always 0
 };
 
 struct EditorInfoRecord {
@@ -29,10 +29,10 @@ struct EditorInfoRecord {
 };
 
 struct WindowInfoRecord {
-    std::int32_t Pos;    // set by the caller: which window to describe
-    std::int32_t Type;   // set by the host; host::kEditorWindow for an editor
+    std::int32_t Pos;   // set by the caller: which window to describe
+    std::int32_t Type;  // set by the host; host::kEditorWindow for an editor
     std::int32_t Reserved[18];
-    char Name[260];      // NUL-terminated file name shown in the window
+    char Name[260];  // NUL-terminated file name shown in the window
 };
 
 struct PluginInfoRecord {
@@ -50,13 +50,11 @@ struct PluginInfoRecord {
 };
 
 typedef int(QUORVEL_CALL *ShowMenuFn)(int pluginId, int x, int y, int maxHeight, unsigned flags,
-                                      const char *title, const char *bottom,
-                                      const char *helpTopic, const int *breakKeys,
-                                      int *breakCode, const MenuItemRecord *items,
-                                      int itemCount);
+                                      const char *title, const char *bottom, const char *helpTopic,
+                                      const int *breakKeys, int *breakCode,
+                                      const MenuItemRecord *items, int itemCount);
 typedef int(QUORVEL_CALL *ShowMessageFn)(int pluginId, unsigned flags, const char *helpTopic,
-                                         const char *const *lines, int lineCount,
-                                         int buttonCount);
+                                         const char *const *lines, int lineCount, int buttonCount);
 typedef const char *(QUORVEL_CALL *GetPluginTextFn)(int pluginId, int number);
 typedef int(QUORVEL_CALL *OpenEditorFn)(const char *fileName, const char *title, int x1, int y1,
                                         int x2, int y2, unsigned flags, int startLine,
@@ -70,8 +68,8 @@ typedef int(QUORVEL_CALL *PromptInputFn)(const char *title, const char *prompt,
 
 struct StartupRecord {
     std::int32_t StructSize;
-    char ModulePath[260];  // full path of the plug-in library
-    std::int32_t PluginId; // the host's number for this plug-in
+    char ModulePath[260];   // full path of the plug-in library
+    std::int32_t PluginId;  // the host's number for this plug-in
     void *Reserved268;
     ShowMenuFn ShowMenu;
     void *Reserved276;

@@ -65,9 +65,8 @@ public:
     }
     // The position highlighted when the menu closed, or kCancelled.
     int ShowMenu(const Menu &m) const {
-        return record_.ShowMenu(record_.PluginId, m.x, m.y, m.maxHeight, m.flags, m.title,
-                                m.bottom, m.helpTopic, m.breakKeys, m.breakCode, m.items,
-                                m.itemCount);
+        return record_.ShowMenu(record_.PluginId, m.x, m.y, m.maxHeight, m.flags, m.title, m.bottom,
+                                m.helpTopic, m.breakKeys, m.breakCode, m.items, m.itemCount);
     }
     // The button chosen, or kNoButton.
     int ShowMessage(const Message &m) const {

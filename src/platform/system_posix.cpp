@@ -9,8 +9,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <ctime>
 #include <climits>
+#include <ctime>
 #include <memory>
 #include <vector>
 
@@ -148,8 +148,8 @@ Created CreateExclusive(const std::string &path, const std::string &likeFile, Fi
     }
     // fchmod, unlike open's mode, is not narrowed by the umask. Should it
     // fail, the history could end up readable by more users than before.
-    if (keepMode &&
-        (fault::Fails(fault::Call::CopyPermissions) || ::fchmod(fd, like.st_mode & kChmodBits) != 0)) {
+    if (keepMode && (fault::Fails(fault::Call::CopyPermissions) ||
+                     ::fchmod(fd, like.st_mode & kChmodBits) != 0)) {
         ::close(fd);
         ::unlink(path.c_str());
         return Created::Failed;
@@ -249,7 +249,8 @@ std::vector<std::string> Siblings(const std::string &path) {
 void RemoveIfAbandoned(const std::string &path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return;
-    struct stat opened {}, named {};
+    struct stat opened {};
+    struct stat named {};
     // A save still under way holds its file; so would one that just began.
     if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &opened) == 0 &&
         ::lstat(path.c_str(), &named) == 0 && SameFile(opened, named) &&
@@ -274,7 +275,8 @@ File TryLock(const std::string &path, bool &busy) {
     }
     // The holder before us removes the file as it lets go: a lock on a file
     // that is no longer at the path guards nothing.
-    struct stat opened {}, named {};
+    struct stat opened {};
+    struct stat named {};
     if (::fstat(fd, &opened) != 0 || ::lstat(path.c_str(), &named) != 0 ||
         !SameFile(opened, named)) {
         ::close(fd);

@@ -67,17 +67,20 @@ std::string ResolveLinks(const char *path) { return path; }
 
 Existing Inspect(const std::string &path, std::int64_t &writeTime) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return Existing::Missing;
+    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return Existing::Missing;
     writeTime = Ticks(data.ftLastWriteTime);
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return Existing::NotAFile;
-    return (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) ? Existing::ReadOnly : Existing::Writable;
+    return (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) ? Existing::ReadOnly
+                                                             : Existing::Writable;
 }
 
 Presence Stamp(const char *path, FileStamp &stamp) {
     if (fault::Fails(fault::Call::FileStamp)) return Presence::Unknown;
     // Attribute access only, so the open never waits for or blocks a reader.
-    const HANDLE file = ::CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE file =
+        ::CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return NothingThere(::GetLastError()) ? Presence::Missing : Presence::Unknown;
     BY_HANDLE_FILE_INFORMATION info{};
@@ -133,13 +136,10 @@ Created CreateExclusive(const std::string &path, const std::string &, File &file
     if (handle == INVALID_HANDLE_VALUE) {
         switch (::GetLastError()) {
         case ERROR_FILE_EXISTS:
-        case ERROR_ALREADY_EXISTS:
-            return Created::NameTaken;
+        case ERROR_ALREADY_EXISTS: return Created::NameTaken;
         case ERROR_ACCESS_DENIED:
-        case ERROR_WRITE_PROTECT:
-            return Created::Refused;
-        default:
-            return Created::Failed;
+        case ERROR_WRITE_PROTECT: return Created::Refused;
+        default: return Created::Failed;
         }
     }
     file = reinterpret_cast<File>(handle);
@@ -204,7 +204,8 @@ bool Replace(const std::string &from, const std::string &to) {
     // Another copy reading the file, or a scanner holding it, refuses the
     // replace for a moment: try again for a while.
     for (int attempt = 0;; ++attempt) {
-        if (::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        if (::MoveFileExA(from.c_str(), to.c_str(),
+                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             return true;
         if (attempt == kRetries) return false;
         ::Sleep(kRetryPauseMs);
@@ -250,8 +251,8 @@ File TryLock(const std::string &path, bool &busy) {
     const DWORD error = ::GetLastError();
     // Access is denied both by a folder that takes no files and while the
     // last holder's file is still being deleted; only the latter is there.
-    busy = HeldByAnother(error) ||
-           (error == ERROR_ACCESS_DENIED && ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES);
+    busy = HeldByAnother(error) || (error == ERROR_ACCESS_DENIED &&
+                                    ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES);
     return kNoFile;
 }
 

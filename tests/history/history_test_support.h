@@ -10,5 +10,6 @@
 
 inline void SetEntries(CursorList &list, const std::vector<std::string> &entries) {
     list.Clear();
-    for (const std::string &e : entries) list.AppendBytes(e.data(), static_cast<std::int32_t>(e.size()));
+    for (const std::string &e : entries)
+        list.AppendBytes(e.data(), static_cast<std::int32_t>(e.size()));
 }

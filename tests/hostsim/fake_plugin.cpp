@@ -1,11 +1,12 @@
 // A tiny plug-in for the stand-in host's own tests. Its exports call the
 // host's services back and report what they got as one-line message boxes,
 // which the host records, so a test checks both sides from the calls.
+#include "hostsim/fake_plugin.h"
+
 #include <cstring>
 #include <string>
 
 #include "host/host_interface.h"
-#include "hostsim/fake_plugin.h"
 #include "text/bounded_length.h"
 
 #ifdef _WIN32
@@ -41,8 +42,8 @@ void ShowTheMenu() {
     std::memset(items[2].Text, 'x', sizeof items[2].Text);  // no NUL
     items[1].Selected = 1;
     int breakCode = 7;
-    const int result = services.ShowMenu(services.PluginId, -1, -1, 0, 2, "Title []", "bottom", nullptr,
-                                     breakKeys, &breakCode, items, 3);
+    const int result = services.ShowMenu(services.PluginId, -1, -1, 0, 2, "Title []", "bottom",
+                                         nullptr, breakKeys, &breakCode, items, 3);
     if (breakCode == -1 && result >= 0 && result < 2)
         services.OpenEditor(items[result].Text, nullptr, 0, 0, -1, -1, 1, -1, -1);
     else
@@ -53,7 +54,7 @@ void Prompt() {
     char buffer[kPromptBufferSize];
     std::memset(buffer, '#', sizeof buffer);
     const int confirmed = services.PromptInput("Title", "Prompt", nullptr, "100", buffer,
-                                           kPromptDestSize, nullptr, 0);
+                                               kPromptDestSize, nullptr, 0);
     std::string bytes(buffer, sizeof buffer);
     for (char &c : bytes)
         if (c == '\0') c = '|';

@@ -69,7 +69,8 @@ TEST_F(InProcess, RunningOutOfMemoryWhileRecordingLeavesTheHistoryWhole) {
         const bool refused = allocation_limit::Refused();
         allocation_limit::Allow(-1);
         if (!refused) break;
-        EXPECT_THAT(Entries(HistoryList), AnyOf(ElementsAre("a", "b", "c"), ElementsAre("a", "c", "b")))
+        EXPECT_THAT(Entries(HistoryList),
+                    AnyOf(ElementsAre("a", "b", "c"), ElementsAre("a", "c", "b")))
             << "after " << allowed << " allocations";
     }
     EXPECT_THAT(Entries(HistoryList), ElementsAre("a", "c", "b"));

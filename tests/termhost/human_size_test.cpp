@@ -2,9 +2,9 @@
 // shows a number that belongs to the next unit.
 #include "termhost/human_size.h"
 
-#include <cstdint>
-
 #include <gtest/gtest.h>
+
+#include <cstdint>
 
 namespace termhost {
 namespace {

@@ -69,7 +69,10 @@ TEST_F(Utf8LineInput, ACharacterThatDoesNotFitWholeIsRefused) {
 }
 
 TEST_F(Utf8LineInput, EditingMovesOverWholeCharacters) {
-    LineInput input("x\xE2\x82\xAC" "y", 31);  // x€y
+    LineInput input(
+        "x\xE2\x82\xAC"
+        "y",
+        31);  // x€y
     input.End();
     input.Left();
     input.Left();
