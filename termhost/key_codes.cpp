@@ -36,7 +36,8 @@ int PrintableCode(int c) {
     return 0;
 }
 
-// Control bytes: Ctrl with a letter sends the letter's code less 64 ('A' - 1).
+// The code of a character the terminal sent; Ctrl with a letter or one of
+// \ ] ^ _ sends that character's code less 64 ('A' - 1).
 int CharCode(int c) {
     constexpr int kCtrlOffset = 'A' - 1;
     switch (c) {
@@ -50,7 +51,6 @@ int CharCode(int c) {
     default: break;
     }
     if (c >= 'A' - kCtrlOffset && c <= 'Z' - kCtrlOffset) return kCtrlFlag | (c + kCtrlOffset);
-    // Ctrl with \ ] ^ _
     if (c >= '\\' - kCtrlOffset && c <= '_' - kCtrlOffset)
         return kCtrlFlag | PrintableCode(c + kCtrlOffset);
     return PrintableCode(c);
