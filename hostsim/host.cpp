@@ -34,13 +34,16 @@ Fn Export(const PluginLibrary &library, const char *name) {
 }  // namespace
 
 Host::Impl::Impl(Frontend &shower) : frontend(shower) {
-    windows.push_back(Window{kPanelsWindow, ""});
-    texts[0] = std::make_unique<std::string>("File history");
-    texts[1] = std::make_unique<std::string>("The file history is empty.");
-    texts[2] = std::make_unique<std::string>("Enter open, Del keep N, F5 purge, type to filter");
+    windows.push_back(Window{host::kPanelsWindow, ""});
+    texts[host::kTextTitle] = std::make_unique<std::string>("File history");
+    texts[host::kTextEmptyHistory] = std::make_unique<std::string>("The file history is empty.");
+    texts[host::kTextMenuBottom] =
+        std::make_unique<std::string>("Enter open, Del keep N, F5 purge, type to filter");
 }
 
-Host::Impl *Host::Impl::Active() { return activeHost != nullptr ? activeHost->impl_.get() : nullptr; }
+Host::Impl *Host::Impl::Active() {
+    return activeHost != nullptr ? activeHost->impl_.get() : nullptr;
+}
 
 const char *Host::Impl::EditorFileName() {
     const std::string *name = nullptr;
@@ -137,10 +140,17 @@ PluginInfo Host::GetPluginInfo(const PluginInfoRecord &prefill) {
     const auto low = [](const void *p) {
         return static_cast<std::int32_t>(reinterpret_cast<std::uintptr_t>(p));
     };
-    const std::int32_t words[11] = {record.StructSize, record.Flags,  record.Word8,
-                                    record.Word12,     record.Word16, low(record.MenuStrings),
-                                    record.MenuStringsNumber,          record.Word28,
-                                    record.Word32,     low(record.Pointer36), record.Word40};
+    const std::int32_t words[host::kPluginInfoWords] = {record.StructSize,
+                                                        record.Flags,
+                                                        record.Word8,
+                                                        record.Word12,
+                                                        record.Word16,
+                                                        low(record.MenuStrings),
+                                                        record.MenuStringsNumber,
+                                                        record.Word28,
+                                                        record.Word32,
+                                                        low(record.Pointer36),
+                                                        record.Word40};
     std::memcpy(info.words, words, sizeof words);
     return info;
 }

@@ -17,6 +17,7 @@
 #include <variant>
 #include <vector>
 
+#include "host/codes.h"
 #include "host/host_interface.h"
 
 namespace hostsim {
@@ -41,8 +42,8 @@ struct MenuCall {
     int itemCount = 0;
 };
 struct MenuAnswer {
-    int result = -1;     // highlighted position, or -1 for a cancel
-    int breakCode = -1;  // index of the break key, or -1
+    int result = host::kCancelled;      // highlighted position, or a cancel
+    int breakCode = host::kNoBreakKey;  // index of the break key, or none
 };
 
 struct MessageCall {
@@ -76,8 +77,8 @@ struct EditorCommandCall {
 
 struct HostCommandCall {
     int pluginId = 0, command = 0;
-    std::intptr_t param = 0;  // the parameter as a number (a position for 11)
-    int windowPos = -1;       // for 9: the position the plug-in asked about
+    std::intptr_t param = 0;  // the parameter as a number (a position to switch to)
+    int windowPos = -1;       // for window info: the position the plug-in asked about
 };
 
 struct GetPluginTextCall {
@@ -87,12 +88,11 @@ struct GetPluginTextCall {
 using Call = std::variant<MenuCall, MessageCall, PromptCall, OpenEditorCall, EditorCommandCall,
                           HostCommandCall, GetPluginTextCall>;
 
-// One host window: the file panels, or an editor on a file.
+// One host window: the file panels (always window 0), or an editor on a file.
 struct Window {
-    int type = 0;  // host::kEditorWindow for an editor
+    int type = 0;  // host::kPanelsWindow or host::kEditorWindow
     std::string name;
 };
-inline constexpr int kPanelsWindow = 1;  // the type of window 0
 
 // The number the host gives the plug-in in StartupRecord::PluginId.
 inline constexpr int kPluginId = 0x5156;
@@ -102,7 +102,7 @@ class Frontend {
 public:
     virtual ~Frontend() = default;
     virtual MenuAnswer ShowMenu(const MenuCall &call) = 0;
-    virtual int ShowMessage(const MessageCall &call) = 0;  // the button chosen, -1 if none
+    virtual int ShowMessage(const MessageCall &call) = 0;  // the button chosen, or kNoButton
     virtual PromptAnswer PromptInput(const PromptCall &call) = 0;
     // Asked before an editor window opens on the file; false keeps it shut
     // (the frontend has told the user why), and no event is raised.
@@ -115,8 +115,8 @@ public:
 struct PluginInfo {
     std::int32_t structSize = 0, flags = 0;
     std::vector<std::string> menuStrings;
-    const void *menuStringsAddress = nullptr;  // to check it stays the same
-    std::int32_t words[11] = {};               // the record's 32-bit words as left
+    const void *menuStringsAddress = nullptr;         // to check it stays the same
+    std::int32_t words[host::kPluginInfoWords] = {};  // the record's 32-bit words as left
 };
 
 class Host {
@@ -149,8 +149,9 @@ public:
     int ProcessEditorEvent(int event);
 
     // Windows: 0 is always the panels; editors follow in opening order.
-    // HostCommand 9 copies a name of 260 bytes or more as its first 260
-    // bytes with no NUL, so tests can check the plug-in reads within them.
+    // The window info command copies a name that fills WindowInfoRecord::Name
+    // or more as the field's bytes with no NUL, so tests can check the
+    // plug-in reads within them.
     [[nodiscard]] const std::vector<Window> &Windows() const;
     [[nodiscard]] int CurrentWindow() const;
     void SwitchTo(int position);
@@ -162,13 +163,13 @@ public:
     void AddWindow(const Window &window);
     void CloseWindow(int position);  // the panels (0) stay
 
-    // What EditorCommand 6 reports as the current editor's file: by default
+    // What the editor info command reports as the current editor's file: by default
     // the current window's name when it is an editor, else none; a test may
     // report any name, or none (nullopt: a null pointer).
     void SetEditorFileName(Text name);
     void ClearEditorFileName();
 
-    // The host's wording of the plug-in's numbered texts 0, 1 and 2.
+    // The host's wording of the plug-in's numbered texts (host::kText...).
     void SetPluginText(int number, std::string text);
     [[nodiscard]] std::string PluginText(int number) const;
 

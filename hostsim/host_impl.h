@@ -31,8 +31,8 @@ struct Host::Impl {
     [[nodiscard]] bool ValidWindow(int position) const {
         return position >= 0 && position < static_cast<int>(windows.size());
     }
-    // What EditorCommand 6 reports, or null; the text stays valid until the
-    // next EditorCommand call.
+    // What the editor info command reports, or null; the text stays valid
+    // until the next EditorCommand call.
     [[nodiscard]] const char *EditorFileName();
     [[nodiscard]] const char *PluginText(int number) const;
 
@@ -43,12 +43,12 @@ struct Host::Impl {
 
     std::vector<Window> windows;
     int current = 0;
-    bool editorNameSet = false;  // a test chose what EditorCommand 6 reports
+    bool editorNameSet = false;  // a test chose what the editor info command reports
     Text editorName;
     std::string editorNameShown;
 
     // Replaced texts are kept: the plug-in may still hold their pointers.
-    std::array<std::unique_ptr<std::string>, 3> texts;
+    std::array<std::unique_ptr<std::string>, host::kTextCount> texts;
     std::vector<std::unique_ptr<std::string>> retiredTexts;
 
     std::vector<Call> calls;

@@ -16,7 +16,7 @@ Answer TakeFront(std::vector<Answer> &queue, Answer whenEmpty) {
 
 MenuAnswer ScriptedFrontend::ShowMenu(const MenuCall &call) {
     if (whileMenuShown) whileMenuShown(call);
-    return TakeFront(menuAnswers, MenuAnswer{-1, -1});
+    return TakeFront(menuAnswers, MenuAnswer{});
 }
 
 int ScriptedFrontend::ShowMessage(const MessageCall &) { return messageAnswer; }

@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "host/codes.h"
 #include "hostsim/host_impl.h"
+#include "text/bounded_length.h"
 
 namespace hostsim {
 namespace {
@@ -30,7 +32,7 @@ int QUORVEL_CALL ShowMenu(int pluginId, int x, int y, int maxHeight, unsigned fl
                           const char *title, const char *bottom, const char *helpTopic,
                           const int *breakKeys, int *breakCode, const MenuItemRecord *items,
                           int itemCount) {
-    return Serve(-1, [&](Impl &host) {
+    return Serve(host::kCancelled, [&](Impl &host) {
         MenuCall call;
         call.pluginId = pluginId;
         call.x = x;
@@ -48,12 +50,8 @@ int QUORVEL_CALL ShowMenu(int pluginId, int x, int y, int maxHeight, unsigned fl
         for (int i = 0; items != nullptr && i < itemCount; ++i) {
             const MenuItemRecord &item = items[i];
             // Within the text field even if the plug-in left no NUL there.
-            const void *end = std::memchr(item.Text, 0, sizeof item.Text);
-            const std::size_t length = end != nullptr
-                                           ? static_cast<const char *>(end) - item.Text
-                                           : sizeof item.Text;
-            call.items.push_back(MenuItem{std::string(item.Text, length), item.Selected,
-                                          item.Checked, item.Separator});
+            const std::string text(item.Text, static_cast<std::size_t>(BoundedLength(item.Text)));
+            call.items.push_back(MenuItem{text, item.Selected, item.Checked, item.Separator});
         }
         host.Record(call);
         const MenuAnswer answer = host.frontend.ShowMenu(call);
@@ -64,7 +62,7 @@ int QUORVEL_CALL ShowMenu(int pluginId, int x, int y, int maxHeight, unsigned fl
 
 int QUORVEL_CALL ShowMessage(int pluginId, unsigned flags, const char *helpTopic,
                              const char *const *lines, int lineCount, int buttonCount) {
-    return Serve(-1, [&](Impl &host) {
+    return Serve(host::kNoButton, [&](Impl &host) {
         MessageCall call{pluginId, flags, Copy(helpTopic), {}, lineCount, buttonCount};
         for (int i = 0; lines != nullptr && i < lineCount; ++i)
             call.lines.emplace_back(lines[i] != nullptr ? lines[i] : "");
@@ -84,8 +82,13 @@ int QUORVEL_CALL PromptInput(const char *title, const char *prompt, const char *
                              const char *initialText, char *dest, int destSize,
                              const char *helpTopic, unsigned flags) {
     return Serve(0, [&](Impl &host) {
-        PromptCall call{Copy(title),       Copy(prompt), Copy(historyName), Copy(initialText),
-                        Copy(helpTopic), destSize,     flags};
+        const PromptCall call{.title = Copy(title),
+                              .prompt = Copy(prompt),
+                              .historyName = Copy(historyName),
+                              .initialText = Copy(initialText),
+                              .helpTopic = Copy(helpTopic),
+                              .destSize = destSize,
+                              .flags = flags};
         host.Record(call);
         const PromptAnswer answer = host.frontend.PromptInput(call);
         if (!answer.confirmed) return 0;
@@ -99,11 +102,11 @@ int QUORVEL_CALL PromptInput(const char *title, const char *prompt, const char *
     });
 }
 
-int QUORVEL_CALL OpenEditor(const char *fileName, const char *title, int x1, int y1, int x2,
-                            int y2, unsigned flags, int startLine, int startColumn) {
+int QUORVEL_CALL OpenEditor(const char *fileName, const char *title, int x1, int y1, int x2, int y2,
+                            unsigned flags, int startLine, int startColumn) {
     return Serve(0, [&](Impl &host) {
-        host.Record(OpenEditorCall{Copy(fileName), Copy(title), x1, y1, x2, y2, flags,
-                                   startLine, startColumn});
+        host.Record(OpenEditorCall{Copy(fileName), Copy(title), x1, y1, x2, y2, flags, startLine,
+                                   startColumn});
         if (fileName == nullptr || *fileName == '\0') return 0;
         // Raises the editor-opened event, nested in this call.
         return Host::Active()->OpenEditorWindow(fileName) ? 1 : 0;
@@ -141,8 +144,7 @@ std::intptr_t QUORVEL_CALL HostCommand(int pluginId, int command, void *param) {
             host.current = static_cast<int>(position);
             host.TellWindowsChanged();
             return 1;
-        default:
-            return 0;
+        default: return 0;
         }
     });
 }

@@ -1,15 +1,16 @@
 // The main loop: draws the current window, reads a key and acts on it.
-#include "app.h"
+#include "termhost/app.h"
 
 #include <algorithm>
 #include <cctype>
 
-#include "crash_guard.h"
 #include "history/history_path.h"
-#include "history_reading.h"
-#include "key_codes.h"
-#include "text_width.h"
-#include "theme.h"
+#include "host/codes.h"
+#include "termhost/crash_guard.h"
+#include "termhost/history_reading.h"
+#include "termhost/key_codes.h"
+#include "termhost/text_width.h"
+#include "termhost/theme.h"
 
 namespace termhost {
 namespace fs = std::filesystem;
@@ -17,19 +18,21 @@ namespace {
 
 // Reread last: on a narrow screen, Quit had better stay in sight.
 constexpr HelpKey kBrowserHelp[] = {{"Enter", "Open"}, {"Bksp", "Parent"}, {"P", "Plug-ins"},
-                                    {"W", "Windows"},  {"Tab", "Next"},     {"Q", "Quit"},
+                                    {"W", "Windows"},  {"Tab", "Next"},    {"Q", "Quit"},
                                     {"^R", "Reread"}};
-constexpr HelpKey kEditorHelp[] = {{"Up Down PgUp PgDn", "Scroll"}, {"Esc", "Close"},
-                                   {"P", "Plug-ins"},               {"W", "Windows"},
-                                   {"Tab", "Next"},                 {"Q", "Quit"}};
-constexpr int kF10 = vk::kF1 + 9;
+constexpr HelpKey kEditorHelp[] = {{"Up Down PgUp PgDn", "Scroll"},
+                                   {"Esc", "Close"},
+                                   {"P", "Plug-ins"},
+                                   {"W", "Windows"},
+                                   {"Tab", "Next"},
+                                   {"Q", "Quit"}};
 constexpr int kReread = kCtrlFlag | 'R';
 constexpr int kMenuTextMargin = 8;  // a full-width menu's frame and padding
 constexpr int kMinTitlePath = 8;    // of the title bar, kept for the path
 
 hostsim::MenuCall ListMenu(std::string title, const std::vector<std::string> &items, int selected) {
     hostsim::MenuCall menu;
-    menu.x = menu.y = -1;
+    menu.x = menu.y = host::kHostChooses;
     menu.title = std::move(title);
     for (std::size_t i = 0; i < items.size(); ++i)
         menu.items.push_back({items[i], static_cast<int>(i) == selected ? 1 : 0});
@@ -44,7 +47,8 @@ std::string MenuPath(const std::string &path, const std::string &besides) {
 }
 
 std::string Capitalised(std::string text) {
-    if (!text.empty()) text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+    if (!text.empty())
+        text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
     return text;
 }
 
@@ -168,7 +172,7 @@ bool App::HandleKey(int keyCode) {
     case vk::kTab: SwitchBy(1); return true;
     case kShiftFlag | vk::kTab: SwitchBy(-1); return true;
     case 'Q':
-    case kF10:
+    case vk::kF10:
     case kInterruptKey: return !ConfirmQuit();
     default: break;
     }
@@ -248,7 +252,7 @@ void App::ShowPluginMenu() {
     const std::string count = " (" + Describe(ReadHistory(history)) + ")";
     menu.bottom = "History: " + MenuPath(history, "History: " + count) + count;
     const hostsim::MenuAnswer answer = frontend_.ShowMenu(menu);
-    if (answer.result < 0 || answer.breakCode != -1) return;
+    if (answer.result < 0 || answer.breakCode != host::kNoBreakKey) return;
     crash_guard::PluginCode plugin;
     host_.OpenPlugin(0, answer.result);
 }
@@ -262,7 +266,8 @@ void App::ShowWindowList() {
         number.insert(0, digits - number.size(), ' ');  // numbers line up
         const bool editor = windows[i].type == host::kEditorWindow;
         const std::string kind = number + (editor ? "  Editor  " : "  Folder  ");
-        items.push_back(kind + MenuPath(editor ? windows[i].name : browser_.Folder().string(), kind));
+        items.push_back(kind +
+                        MenuPath(editor ? windows[i].name : browser_.Folder().string(), kind));
     }
     hostsim::MenuCall menu = ListMenu("Windows", items, host_.CurrentWindow());
     // Digits 1 to 9, then 0, go straight to the first ten windows.
@@ -284,14 +289,14 @@ void App::RefreshBrowser() {
 }
 
 bool App::ConfirmQuit() {
-    const auto editors = std::count_if(host_.Windows().begin(), host_.Windows().end(),
-                                       [](const hostsim::Window &window) {
-                                           return window.type == host::kEditorWindow;
-                                       });
+    const auto editors = std::count_if(
+        host_.Windows().begin(), host_.Windows().end(),
+        [](const hostsim::Window &window) { return window.type == host::kEditorWindow; });
     if (editors == 0) return true;
     hostsim::MessageCall box;
-    box.lines = {"Quit", std::to_string(editors) + (editors == 1 ? " editor is" : " editors are") + " open.",
-                 "Quit all the same?", "Yes", "No"};
+    box.lines = {
+        "Quit", std::to_string(editors) + (editors == 1 ? " editor is" : " editors are") + " open.",
+        "Quit all the same?", "Yes", "No"};
     box.lineCount = static_cast<int>(box.lines.size());
     box.buttonCount = 2;
     const int answer = frontend_.ShowMessage(box);

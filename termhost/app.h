@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "dialogs.h"
-#include "file_browser.h"
-#include "terminal.h"
-#include "text_view.h"
+#include "termhost/dialogs.h"
+#include "termhost/file_browser.h"
+#include "termhost/terminal.h"
+#include "termhost/text_view.h"
 
 namespace termhost {
 

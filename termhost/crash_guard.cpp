@@ -2,7 +2,7 @@
 // the signal on: to the handler that was there before (a sanitizer's, which
 // prints its report) or to the default action, so that the exit status
 // still tells the signal.
-#include "crash_guard.h"
+#include "termhost/crash_guard.h"
 
 #include <signal.h>
 #include <unistd.h>

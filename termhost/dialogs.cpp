@@ -1,16 +1,17 @@
 // The menu, the message box and the input box.
-#include "dialogs.h"
+#include "termhost/dialogs.h"
 
 #include <algorithm>
 #include <string>
 #include <utility>
 
-#include "crash_guard.h"
-#include "line_input.h"
-#include "list_view.h"
-#include "menu_layout.h"
-#include "text_width.h"
-#include "theme.h"
+#include "host/codes.h"
+#include "termhost/crash_guard.h"
+#include "termhost/line_input.h"
+#include "termhost/list_view.h"
+#include "termhost/menu_layout.h"
+#include "termhost/text_width.h"
+#include "termhost/theme.h"
 
 namespace termhost {
 namespace {
@@ -20,6 +21,20 @@ constexpr HelpKey kMenuHelp[] = {
 constexpr HelpKey kMessageHelp[] = {
     {"Left Right", "Button"}, {"Enter", "Choose"}, {"Esc", "Close"}};
 constexpr HelpKey kPromptHelp[] = {{"Enter", "Confirm"}, {"Esc", "Cancel"}};
+
+// Columns from a box's side to its text: the border and a blank.
+constexpr int kInset = 2;
+// Rows a box adds to its text: the top and bottom borders.
+constexpr int kFrameRows = 2;
+// Rows the buttons take: a separator and their own row.
+constexpr int kButtonRows = 2;
+// The narrowest message box's text, so that a short one still reads as a box.
+constexpr int kMinMessageWidth = 20;
+// What a button adds to its label: "[ " and " ]", and the gap to the next.
+constexpr int kButtonGap = 2;
+constexpr int kButtonExtra = 4 + kButtonGap;
+// An input box's width when its title and prompt need no more.
+constexpr int kPromptWidth = 50;
 
 Rect Centred(int width, int height) {
     width = std::min(width, COLS);
@@ -49,7 +64,8 @@ void DrawMenu(const hostsim::MenuCall &call, const MenuTexts &texts, const MenuL
         }
         std::string line = call.items[i].checked != 0 ? " * " : "   ";
         line += ShortenLeft(Printable(call.items[i].text), layout.textWidth);
-        PutText(y, box.x + 1, line, box.width - 2, i == view.selected ? SelectedAttr() : DialogAttr());
+        PutText(y, box.x + 1, line, box.width - 2,
+                i == view.selected ? SelectedAttr() : DialogAttr());
     }
     if (count > layout.rows) {
         const int thumb = ScrollThumb(count, layout.rows, view.top);
@@ -74,7 +90,9 @@ bool Plain(const TermKey &key) { return (key.modifiers & (kCtrlFlag | kAltFlag))
 // The key's index in the menu's break keys, or -1.
 int BreakIndex(const hostsim::MenuCall &call, int code) {
     const auto key = std::find(call.breakKeys.begin(), call.breakKeys.end(), code);
-    return code == 0 || key == call.breakKeys.end() ? -1 : static_cast<int>(key - call.breakKeys.begin());
+    return code == 0 || key == call.breakKeys.end()
+               ? -1
+               : static_cast<int>(key - call.breakKeys.begin());
 }
 
 // Said in the help line when a key does nothing in a menu, so that a key
@@ -103,13 +121,18 @@ hostsim::MenuAnswer TerminalFrontend::ShowMenu(const hostsim::MenuCall &call) {
     for (std::size_t i = 0; i < call.items.size(); ++i) {
         const hostsim::MenuItem &item = call.items[i];
         texts.separators.push_back(item.separator != 0);
-        if (item.separator == 0) texts.widest = std::max(texts.widest, DisplayWidth(Printable(item.text)));
+        if (item.separator == 0)
+            texts.widest = std::max(texts.widest, DisplayWidth(Printable(item.text)));
         if (item.selected != 0 && preferred < 0) preferred = static_cast<int>(i);
     }
 
-    const MenuMeasure measure{static_cast<int>(call.items.size()), texts.widest,
-                              DisplayWidth(texts.title), DisplayWidth(texts.bottom),
-                              call.maxHeight, call.x, call.y};
+    const MenuMeasure measure{.itemCount = static_cast<int>(call.items.size()),
+                              .widestItem = texts.widest,
+                              .titleWidth = DisplayWidth(texts.title),
+                              .bottomWidth = DisplayWidth(texts.bottom),
+                              .maxHeight = call.maxHeight,
+                              .x = call.x,
+                              .y = call.y};
     MenuLayout layout = LayoutMenu(COLS, LINES, measure);
     ListShape shape{measure.itemCount, layout.rows, &texts.separators};
     ListView view = InitialView(shape, preferred);
@@ -136,14 +159,14 @@ hostsim::MenuAnswer TerminalFrontend::ShowMenu(const hostsim::MenuCall &call) {
             interrupted_ = true;
             break;
         }
-        if (code == vk::kReturn) return {view.selected, -1};
-        if (code == vk::kEscape) return {-1, -1};
+        if (code == vk::kReturn) return {view.selected, host::kNoBreakKey};
+        if (code == vk::kEscape) return {host::kCancelled, host::kNoBreakKey};
         if (const auto move = MoveForKey(code))
             view = MoveHighlight(shape, view, *move);
         else
             notice = UnusedKeyNotice(input);
     }
-    return {-1, -1};
+    return {host::kCancelled, host::kNoBreakKey};
 }
 
 int TerminalFrontend::ShowMessage(const hostsim::MessageCall &call) {
@@ -155,37 +178,41 @@ int TerminalFrontend::ShowMessage(const hostsim::MessageCall &call) {
     const std::string title = count > 0 ? lines[0] : std::string();
     const int bodyEnd = count - buttons;
 
-    int widest = DisplayWidth(title) + 2;
+    int widest = DisplayWidth(Spaced(title));
     for (int i = 1; i < bodyEnd; ++i) widest = std::max(widest, DisplayWidth(lines[i]));
     int buttonsWidth = 0;
-    for (int i = bodyEnd; i < count; ++i) buttonsWidth += DisplayWidth(lines[i]) + 6;
-    widest = std::max({widest, buttonsWidth, 20});
+    for (int i = bodyEnd; i < count; ++i) buttonsWidth += DisplayWidth(lines[i]) + kButtonExtra;
+    widest = std::max({widest, buttonsWidth, kMinMessageWidth});
 
     int chosen = 0;
     while (!interrupted_) {
-        const int bodyRows = std::clamp(bodyEnd - 1, 0, std::max(0, LINES - 3 - (buttons ? 2 : 0)));
-        const Rect box = Centred(widest + 6, bodyRows + 2 + (buttons ? 2 : 0));
+        // The help line stays in sight below the box.
+        const int buttonRows = buttons ? kButtonRows : 0;
+        const int bodyRows =
+            std::clamp(bodyEnd - 1, 0, std::max(0, LINES - 1 - kFrameRows - buttonRows));
+        // A blank more on each side than the inset, so the text never touches it.
+        const Rect box = Centred(widest + 2 * kInset + 2, bodyRows + kFrameRows + buttonRows);
         backdrop_(kMessageHelp);
         DrawFrame(box, DialogAttr(), title);
         for (int row = 0; row < bodyRows; ++row) {
-            const int inner = box.width - 4;
+            const int inner = box.width - 2 * kInset;
             const std::string line = ShortenLeft(lines[1 + row], inner);  // a path keeps its name
             const int indent = std::max(0, (inner - DisplayWidth(line)) / 2);
-            PutText(box.y + 1 + row, box.x + 2 + indent, line, inner - indent, DialogAttr());
+            PutText(box.y + 1 + row, box.x + kInset + indent, line, inner - indent, DialogAttr());
         }
         if (buttons > 0) {
             const int y = box.y + 2 + bodyRows;
             DrawFrameSeparator(box, y - 1, DialogAttr());
-            int x = box.x + (box.width - buttonsWidth + 2) / 2;
+            int x = box.x + (box.width - buttonsWidth + kButtonGap) / 2;  // no gap after the last
             for (int b = 0; b < buttons; ++b) {
                 const std::string label = "[ " + lines[bodyEnd + b] + " ]";
                 const int width = DisplayWidth(label);
                 PutText(y, x, label, width, b == chosen ? SelectedAttr() : DialogAttr());
-                x += width + 2;
+                x += width + kButtonGap;
             }
         }
         refresh();
-        if (buttons == 0) return -1;  // a box without buttons waits for nothing
+        if (buttons == 0) return host::kNoButton;  // a box without buttons waits for nothing
 
         const Input input = terminal_.ReadKey();
         if (input.resized) continue;
@@ -195,16 +222,18 @@ int TerminalFrontend::ShowMessage(const hostsim::MessageCall &call) {
             break;
         }
         if (code == vk::kReturn) return chosen;
-        if (code == vk::kEscape) return -1;
-        if (code == vk::kLeft || code == (kShiftFlag | vk::kTab)) chosen = (chosen + buttons - 1) % buttons;
+        if (code == vk::kEscape) return host::kNoButton;
+        if (code == vk::kLeft || code == (kShiftFlag | vk::kTab))
+            chosen = (chosen + buttons - 1) % buttons;
         if (code == vk::kRight || code == vk::kTab) chosen = (chosen + 1) % buttons;
         // A letter chooses the button that starts with it.
         for (int b = 0; b < buttons && code >= 'A' && code <= 'Z'; ++b) {
             const std::string &label = lines[bodyEnd + b];
+            // Clearing 0x20 makes an ASCII letter a capital.
             if (!label.empty() && (label[0] & ~0x20) == code) return b;
         }
     }
-    return -1;
+    return host::kNoButton;
 }
 
 hostsim::PromptAnswer TerminalFrontend::PromptInput(const hostsim::PromptCall &call) {
@@ -216,23 +245,29 @@ hostsim::PromptAnswer TerminalFrontend::PromptInput(const hostsim::PromptCall &c
     const std::string prompt = Printable(call.prompt.value_or(""));
     std::size_t start = 0;  // the first byte the field shows
     while (!interrupted_) {
-        const int wanted = std::max({50, DisplayWidth(title) + 8, DisplayWidth(prompt) + 6});
-        const Rect box = Centred(std::min(wanted, COLS - 2), 4);
-        const int fieldWidth = std::max(1, box.width - 4);
+        // The title sits between blanks and corners; the prompt, like the
+        // field, within the inset and a blank to spare.
+        const int wanted = std::max(
+            {kPromptWidth, DisplayWidth(title) + 8, DisplayWidth(prompt) + 2 * kInset + 2});
+        const Rect box = Centred(std::min(wanted, COLS - 2), kFrameRows + 2);  // prompt, field
+        const int fieldWidth = std::max(1, box.width - 2 * kInset);
         const std::string &text = input.Text();
         // Scrolls the field so that the cursor stays inside it.
         start = std::min(start, input.Cursor());
-        while (start < input.Cursor() &&
-               DisplayWidth(Printable(std::string_view(text).substr(start, input.Cursor() - start))) >= fieldWidth)
+        const auto widthToCursor = [&](std::size_t from) {
+            return DisplayWidth(
+                Printable(std::string_view(text).substr(from, input.Cursor() - from)));
+        };
+        while (start < input.Cursor() && widthToCursor(start) >= fieldWidth)
             start += CharBytes(text, start);
 
         backdrop_(kPromptHelp);
         DrawFrame(box, DialogAttr(), title);
-        PutText(box.y + 1, box.x + 2, prompt, box.width - 4, DialogAttr());
+        PutText(box.y + 1, box.x + kInset, prompt, box.width - 2 * kInset, DialogAttr());
         const attr_t field = input.Selected() ? FieldAttr() | A_REVERSE : FieldAttr();
-        PutText(box.y + 2, box.x + 2, Printable(std::string_view(text).substr(start)), fieldWidth, field);
-        const int column = DisplayWidth(Printable(std::string_view(text).substr(start, input.Cursor() - start)));
-        move(box.y + 2, box.x + 2 + std::min(column, fieldWidth - 1));
+        PutText(box.y + 2, box.x + kInset, Printable(std::string_view(text).substr(start)),
+                fieldWidth, field);
+        move(box.y + 2, box.x + kInset + std::min(widthToCursor(start), fieldWidth - 1));
         refresh();
 
         const Input key = terminal_.ReadKey();

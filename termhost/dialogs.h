@@ -7,9 +7,9 @@
 #include <span>
 #include <vector>
 
-#include "draw.h"
 #include "hostsim/host.h"
-#include "terminal.h"
+#include "termhost/draw.h"
+#include "termhost/terminal.h"
 
 namespace termhost {
 

@@ -1,11 +1,11 @@
 // Frames, texts and the help line.
-#include "draw.h"
+#include "termhost/draw.h"
 
 #include <algorithm>
 #include <string>
 
-#include "text_width.h"
-#include "theme.h"
+#include "termhost/text_width.h"
+#include "termhost/theme.h"
 
 namespace termhost {
 namespace {

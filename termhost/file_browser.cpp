@@ -1,13 +1,13 @@
 // Folder listing and navigation.
-#include "file_browser.h"
+#include "termhost/file_browser.h"
 
 #include <algorithm>
 #include <system_error>
 
-#include "human_size.h"
-#include "key_codes.h"
-#include "text_width.h"
-#include "theme.h"
+#include "termhost/human_size.h"
+#include "termhost/key_codes.h"
+#include "termhost/text_width.h"
+#include "termhost/theme.h"
 
 namespace termhost {
 namespace fs = std::filesystem;
@@ -18,7 +18,8 @@ constexpr int kSizeColumns = 12;
 
 // The size column's text, right-aligned.
 std::string SizeColumn(const std::string &size) {
-    const std::size_t pad = kSizeColumns > static_cast<int>(size.size()) ? kSizeColumns - size.size() : 0;
+    const std::size_t pad =
+        kSizeColumns > static_cast<int>(size.size()) ? kSizeColumns - size.size() : 0;
     return std::string(pad, ' ') + size + " ";
 }
 
@@ -83,7 +84,8 @@ bool FileBrowser::List(const fs::path &folder, const std::string &highlight, std
     std::sort(entries.begin(), entries.end(), [](const Entry &a, const Entry &b) {
         return a.folder != b.folder ? a.folder : a.name < b.name;
     });
-    if (folder.has_relative_path()) entries.insert(entries.begin(), Entry{kParent, true, "<folder>"});
+    if (folder.has_relative_path())
+        entries.insert(entries.begin(), Entry{kParent, true, "<folder>"});
 
     int preferred = 0;
     for (std::size_t i = 0; i < entries.size(); ++i)
@@ -125,7 +127,8 @@ void FileBrowser::Draw(const Rect &area) {
         const attr_t base = entry.folder ? FolderAttr() : A_NORMAL;
         const attr_t attr = i == view_.selected ? (base | A_REVERSE) : base;
         PutText(y, area.x, " " + name, nameWidth + 1, attr);
-        PutText(y, area.x + nameWidth + 1, SizeColumn(entry.size), area.width - nameWidth - 1, attr);
+        PutText(y, area.x + nameWidth + 1, SizeColumn(entry.size), area.width - nameWidth - 1,
+                attr);
     }
 }
 

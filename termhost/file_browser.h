@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "draw.h"
-#include "list_view.h"
+#include "termhost/draw.h"
+#include "termhost/list_view.h"
 
 namespace termhost {
 
@@ -40,7 +40,8 @@ private:
         bool folder = false;
         std::string size;  // "1.5 KiB", or what it is when not a file
     };
-    bool List(const std::filesystem::path &folder, const std::string &highlight, std::string *error);
+    bool List(const std::filesystem::path &folder, const std::string &highlight,
+              std::string *error);
     Action Activate(const Entry &entry);
     [[nodiscard]] ListShape Shape() const;
     [[nodiscard]] int EntryCount() const { return static_cast<int>(entries_.size()); }

@@ -1,10 +1,10 @@
 // Block by block, so that memory stays small whatever the file holds.
-#include "history_reading.h"
+#include "termhost/history_reading.h"
 
 #include <algorithm>
 #include <vector>
 
-#include "regular_file.h"
+#include "termhost/regular_file.h"
 
 namespace termhost {
 namespace {
@@ -65,7 +65,7 @@ HistorySummary ReadHistory(const std::string &path,
         return summary;
     }
     EntrySplitter splitter(entry);
-    std::vector<char> block(64 * 1024);
+    std::vector<char> block(kReadBlockSize);
     std::size_t total = 0;
     for (;;) {
         // One byte past the limit tells a larger file from one of exactly that size.

@@ -1,7 +1,7 @@
 // Translation of terminal keys into the host's key codes, for a US keyboard
 // layout: the characters a terminal sends say which key and whether Shift
 // was held.
-#include "key_codes.h"
+#include "termhost/key_codes.h"
 
 #include <array>
 #include <cstring>
@@ -12,9 +12,9 @@ namespace {
 // Punctuation keys, each with its plain and its shifted character.
 constexpr char kPlainPunctuation[] = "`-=[]\\;',./";
 constexpr char kShiftedPunctuation[] = "~_+{}|:\"<>?";
-constexpr std::array<int, 11> kPunctuationCodes = {192, vk::kMinus, 187, 219, 221,
-                                                    vk::kBackslash, 186, 222, 188,
-                                                    vk::kPeriod, 191};
+constexpr std::array<int, sizeof kPlainPunctuation - 1> kPunctuationCodes = {
+    vk::kBackquote, vk::kMinus, vk::kEquals, vk::kOpenBracket, vk::kCloseBracket, vk::kBackslash,
+    vk::kSemicolon, vk::kQuote, vk::kComma,  vk::kPeriod,      vk::kSlash};
 // Shift with the digit keys 0 to 9.
 constexpr char kShiftedDigits[] = ")!@#$%^&*(";
 
@@ -26,7 +26,7 @@ int PrintableCode(int c) {
     // whatever its case.
     if (c >= 'a' && c <= 'z') return c - 'a' + 'A';
     if (c >= 'A' && c <= 'Z') return c;
-    if (c <= 0 || c > 126) return 0;
+    if (c <= 0 || c > '~') return 0;
     if (const char *p = std::strchr(kPlainPunctuation, c))
         return kPunctuationCodes[static_cast<std::size_t>(p - kPlainPunctuation)];
     if (const char *p = std::strchr(kShiftedPunctuation, c))
@@ -36,19 +36,23 @@ int PrintableCode(int c) {
     return 0;
 }
 
+// The code of a character the terminal sent; Ctrl with a letter or one of
+// \ ] ^ _ sends that character's code less 64 ('A' - 1).
 int CharCode(int c) {
+    constexpr int kCtrlOffset = 'A' - 1;
     switch (c) {
-    case 0: return kCtrlFlag | vk::kSpace;
-    case 8:
-    case 127: return vk::kBackspace;  // terminals send either for Backspace
-    case 9: return vk::kTab;
-    case 10:
-    case 13: return vk::kReturn;
-    case 27: return vk::kEscape;
+    case '\0': return kCtrlFlag | vk::kSpace;
+    case '\b':
+    case '\x7f': return vk::kBackspace;  // terminals send either for Backspace
+    case '\t': return vk::kTab;
+    case '\n':
+    case '\r': return vk::kReturn;
+    case '\x1b': return vk::kEscape;
     default: break;
     }
-    if (c >= 1 && c <= 26) return kCtrlFlag | ('A' + c - 1);
-    if (c >= 28 && c <= 31) return kCtrlFlag | PrintableCode(c + 64);  // Ctrl with \ ] ^ _
+    if (c >= 'A' - kCtrlOffset && c <= 'Z' - kCtrlOffset) return kCtrlFlag | (c + kCtrlOffset);
+    if (c >= '\\' - kCtrlOffset && c <= '_' - kCtrlOffset)
+        return kCtrlFlag | PrintableCode(c + kCtrlOffset);
     return PrintableCode(c);
 }
 
@@ -75,11 +79,11 @@ int NamedCode(NamedKey key) {
 // terminfo numbers F13 to F72 as F1 to F12 with Shift, Ctrl, Ctrl+Shift,
 // Alt and Alt+Shift.
 int FunctionCode(int n) {
-    constexpr std::array<int, 6> kGroupFlags = {0, kShiftFlag, kCtrlFlag,
-                                                kCtrlFlag | kShiftFlag, kAltFlag,
-                                                kAltFlag | kShiftFlag};
-    if (n < 1 || n > 12 * static_cast<int>(kGroupFlags.size())) return 0;
-    return kGroupFlags[static_cast<std::size_t>((n - 1) / 12)] | (vk::kF1 + (n - 1) % 12);
+    constexpr int kKeys = 12;  // F1 to F12
+    constexpr std::array<int, 6> kGroupFlags = {
+        0, kShiftFlag, kCtrlFlag, kCtrlFlag | kShiftFlag, kAltFlag, kAltFlag | kShiftFlag};
+    if (n < 1 || n > kKeys * static_cast<int>(kGroupFlags.size())) return 0;
+    return kGroupFlags[static_cast<std::size_t>((n - 1) / kKeys)] | (vk::kF1 + (n - 1) % kKeys);
 }
 
 int KeypadCode(int c) {
@@ -112,10 +116,10 @@ int TranslateKey(const TermKey &key) {
 int KeypadTwin(int code) {
     if (code >= '0' && code <= '9') return vk::kNumpad0 + (code - '0');
     switch (code) {
-    case 191: return vk::kDivide;  // the '/' key
+    case vk::kSlash: return vk::kDivide;
     case kShiftFlag | '8': return vk::kMultiply;
     case vk::kMinus: return vk::kSubtract;
-    case kShiftFlag | 187: return vk::kAdd;  // Shift with the '=' key
+    case kShiftFlag | vk::kEquals: return vk::kAdd;
     case vk::kPeriod: return vk::kDecimal;
     default: return 0;
     }
@@ -127,8 +131,8 @@ TermKey KeyFromExtendedName(std::string_view name) {
         NamedKey key;
     };
     constexpr Entry kNames[] = {
-        {"kUP", NamedKey::Up},      {"kDN", NamedKey::Down},     {"kLFT", NamedKey::Left},
-        {"kRIT", NamedKey::Right},  {"kHOM", NamedKey::Home},    {"kEND", NamedKey::End},
+        {"kUP", NamedKey::Up},      {"kDN", NamedKey::Down},      {"kLFT", NamedKey::Left},
+        {"kRIT", NamedKey::Right},  {"kHOM", NamedKey::Home},     {"kEND", NamedKey::End},
         {"kPRV", NamedKey::PageUp}, {"kNXT", NamedKey::PageDown}, {"kIC", NamedKey::Insert},
         {"kDC", NamedKey::Delete},
     };

@@ -1,30 +1,34 @@
-// Keys as the terminal reports them, and their translation into the 32-bit
-// key codes of the host's menus: a Windows virtual-key code in the low 16
-// bits and modifier flags in the high 16 bits.
+// Keys as the terminal reports them, and their translation into the key
+// codes of the host's menus (host/keys.h).
 #pragma once
 
 #include <string_view>
 
+#include "host/keys.h"
+
 namespace termhost {
 
-inline constexpr int kCtrlFlag = 1 << 16;
-inline constexpr int kAltFlag = 2 << 16;
-inline constexpr int kShiftFlag = 4 << 16;
-
-// Virtual-key codes the host uses by name.
-namespace vk {
-inline constexpr int kBackspace = 8, kTab = 9, kReturn = 13, kEscape = 27, kSpace = 32;
-inline constexpr int kPageUp = 33, kPageDown = 34, kEnd = 35, kHome = 36;
-inline constexpr int kLeft = 37, kUp = 38, kRight = 39, kDown = 40;
-inline constexpr int kInsert = 45, kDelete = 46;
-inline constexpr int kNumpad0 = 96, kMultiply = 106, kAdd = 107, kSubtract = 109;
-inline constexpr int kDecimal = 110, kDivide = 111, kF1 = 112;
-inline constexpr int kMinus = 189, kPeriod = 190, kBackslash = 220;
-}  // namespace vk
+// The host's key vocabulary, by its short names.
+using host::kAltFlag;
+using host::kCtrlFlag;
+using host::kShiftFlag;
+namespace vk = host::vk;
 
 enum class NamedKey {
-    Up, Down, Left, Right, Home, End, PageUp, PageDown, Insert, Delete,
-    Backspace, Enter, Escape, Tab,
+    Up,
+    Down,
+    Left,
+    Right,
+    Home,
+    End,
+    PageUp,
+    PageDown,
+    Insert,
+    Delete,
+    Backspace,
+    Enter,
+    Escape,
+    Tab,
 };
 
 // One key press as the terminal tells it.

@@ -1,8 +1,8 @@
 // One-line editing over multibyte text, where a character's bytes are never
 // split by the limit or by the cursor.
-#include "line_input.h"
+#include "termhost/line_input.h"
 
-#include "text_width.h"
+#include "termhost/text_width.h"
 
 namespace termhost {
 

@@ -1,18 +1,18 @@
 // Highlight movement and scrolling, kept apart from drawing so that both can
 // be checked without a terminal.
-#include "list_view.h"
+#include "termhost/list_view.h"
 
 #include <algorithm>
 
-#include "key_codes.h"
+#include "termhost/key_codes.h"
 
 namespace termhost {
 namespace {
 
 bool Selectable(const ListShape &shape, int i) {
     if (i < 0 || i >= shape.count) return false;
-    return shape.separators == nullptr ||
-           static_cast<std::size_t>(i) >= shape.separators->size() || !(*shape.separators)[i];
+    return shape.separators == nullptr || static_cast<std::size_t>(i) >= shape.separators->size() ||
+           !(*shape.separators)[i];
 }
 
 // The item that can be highlighted nearest to `from`, looking first in the
@@ -67,11 +67,17 @@ ListView MoveHighlight(const ListShape &shape, ListView view, ListMove move) {
     case ListMove::Up:
         // Only a highlightable item above moves it; the top stays put.
         for (int i = view.selected - 1; i >= 0; --i)
-            if (Selectable(shape, i)) { target = i; break; }
+            if (Selectable(shape, i)) {
+                target = i;
+                break;
+            }
         break;
     case ListMove::Down:
         for (int i = view.selected + 1; i < shape.count; ++i)
-            if (Selectable(shape, i)) { target = i; break; }
+            if (Selectable(shape, i)) {
+                target = i;
+                break;
+            }
         break;
     case ListMove::PageUp: target = Nearest(shape, view.selected - page, -1); break;
     case ListMove::PageDown: target = Nearest(shape, view.selected + page, 1); break;

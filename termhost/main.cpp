@@ -6,12 +6,12 @@
 #include <filesystem>
 #include <iostream>
 
-#include "app.h"
-#include "crash_guard.h"
 #include "history/history_path.h"
-#include "options.h"
-#include "scripting.h"
-#include "terminal.h"
+#include "termhost/app.h"
+#include "termhost/crash_guard.h"
+#include "termhost/options.h"
+#include "termhost/scripting.h"
+#include "termhost/terminal.h"
 
 #ifndef QUORVEL_HOST_DEFAULT_PLUGIN
 #define QUORVEL_HOST_DEFAULT_PLUGIN ""
@@ -28,13 +28,15 @@ int main(int argc, char **argv) {
     using namespace termhost;
     std::setlocale(LC_ALL, "");
     const std::string defaultPlugin = QUORVEL_HOST_DEFAULT_PLUGIN;
-    const std::string defaultHistory =
-        defaultPlugin.empty() ? std::string() : std::string(HistoryPathFor(defaultPlugin.c_str()).buf);
+    const std::string defaultHistory = defaultPlugin.empty()
+                                           ? std::string()
+                                           : std::string(HistoryPathFor(defaultPlugin.c_str()).buf);
     const Options options =
         ParseOptions(std::vector<std::string>(argv + 1, argv + argc), defaultPlugin);
     if (!options.error.empty()) {
-        std::cerr << "quorvel-host: " << options.error << "\n\n" << Usage(defaultPlugin, defaultHistory);
-        return 2;
+        std::cerr << "quorvel-host: " << options.error << "\n\n"
+                  << Usage(defaultPlugin, defaultHistory);
+        return kExitCannotStart;
     }
     if (options.help) {
         std::cout << Usage(defaultPlugin, defaultHistory);
@@ -46,12 +48,12 @@ int main(int argc, char **argv) {
     std::error_code failure;
     if (!std::filesystem::is_directory(options.folder, failure)) {
         std::cerr << "quorvel-host: not a folder: " << options.folder << '\n';
-        return 2;
+        return kExitCannotStart;
     }
     if (!::isatty(STDIN_FILENO) || !::isatty(STDOUT_FILENO)) {
         std::cerr << "quorvel-host: the full screen needs a terminal; scripts can use --open "
                      "and --print-history\n";
-        return 2;
+        return kExitCannotStart;
     }
     try {
         App app(options.plugin, options.folder);
@@ -59,6 +61,6 @@ int main(int argc, char **argv) {
     } catch (const std::exception &error) {
         RestoreTerminal();
         std::cerr << "quorvel-host: " << error.what() << '\n';
-        return 1;
+        return kExitFailed;
     }
 }

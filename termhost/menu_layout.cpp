@@ -1,5 +1,5 @@
 // Menu geometry, kept free of drawing so that it can be checked on its own.
-#include "menu_layout.h"
+#include "termhost/menu_layout.h"
 
 #include <algorithm>
 

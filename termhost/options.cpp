@@ -1,28 +1,28 @@
 // Command-line parsing.
-#include "options.h"
+#include "termhost/options.h"
 
 namespace termhost {
 
 std::string Usage(const std::string &defaultPlugin, const std::string &defaultHistory) {
-    return
-    "Usage: quorvel-host [--plugin LIBRARY] [FOLDER]\n"
-    "       quorvel-host [--plugin LIBRARY] [--open FILE]... [--print-history]\n"
-    "\n"
-    "Without --open or --print-history, runs the host full screen with its file\n"
-    "browser in FOLDER (default: the current folder).\n"
-    "\n"
-    "  --plugin LIBRARY  the plug-in library to load (default: the one built\n"
-    "                    with this host, below)\n"
-    "  --open FILE       record FILE as if the editor had opened it; may be\n"
-    "                    repeated; no full screen\n"
-    "  --print-history   print the history file's entries, oldest first, and\n"
-    "                    its path and entry count on standard error; no full\n"
-    "                    screen\n"
-    "  --help            show this text\n"
-    "\n"
-    "The plug-in keeps its history file beside itself, named after it with .ini.\n"
-    "Default plug-in: " + (defaultPlugin.empty() ? std::string("none") : defaultPlugin) + "\n" +
-    (defaultHistory.empty() ? std::string() : "Its history file: " + defaultHistory + "\n");
+    return "Usage: quorvel-host [--plugin LIBRARY] [FOLDER]\n"
+           "       quorvel-host [--plugin LIBRARY] [--open FILE]... [--print-history]\n"
+           "\n"
+           "Without --open or --print-history, runs the host full screen with its file\n"
+           "browser in FOLDER (default: the current folder).\n"
+           "\n"
+           "  --plugin LIBRARY  the plug-in library to load (default: the one built\n"
+           "                    with this host, below)\n"
+           "  --open FILE       record FILE as if the editor had opened it; may be\n"
+           "                    repeated; no full screen\n"
+           "  --print-history   print the history file's entries, oldest first, and\n"
+           "                    its path and entry count on standard error; no full\n"
+           "                    screen\n"
+           "  --help            show this text\n"
+           "\n"
+           "The plug-in keeps its history file beside itself, named after it with .ini.\n"
+           "Default plug-in: " +
+           (defaultPlugin.empty() ? std::string("none") : defaultPlugin) + "\n" +
+           (defaultHistory.empty() ? std::string() : "Its history file: " + defaultHistory + "\n");
 }
 
 Options ParseOptions(const std::vector<std::string> &args, std::string defaultPlugin) {

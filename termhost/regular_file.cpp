@@ -1,6 +1,6 @@
 // The file's type is checked before it is opened, and again on what was
 // opened, in case it was swapped in between.
-#include "regular_file.h"
+#include "termhost/regular_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -8,6 +8,9 @@
 
 namespace termhost {
 
+// Bytes asked for by one read of a whole file: few calls, little memory.
+inline constexpr std::size_t kReadBlockSize = 64 * 1024;
+
 class RegularFile {
 public:
     explicit RegularFile(const std::string &path);

@@ -1,14 +1,14 @@
 // Recording files and printing the history through the stand-in host core,
 // with nothing shown to a user.
-#include "scripting.h"
+#include "termhost/scripting.h"
 
 #include <filesystem>
 #include <string>
 
-#include "crash_guard.h"
 #include "history/history_path.h"
-#include "history_reading.h"
 #include "hostsim/host.h"
+#include "termhost/crash_guard.h"
+#include "termhost/history_reading.h"
 
 namespace termhost {
 
@@ -23,7 +23,7 @@ int RunScript(const Options &options, std::ostream &out, std::ostream &err) {
     }
     if (!loaded) {
         err << "quorvel-host: cannot load the plug-in: " << error << '\n';
-        return 2;
+        return kExitCannotStart;
     }
     for (const std::string &file : options.open) {
         // The editor reports full names.
@@ -39,9 +39,8 @@ int RunScript(const Options &options, std::ostream &out, std::ostream &err) {
     err << "quorvel-host: history file " << path << ": " << Describe(summary) << '\n';
     if (summary.cut)
         err << "quorvel-host: the file is larger than " << kHistoryReadLimitText
-            << "; only the entries within its first " << kHistoryReadLimitText
-            << " were printed\n";
-    return summary.problem.empty() ? 0 : 1;
+            << "; only the entries within its first " << kHistoryReadLimitText << " were printed\n";
+    return summary.problem.empty() ? 0 : kExitFailed;
 }
 
 }  // namespace termhost

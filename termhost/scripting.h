@@ -4,7 +4,7 @@
 
 #include <ostream>
 
-#include "options.h"
+#include "termhost/options.h"
 
 namespace termhost {
 

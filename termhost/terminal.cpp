@@ -1,6 +1,6 @@
 // ncurses set-up and key decoding. Keypad keys are told apart through the
 // application keypad sequences, where the terminal sends them.
-#include "terminal.h"
+#include "termhost/terminal.h"
 
 #include <curses.h>
 #include <langinfo.h>
@@ -8,16 +8,16 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <array>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
+#include <iterator>
 #include <stdexcept>
 
-#include "theme.h"
+#include "termhost/theme.h"
 
 namespace termhost {
 namespace {
@@ -30,12 +30,12 @@ struct KeypadSequence {
     const char *sequence;
     char key;
 };
-constexpr std::array<KeypadSequence, 17> kKeypad = {{
-    {"\033Op", '0'}, {"\033Oq", '1'}, {"\033Or", '2'}, {"\033Os", '3'}, {"\033Ot", '4'},
-    {"\033Ou", '5'}, {"\033Ov", '6'}, {"\033Ow", '7'}, {"\033Ox", '8'}, {"\033Oy", '9'},
-    {"\033Oo", '/'}, {"\033Oj", '*'}, {"\033Om", '-'}, {"\033Ok", '+'}, {"\033On", '.'},
+constexpr KeypadSequence kKeypad[] = {
+    {"\033Op", '0'},  {"\033Oq", '1'}, {"\033Or", '2'}, {"\033Os", '3'}, {"\033Ot", '4'},
+    {"\033Ou", '5'},  {"\033Ov", '6'}, {"\033Ow", '7'}, {"\033Ox", '8'}, {"\033Oy", '9'},
+    {"\033Oo", '/'},  {"\033Oj", '*'}, {"\033Om", '-'}, {"\033Ok", '+'}, {"\033On", '.'},
     {"\033OM", '\r'}, {"\033OX", '='},
-}};
+};
 constexpr int kFirstKeypadCode = KEY_MAX + 1;
 
 // Home and End as other terminals (and tmux) send them, whatever TERM says.
@@ -43,13 +43,13 @@ struct KeySequence {
     const char *sequence;
     int code;
 };
-constexpr std::array<KeySequence, 8> kOtherSequences = {{
+constexpr KeySequence kOtherSequences[] = {
     {"\033[1~", KEY_HOME}, {"\033[7~", KEY_HOME}, {"\033[H", KEY_HOME}, {"\033OH", KEY_HOME},
-    {"\033[4~", KEY_END}, {"\033[8~", KEY_END}, {"\033[F", KEY_END}, {"\033OF", KEY_END},
-}};
+    {"\033[4~", KEY_END},  {"\033[8~", KEY_END},  {"\033[F", KEY_END},  {"\033OF", KEY_END},
+};
 
 void BindKeys() {
-    for (std::size_t i = 0; i < kKeypad.size(); ++i) {
+    for (std::size_t i = 0; i < std::size(kKeypad); ++i) {
         define_key(kKeypad[i].sequence, 0);  // drop terminfo's meaning first
         define_key(kKeypad[i].sequence, kFirstKeypadCode + static_cast<int>(i));
     }
@@ -58,7 +58,7 @@ void BindKeys() {
 }
 
 TermKey FromCode(int code) {
-    if (code >= kFirstKeypadCode && code < kFirstKeypadCode + static_cast<int>(kKeypad.size()))
+    if (code >= kFirstKeypadCode && code < kFirstKeypadCode + static_cast<int>(std::size(kKeypad)))
         return TermKey::Keypad(kKeypad[static_cast<std::size_t>(code - kFirstKeypadCode)].key);
     if (code >= KEY_F(1) && code <= KEY_F(63)) return TermKey::Function(code - KEY_F(0));
     using K = NamedKey;
@@ -105,7 +105,7 @@ std::string Utf(wint_t c) {
     return n == static_cast<std::size_t>(-1) ? std::string() : std::string(bytes, n);
 }
 
-bool IsEscape(const TermKey &key) { return key.kind == TermKey::Kind::Char && key.value == 27; }
+bool IsEscape(const TermKey &key) { return key.kind == TermKey::Kind::Char && key.value == '\x1b'; }
 
 // A character key, or a key code; false when nothing was read.
 bool Read(TermKey &key, std::string &text, bool &resized, bool blocking) {
@@ -127,14 +127,15 @@ bool Read(TermKey &key, std::string &text, bool &resized, bool blocking) {
         return true;
     }
     key = TermKey::Char(static_cast<int>(c));
-    if (c >= 32 && c != 127) text = Utf(c);
+    if (c >= ' ' && c != 0x7f) text = Utf(c);  // not a control character
     return true;
 }
 
 // A terminfo string capability, or null when the terminal lacks it.
 const char *Capability(const char *name) {
     char *value = tigetstr(name);
-    return value == nullptr || value == reinterpret_cast<char *>(-1) || *value == '\0' ? nullptr : value;
+    return value == nullptr || value == reinterpret_cast<char *>(-1) || *value == '\0' ? nullptr
+                                                                                       : value;
 }
 
 // A terminal that cannot place the cursor (TERM=dumb) would show a blank

@@ -4,14 +4,14 @@
 
 #include <string>
 
-#include "key_codes.h"
+#include "termhost/key_codes.h"
 
 namespace termhost {
 
 struct Input {
     bool resized = false;  // the terminal changed size: redraw, no key
     TermKey key;
-    std::string text;      // the character's bytes when it can be typed into text
+    std::string text;  // the character's bytes when it can be typed into text
 };
 
 class Terminal {

@@ -1,22 +1,22 @@
 // Reading a file into lines and drawing the visible ones.
-#include "text_view.h"
+#include "termhost/text_view.h"
 
 #include <algorithm>
 #include <cstdlib>
 
-#include "key_codes.h"
-#include "list_view.h"
-#include "regular_file.h"
-#include "text_width.h"
-#include "theme.h"
+#include "termhost/key_codes.h"
+#include "termhost/list_view.h"
+#include "termhost/regular_file.h"
+#include "termhost/text_width.h"
+#include "termhost/theme.h"
 
 namespace termhost {
 namespace {
 
 constexpr std::size_t kMaxBytes = 16u << 20;  // a viewer, not a pager for huge files
 constexpr int kTabSize = 8;
-constexpr int kSideStep = 8;  // columns per Left or Right
-constexpr int kMaxLeft = 4096;
+constexpr int kSideStep = 8;    // columns per Left or Right
+constexpr int kMaxLeft = 4096;  // beyond any line a person scrolls along
 
 }  // namespace
 
@@ -30,7 +30,7 @@ bool ReadForEditor(const std::string &path, EditorText &text, std::string &probl
         problem = file.Problem();
         return false;
     }
-    std::vector<char> block(64 * 1024);
+    std::vector<char> block(kReadBlockSize);
     while (text.content.size() <= kMaxBytes) {
         const long n = file.Read(block.data(), block.size());
         if (n < 0) {
@@ -58,8 +58,8 @@ TextView::TextView(std::string path, EditorText text)
 
 std::string_view TextView::Line(int i) const {
     const std::size_t start = lineStarts_[static_cast<std::size_t>(i)];
-    const std::size_t next = i + 1 < LineCount() ? lineStarts_[static_cast<std::size_t>(i) + 1]
-                                                 : content_.size();
+    const std::size_t next =
+        i + 1 < LineCount() ? lineStarts_[static_cast<std::size_t>(i) + 1] : content_.size();
     std::string_view line(content_.data() + start, next - start);
     if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
@@ -92,7 +92,8 @@ void TextView::Draw(const Rect &area) {
             continue;
         }
         const std::string number = std::to_string(i + 1);
-        PutText(y, area.x, std::string(static_cast<std::size_t>(digits) - number.size(), ' ') + number,
+        PutText(y, area.x,
+                std::string(static_cast<std::size_t>(digits) - number.size(), ' ') + number,
                 digits + 1, NumberAttr());
         PutText(y, area.x + digits + 1, " ", 1, A_NORMAL);
         // Only what can show is made printable: a line may be megabytes long.

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "draw.h"
+#include "termhost/draw.h"
 
 namespace termhost {
 

@@ -1,6 +1,6 @@
 // Character-by-character walks through multibyte text, in the locale the
 // terminal runs with.
-#include "text_width.h"
+#include "termhost/text_width.h"
 
 #include <langinfo.h>
 

@@ -1,7 +1,7 @@
 // Colour pairs: light text on blue for menus and boxes, as hosts of this
 // kind draw them; reverse video marks every highlight, so it shows in black
 // and white too.
-#include "theme.h"
+#include "termhost/theme.h"
 
 namespace termhost {
 namespace {

@@ -18,17 +18,17 @@ DynString StoredName(const char *reported) {
     return name;
 }
 
-bool SameFile(const char *a, std::int32_t aLength, const char *b, std::int32_t bLength) noexcept {
-    if (platform::kFoldsCase) return SameFileIgnoringCase(a, aLength, b, bLength);
-    if (aLength != bLength) return false;
-    return aLength == 0 || std::memcmp(a, b, static_cast<std::size_t>(aLength)) == 0;
-}
-
-bool SameFileIgnoringCase(const char *a, std::int32_t aLength, const char *b,
-                          std::int32_t bLength) noexcept {
+bool EqualIgnoringAsciiCase(const char *a, std::int32_t aLength, const char *b,
+                            std::int32_t bLength) noexcept {
     if (aLength != bLength) return false;
     for (std::int32_t i = 0; i < aLength; ++i) {
         if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
     }
     return true;
+}
+
+bool SameFile(const char *a, std::int32_t aLength, const char *b, std::int32_t bLength) noexcept {
+    if (platform::kFoldsCase) return EqualIgnoringAsciiCase(a, aLength, b, bLength);
+    if (aLength != bLength) return false;
+    return aLength == 0 || std::memcmp(a, b, static_cast<std::size_t>(aLength)) == 0;
 }

@@ -10,6 +10,11 @@
 // The name as the history keeps it: on Windows with every "/" made "\".
 [[nodiscard]] DynString StoredName(const char *reported);
 
+// Whether two byte runs are equal when the letters A to Z count as a to z
+// (every other byte exact).
+[[nodiscard]] bool EqualIgnoringAsciiCase(const char *a, std::int32_t aLength, const char *b,
+                                          std::int32_t bLength) noexcept;
+
 // Whether two kept names are the same file: on Windows ignoring the case of
 // A to Z (every other byte exact), elsewhere byte for byte.
 [[nodiscard]] bool SameFile(const char *a, std::int32_t aLength, const char *b,
@@ -18,6 +23,3 @@
     return SameFile(a.buf, a.len, b.buf, b.len);
 }
 
-// The Windows rule of SameFile on any system: ignoring the case of A to Z.
-[[nodiscard]] bool SameFileIgnoringCase(const char *a, std::int32_t aLength, const char *b,
-                                        std::int32_t bLength) noexcept;

@@ -1,8 +1,9 @@
 // Where the history file lives: beside the library, named after it.
-#include <cstring>
-
 #include "history/history_path.h"
 
+#include <cstring>
+
+#include "history/file_names.h"
 #include "platform/platform.h"
 
 namespace {
@@ -19,12 +20,6 @@ std::int32_t NameStart(const DynString &path) {
     return 0;
 }
 
-bool EqualsIgnoringCase(const char *a, const char *b) {
-    for (; *a && FoldAscii(*a) == FoldAscii(*b); ++a, ++b) {
-    }
-    return *a == *b;
-}
-
 }  // namespace
 
 DynString HistoryPathFor(const char *modulePath) {
@@ -35,7 +30,8 @@ DynString HistoryPathFor(const char *modulePath) {
     const char *dot = std::strrchr(path.buf + name, '.');
     // The history must never be the library itself: an extension that is
     // already ".ini" gets another one rather than being reused.
-    if (dot && !EqualsIgnoringCase(dot, kHistoryExtension))
+    if (dot && !EqualIgnoringAsciiCase(dot, static_cast<std::int32_t>(std::strlen(dot)),
+                                       kHistoryExtension, sizeof kHistoryExtension - 1))
         path.Erase(static_cast<std::int32_t>(dot - path.buf), -1);
     path.Append(kHistoryExtension);
     return path;

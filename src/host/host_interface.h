@@ -1,6 +1,7 @@
 // The binary interface between the host and the plug-in: the records they
 // exchange, the services the host offers through the startup record, and the
-// four functions the plug-in exports.
+// four functions the plug-in exports. The numbers they carry are named in
+// host/codes.h and host/keys.h.
 //
 // On 32-bit Windows every record has the host's exact byte layout (checked
 // below) and every function uses __stdcall. On 64-bit systems the pointer
@@ -10,19 +11,15 @@
 #include <cstddef>
 #include <cstdint>
 
-#if defined(_WIN32) && !defined(_WIN64)
-#define QUORVEL_CALL __stdcall
-#else
-#define QUORVEL_CALL
-#endif
+#include "host/abi.h"
 
 extern "C" {
 
 struct MenuItemRecord {
-    char Text[128];         // NUL-terminated item text
-    std::int32_t Selected;  // 1 on the item to highlight
-    std::int32_t Checked;   // always 0
-    std::int32_t Separator; // always 0
+    char Text[128];          // NUL-terminated item text
+    std::int32_t Selected;   // 1 on the item to highlight
+    std::int32_t Checked;    // always 0
+    std::int32_t Separator;  // always 0
 };
 
 struct EditorInfoRecord {
@@ -32,10 +29,10 @@ struct EditorInfoRecord {
 };
 
 struct WindowInfoRecord {
-    std::int32_t Pos;    // set by the caller: which window to describe
-    std::int32_t Type;   // set by the host; kEditorWindow for an editor
+    std::int32_t Pos;   // set by the caller: which window to describe
+    std::int32_t Type;  // set by the host; host::kEditorWindow for an editor
     std::int32_t Reserved[18];
-    char Name[260];      // NUL-terminated file name shown in the window
+    char Name[260];  // NUL-terminated file name shown in the window
 };
 
 struct PluginInfoRecord {
@@ -53,13 +50,11 @@ struct PluginInfoRecord {
 };
 
 typedef int(QUORVEL_CALL *ShowMenuFn)(int pluginId, int x, int y, int maxHeight, unsigned flags,
-                                      const char *title, const char *bottom,
-                                      const char *helpTopic, const int *breakKeys,
-                                      int *breakCode, const MenuItemRecord *items,
-                                      int itemCount);
+                                      const char *title, const char *bottom, const char *helpTopic,
+                                      const int *breakKeys, int *breakCode,
+                                      const MenuItemRecord *items, int itemCount);
 typedef int(QUORVEL_CALL *ShowMessageFn)(int pluginId, unsigned flags, const char *helpTopic,
-                                         const char *const *lines, int lineCount,
-                                         int buttonCount);
+                                         const char *const *lines, int lineCount, int buttonCount);
 typedef const char *(QUORVEL_CALL *GetPluginTextFn)(int pluginId, int number);
 typedef int(QUORVEL_CALL *OpenEditorFn)(const char *fileName, const char *title, int x1, int y1,
                                         int x2, int y2, unsigned flags, int startLine,
@@ -73,8 +68,8 @@ typedef int(QUORVEL_CALL *PromptInputFn)(const char *title, const char *prompt,
 
 struct StartupRecord {
     std::int32_t StructSize;
-    char ModulePath[260];  // full path of the plug-in library
-    std::int32_t PluginId; // the host's number for this plug-in
+    char ModulePath[260];   // full path of the plug-in library
+    std::int32_t PluginId;  // the host's number for this plug-in
     void *Reserved268;
     ShowMenuFn ShowMenu;
     void *Reserved276;
@@ -100,12 +95,8 @@ typedef int(QUORVEL_CALL *ProcessEditorEventFn)(int event, void *param);
 
 namespace host {
 
-inline constexpr int kEditorCommandGetInfo = 6;    // EditorCommand: fill EditorInfoRecord
-inline constexpr int kHostCommandGetWindowInfo = 9;   // HostCommand: fill WindowInfoRecord
-inline constexpr int kHostCommandGetWindowCount = 10; // HostCommand: number of windows
-inline constexpr int kHostCommandSetCurrentWindow = 11; // HostCommand: switch to window
-inline constexpr int kEditorWindow = 3;            // WindowInfoRecord::Type of an editor
-inline constexpr int kEditorEventOpened = 0;       // ProcessEditorEvent: a file was opened
+// PluginInfoRecord's 32-bit words in the host's layout.
+inline constexpr int kPluginInfoWords = 11;
 
 }  // namespace host
 
@@ -119,7 +110,7 @@ static_assert(offsetof(EditorInfoRecord, FileName) == 4);
 static_assert(sizeof(WindowInfoRecord) == 340);
 static_assert(offsetof(WindowInfoRecord, Type) == 4);
 static_assert(offsetof(WindowInfoRecord, Name) == 80);
-static_assert(sizeof(PluginInfoRecord) == 44);
+static_assert(sizeof(PluginInfoRecord) == 4 * host::kPluginInfoWords);
 static_assert(offsetof(PluginInfoRecord, Word16) == 16);
 static_assert(offsetof(PluginInfoRecord, MenuStrings) == 20);
 static_assert(offsetof(PluginInfoRecord, MenuStringsNumber) == 24);

@@ -30,7 +30,10 @@ FileLock::FileLock(const char *path) {
     constexpr auto kPatience = std::chrono::seconds(1);
     auto deadline = Clock::now() + kPatience;
     FileStamp seen = Progress(guarded);
+    // A save takes a few milliseconds: the lock is polled each millisecond
+    // at first, then less often, down to once per kLongestPause.
     auto pause = std::chrono::milliseconds(1);
+    constexpr auto kLongestPause = std::chrono::milliseconds(8);
     for (;;) {
         bool busy = false;
         handle_ = system::TryLock(path_, busy);
@@ -42,7 +45,7 @@ FileLock::FileLock(const char *path) {
             deadline = Clock::now() + kPatience;
         }
         std::this_thread::sleep_for(pause);
-        pause = std::min(pause * 2, std::chrono::milliseconds(8));
+        pause = std::min(pause * 2, kLongestPause);
     }
 }
 

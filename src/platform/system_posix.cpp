@@ -9,8 +9,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <ctime>
 #include <climits>
+#include <ctime>
 #include <memory>
 #include <vector>
 
@@ -21,10 +21,23 @@
 namespace platform {
 namespace {
 
+constexpr std::int64_t kNanosecondsPerSecond = 1000000000;
+
+// Made with read and write for all, narrowed by the umask as any new file is.
+constexpr mode_t kNewFileMode = S_IRUSR | S_IWUSR | S_IRGRP | S_IWGRP | S_IROTH | S_IWOTH;
+
+// The mode bits chmod sets: permissions, set-id and sticky bits.
+constexpr mode_t kChmodBits = 07777;
+
 int Fd(system::File file) { return static_cast<int>(file); }
 
+// A time as the nanoseconds since the epoch that stamps are kept in.
+std::int64_t Nanoseconds(const timespec &time) {
+    return std::int64_t{time.tv_sec} * kNanosecondsPerSecond + time.tv_nsec;
+}
+
 void FillStamp(const struct stat &st, FileStamp &stamp) {
-    stamp.writeTime = std::int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec;
+    stamp.writeTime = Nanoseconds(st.st_mtim);
     stamp.volume = st.st_dev;
     stamp.fileId = st.st_ino;
     stamp.size = st.st_size;
@@ -79,9 +92,10 @@ std::string ResolveLinks(const char *path) {
 Existing Inspect(const std::string &path, std::int64_t &writeTime) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return Existing::Missing;
-    writeTime = std::int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec;
+    writeTime = Nanoseconds(st.st_mtim);
     if (!S_ISREG(st.st_mode)) return Existing::NotAFile;
-    return (st.st_mode & 0222) == 0 ? Existing::ReadOnly : Existing::Writable;
+    constexpr mode_t kAnyWrite = S_IWUSR | S_IWGRP | S_IWOTH;
+    return (st.st_mode & kAnyWrite) == 0 ? Existing::ReadOnly : Existing::Writable;
 }
 
 Presence Stamp(const char *path, FileStamp &stamp) {
@@ -120,7 +134,7 @@ Created CreateExclusive(const std::string &path, const std::string &likeFile, Fi
     if (fault::Fails(fault::Call::CreateTemporary)) return Created::Failed;
     struct stat like {};
     const bool keepMode = ::stat(likeFile.c_str(), &like) == 0;
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode);
     if (fd < 0) {
         if (errno == EEXIST) return Created::NameTaken;
         return errno == EACCES || errno == EPERM || errno == EROFS ? Created::Refused
@@ -134,8 +148,8 @@ Created CreateExclusive(const std::string &path, const std::string &likeFile, Fi
     }
     // fchmod, unlike open's mode, is not narrowed by the umask. Should it
     // fail, the history could end up readable by more users than before.
-    if (keepMode &&
-        (fault::Fails(fault::Call::CopyPermissions) || ::fchmod(fd, like.st_mode & 07777) != 0)) {
+    if (keepMode && (fault::Fails(fault::Call::CopyPermissions) ||
+                     ::fchmod(fd, like.st_mode & kChmodBits) != 0)) {
         ::close(fd);
         ::unlink(path.c_str());
         return Created::Failed;
@@ -173,11 +187,13 @@ bool FlushToDisk(File file) { return ::fsync(Fd(file)) == 0; }
 std::int64_t Now() {
     timespec now{};
     ::clock_gettime(CLOCK_REALTIME, &now);
-    return std::int64_t{now.tv_sec} * 1000000000 + now.tv_nsec;
+    return Nanoseconds(now);
 }
 
 bool SetWriteTime(File file, std::int64_t time) {
-    const timespec times[2] = {{0, UTIME_OMIT}, {time / 1000000000, time % 1000000000}};
+    // Access time untouched, write time set.
+    const timespec times[2] = {{0, UTIME_OMIT},
+                               {time / kNanosecondsPerSecond, time % kNanosecondsPerSecond}};
     return ::futimens(Fd(file), times) == 0;
 }
 
@@ -233,7 +249,8 @@ std::vector<std::string> Siblings(const std::string &path) {
 void RemoveIfAbandoned(const std::string &path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return;
-    struct stat opened {}, named {};
+    struct stat opened {};
+    struct stat named {};
     // A save still under way holds its file; so would one that just began.
     if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &opened) == 0 &&
         ::lstat(path.c_str(), &named) == 0 && SameFile(opened, named) &&
@@ -246,7 +263,7 @@ File TryLock(const std::string &path, bool &busy) {
     busy = false;
     if (fault::Fails(fault::Call::Lock)) return kNoFile;
     // Read-only is enough to lock, so other users sharing the folder can too.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, kNewFileMode);
     if (fd < 0) {
         busy = errno == EINTR;
         return kNoFile;
@@ -258,7 +275,8 @@ File TryLock(const std::string &path, bool &busy) {
     }
     // The holder before us removes the file as it lets go: a lock on a file
     // that is no longer at the path guards nothing.
-    struct stat opened {}, named {};
+    struct stat opened {};
+    struct stat named {};
     if (::fstat(fd, &opened) != 0 || ::lstat(path.c_str(), &named) != 0 ||
         !SameFile(opened, named)) {
         ::close(fd);

@@ -24,14 +24,21 @@ bool HeldByAnother(DWORD error) {
     return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
 }
 
+// Windows hands 64-bit numbers over as two 32-bit halves.
+constexpr int kHalfBits = 32;
+
+std::uint64_t Joined(DWORD high, DWORD low) { return (std::uint64_t{high} << kHalfBits) | low; }
+
+// A file time as the 100 ns ticks that stamps are kept in.
+std::int64_t Ticks(const FILETIME &time) {
+    return static_cast<std::int64_t>(Joined(time.dwHighDateTime, time.dwLowDateTime));
+}
+
 void FillStamp(const BY_HANDLE_FILE_INFORMATION &info, FileStamp &stamp) {
-    stamp.writeTime = static_cast<std::int64_t>(
-        (std::uint64_t{info.ftLastWriteTime.dwHighDateTime} << 32) |
-        info.ftLastWriteTime.dwLowDateTime);
+    stamp.writeTime = Ticks(info.ftLastWriteTime);
     stamp.volume = info.dwVolumeSerialNumber;
-    stamp.fileId = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
-    stamp.size = static_cast<std::int64_t>((std::uint64_t{info.nFileSizeHigh} << 32) |
-                                           info.nFileSizeLow);
+    stamp.fileId = Joined(info.nFileIndexHigh, info.nFileIndexLow);
+    stamp.size = static_cast<std::int64_t>(Joined(info.nFileSizeHigh, info.nFileSizeLow));
 }
 
 // A file held for a moment is tried again for about 100 ms: long enough
@@ -60,18 +67,20 @@ std::string ResolveLinks(const char *path) { return path; }
 
 Existing Inspect(const std::string &path, std::int64_t &writeTime) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return Existing::Missing;
-    writeTime = static_cast<std::int64_t>((std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
-                                          data.ftLastWriteTime.dwLowDateTime);
+    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return Existing::Missing;
+    writeTime = Ticks(data.ftLastWriteTime);
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return Existing::NotAFile;
-    return (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) ? Existing::ReadOnly : Existing::Writable;
+    return (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) ? Existing::ReadOnly
+                                                             : Existing::Writable;
 }
 
 Presence Stamp(const char *path, FileStamp &stamp) {
     if (fault::Fails(fault::Call::FileStamp)) return Presence::Unknown;
     // Attribute access only, so the open never waits for or blocks a reader.
-    const HANDLE file = ::CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE file =
+        ::CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return NothingThere(::GetLastError()) ? Presence::Missing : Presence::Unknown;
     BY_HANDLE_FILE_INFORMATION info{};
@@ -127,13 +136,10 @@ Created CreateExclusive(const std::string &path, const std::string &, File &file
     if (handle == INVALID_HANDLE_VALUE) {
         switch (::GetLastError()) {
         case ERROR_FILE_EXISTS:
-        case ERROR_ALREADY_EXISTS:
-            return Created::NameTaken;
+        case ERROR_ALREADY_EXISTS: return Created::NameTaken;
         case ERROR_ACCESS_DENIED:
-        case ERROR_WRITE_PROTECT:
-            return Created::Refused;
-        default:
-            return Created::Failed;
+        case ERROR_WRITE_PROTECT: return Created::Refused;
+        default: return Created::Failed;
         }
     }
     file = reinterpret_cast<File>(handle);
@@ -176,12 +182,12 @@ bool FlushToDisk(File file) { return ::FlushFileBuffers(AsHandle(file)) != 0; }
 std::int64_t Now() {
     FILETIME now{};
     ::GetSystemTimeAsFileTime(&now);
-    return static_cast<std::int64_t>((std::uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime);
+    return Ticks(now);
 }
 
 bool SetWriteTime(File file, std::int64_t time) {
     const auto ticks = static_cast<std::uint64_t>(time);
-    const FILETIME written{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+    const FILETIME written{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> kHalfBits)};
     return ::SetFileTime(AsHandle(file), nullptr, nullptr, &written) != 0;
 }
 
@@ -198,7 +204,8 @@ bool Replace(const std::string &from, const std::string &to) {
     // Another copy reading the file, or a scanner holding it, refuses the
     // replace for a moment: try again for a while.
     for (int attempt = 0;; ++attempt) {
-        if (::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        if (::MoveFileExA(from.c_str(), to.c_str(),
+                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             return true;
         if (attempt == kRetries) return false;
         ::Sleep(kRetryPauseMs);
@@ -244,8 +251,8 @@ File TryLock(const std::string &path, bool &busy) {
     const DWORD error = ::GetLastError();
     // Access is denied both by a folder that takes no files and while the
     // last holder's file is still being deleted; only the latter is there.
-    busy = HeldByAnother(error) ||
-           (error == ERROR_ACCESS_DENIED && ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES);
+    busy = HeldByAnother(error) || (error == ERROR_ACCESS_DENIED &&
+                                    ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES);
     return kNoFile;
 }
 

@@ -3,28 +3,29 @@
 
 #include <array>
 
+#include "host/keys.h"
 #include "platform/platform.h"
 
 namespace {
 
-constexpr std::int32_t kShift = 4 << 16;  // the Shift flag, in the high 16 bits
+namespace vk = host::vk;
 
 constexpr std::array<BreakKey, kBreakKeyCount> MakeBreakKeys() {
     std::array<BreakKey, kBreakKeyCount> keys{};
     int n = 0;
     for (char c = 'A'; c <= 'Z'; ++c) keys[n++] = {c, KeyEffect::AppendCharacter, c};
     for (char c = '0'; c <= '9'; ++c) keys[n++] = {c, KeyEffect::AppendCharacter, c};
-    // The keypad in its own rows, 7 8 9 / 4 5 6 / 1 2 3 / 0; VK_NUMPAD0 is 96.
+    // The keypad in its own rows, 7 8 9 / 4 5 6 / 1 2 3 / 0.
     for (char c : {'7', '8', '9', '4', '5', '6', '1', '2', '3', '0'})
-        keys[n++] = {96 + (c - '0'), KeyEffect::AppendCharacter, c};
-    keys[n++] = {111, KeyEffect::AppendCharacter, platform::kPathSeparator};  // keypad divide
-    keys[n++] = {8, KeyEffect::Backspace, 0};
-    keys[n++] = {190, KeyEffect::AppendCharacter, '.'};
-    keys[n++] = {220, KeyEffect::AppendCharacter, '\\'};
-    keys[n++] = {189, KeyEffect::AppendCharacter, '-'};
-    keys[n++] = {kShift | 189, KeyEffect::AppendCharacter, '_'};
-    keys[n++] = {116, KeyEffect::Purge, 0};  // F5
-    keys[n++] = {46, KeyEffect::Trim, 0};    // Delete
+        keys[n++] = {vk::kNumpad0 + (c - '0'), KeyEffect::AppendCharacter, c};
+    keys[n++] = {vk::kDivide, KeyEffect::AppendCharacter, platform::kPathSeparator};
+    keys[n++] = {vk::kBackspace, KeyEffect::Backspace, 0};
+    keys[n++] = {vk::kPeriod, KeyEffect::AppendCharacter, '.'};
+    keys[n++] = {vk::kBackslash, KeyEffect::AppendCharacter, '\\'};
+    keys[n++] = {vk::kMinus, KeyEffect::AppendCharacter, '-'};
+    keys[n++] = {host::kShiftFlag | vk::kMinus, KeyEffect::AppendCharacter, '_'};
+    keys[n++] = {vk::kF5, KeyEffect::Purge, 0};
+    keys[n++] = {vk::kDelete, KeyEffect::Trim, 0};
     return keys;
 }
 

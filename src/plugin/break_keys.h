@@ -14,9 +14,10 @@ enum class KeyEffect {
 struct BreakKey {
     std::int32_t code;  // virtual-key code; modifier flags in the high 16 bits
     KeyEffect effect;
-    char character;     // for AppendCharacter
+    char character;  // for AppendCharacter
 };
 
+// 26 letters, 10 digits, 11 keypad keys and 7 more.
 inline constexpr int kBreakKeyCount = 54;
 
 [[nodiscard]] const BreakKey &BreakKeyAt(int index) noexcept;

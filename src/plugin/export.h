@@ -1,26 +1,25 @@
-// The four exports, and the wall that keeps every C++ exception inside the
-// library: the host is C and cannot unwind through us.
+// The four exports, and the guard every export's body runs behind: no
+// service is called before the host has handed them over, and no C++
+// exception leaves the library (the host is C and cannot unwind through us).
 #pragma once
 
-#include "host/host_interface.h"
+#include <cstdint>
 
-#ifdef _WIN32
-// Names and visibility come from quorvel.def; dllexport would add the
-// decorated names as well.
-#define QUORVEL_EXPORT extern "C"
-#else
-#define QUORVEL_EXPORT extern "C" __attribute__((visibility("default")))
-#endif
+#include "host/abi.h"
+#include "host/host_interface.h"
+#include "plugin/startup.h"
 
 QUORVEL_EXPORT void QUORVEL_CALL SetStartupInfo(const StartupRecord *info);
 QUORVEL_EXPORT void QUORVEL_CALL GetPluginInfo(PluginInfoRecord *info);
 QUORVEL_EXPORT void *QUORVEL_CALL OpenPlugin(int openFrom, std::intptr_t item);
 QUORVEL_EXPORT int QUORVEL_CALL ProcessEditorEvent(int event, void *param);
 
-// Runs the body of an export. Anything thrown (running out of memory) ends
-// the call there; every step leaves the history whole, so nothing is undone.
+// Runs the body of an export once the host's services are known. Anything
+// thrown (running out of memory) ends the call there; every step leaves the
+// history whole, so nothing is undone.
 template <class Body>
 void RunExport(Body &&body) noexcept {
+    if (!HostServicesKnown()) return;
     try {
         body();
     } catch (...) {

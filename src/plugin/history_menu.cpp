@@ -4,6 +4,7 @@
 
 #include "history/history.h"
 #include "history/history_store.h"
+#include "host/codes.h"
 #include "platform/platform.h"
 #include "plugin/break_keys.h"
 #include "plugin/export.h"
@@ -17,7 +18,8 @@ namespace {
 
 enum class MenuEnd { Closed, Restart };
 
-constexpr unsigned kMenuFlags = 2;
+// Rows of the console the menu leaves to the host's frame and surroundings.
+constexpr int kRowsAroundMenu = 4;
 
 // Typing a filter this long allocates nothing.
 constexpr std::int32_t kTypedRoom = 64;
@@ -25,11 +27,11 @@ constexpr std::int32_t kTypedRoom = 64;
 // Leaves room for the host's frame; with no console to ask, the host decides.
 int MaximumHeight() {
     const int rows = platform::ConsoleBufferRows();
-    return rows < 0 ? 0 : rows - 4;
+    return rows < 0 ? 0 : rows - kRowsAroundMenu;
 }
 
 DynString Title(const DynString &filter) {
-    const char *text = StartupCopy.GetPluginText(StartupCopy.PluginId, 0);
+    const char *text = Host.Text(host::kTextTitle);
     DynString title(text ? text : "");
     title.Append(" [");
     title.Append(filter);
@@ -57,14 +59,17 @@ MenuEnd ShowUntilClosed(DynString &chosen) {
         menu.Highlight(selection);
         const DynString title = Title(filter);
         int breakCode = 0;
-        const int pluginId = StartupCopy.PluginId;
-        const int result = StartupCopy.ShowMenu(
-            pluginId, -1, -1, maxHeight, kMenuFlags, title.buf,
-            StartupCopy.GetPluginText(pluginId, 2), nullptr, BreakKeyCodes(), &breakCode,
-            menu.Items(), menu.Count());
+        const int result = Host.ShowMenu({.maxHeight = maxHeight,
+                                          .flags = host::kMenuFlags,
+                                          .title = title.buf,
+                                          .bottom = Host.Text(host::kTextMenuBottom),
+                                          .breakKeys = BreakKeyCodes(),
+                                          .breakCode = &breakCode,
+                                          .items = menu.Items(),
+                                          .itemCount = menu.Count()});
         selection = result;
-        if (breakCode == -1) {
-            if (result < -1) continue;
+        if (breakCode == host::kNoBreakKey) {
+            if (result < host::kCancelled) continue;
             // A position the menu did not show counts as a cancel.
             if (result >= 0 && result < menu.Count())
                 chosen.Assign(HistoryList.Seek(menu.HistoryPosition(result)).current->text);
@@ -103,7 +108,7 @@ MenuEnd ShowUntilClosed(DynString &chosen) {
 bool RunHistoryMenu() {
     RefreshHistory();
     if (HistoryList.count == 0) {
-        ShowNotice(StartupCopy.GetPluginText(StartupCopy.PluginId, 1));
+        ShowNotice(Host.Text(host::kTextEmptyHistory));
         return false;
     }
     DynString chosen;
@@ -115,11 +120,9 @@ bool RunHistoryMenu() {
 }
 
 QUORVEL_EXPORT void *QUORVEL_CALL OpenPlugin(int /*openFrom*/, std::intptr_t /*item*/) {
-    if (HostServicesKnown()) {
-        RunExport([] {
-            while (RunHistoryMenu()) {
-            }
-        });
-    }
-    return reinterpret_cast<void *>(std::intptr_t{-1});
+    RunExport([] {
+        while (RunHistoryMenu()) {
+        }
+    });
+    return reinterpret_cast<void *>(std::intptr_t{host::kNothingOpened});
 }

@@ -3,13 +3,16 @@
 #include "plugin/startup.h"
 
 #include <cstring>
+#include <iterator>
 
 #include "history/history_store.h"
-#include "plugin/bounded_text.h"
+#include "host/codes.h"
 #include "plugin/export.h"
+#include "text/bounded_length.h"
 #include "text/dyn_string.h"
 
 constinit StartupRecord StartupCopy{};
+constinit const host::Services Host{StartupCopy};
 
 namespace {
 
@@ -19,23 +22,28 @@ bool ServicesKnown = false;
 // stay the same on every call.
 const char *MenuEntries[1] = {nullptr};
 
-void StartPlugin(const StartupRecord &info) {
+// Keeps a copy of the host's record; from then on exports may call services.
+void KeepStartupRecord(const StartupRecord &info) noexcept {
     std::memcpy(&StartupCopy, &info, sizeof StartupCopy);
     ServicesKnown = true;
+}
+
+// Loads the history kept beside the library.
+void StartHistoryBesideLibrary() {
     // The host's path need not end within its field.
     DynString path;
-    path.AssignBytes(StartupCopy.ModulePath,
-                     BoundedLength(StartupCopy.ModulePath, sizeof StartupCopy.ModulePath));
+    path.AssignBytes(StartupCopy.ModulePath, BoundedLength(StartupCopy.ModulePath));
     StartHistory(path.buf);
 }
 
+// Fills the registration: one plug-in menu entry, the host's title text.
 void Register(PluginInfoRecord &info) {
     info.StructSize = sizeof(PluginInfoRecord);
-    info.Flags = 4;
+    info.Flags = host::kRegistrationFlags;
     info.Word16 = 0;
-    MenuEntries[0] = StartupCopy.GetPluginText(StartupCopy.PluginId, 0);
+    MenuEntries[0] = Host.Text(host::kTextTitle);
     info.MenuStrings = MenuEntries;
-    info.MenuStringsNumber = 1;
+    info.MenuStringsNumber = static_cast<std::int32_t>(std::size(MenuEntries));
     info.Word32 = 0;
     info.Pointer36 = nullptr;
 }
@@ -46,10 +54,11 @@ bool HostServicesKnown() noexcept { return ServicesKnown; }
 
 QUORVEL_EXPORT void QUORVEL_CALL SetStartupInfo(const StartupRecord *info) {
     if (!info) return;
-    RunExport([&] { StartPlugin(*info); });
+    KeepStartupRecord(*info);
+    RunExport(StartHistoryBesideLibrary);
 }
 
 QUORVEL_EXPORT void QUORVEL_CALL GetPluginInfo(PluginInfoRecord *info) {
-    if (!info || !HostServicesKnown()) return;
+    if (!info) return;
     RunExport([&] { Register(*info); });
 }

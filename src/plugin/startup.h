@@ -3,8 +3,12 @@
 #pragma once
 
 #include "host/host_interface.h"
+#include "host/services.h"
 
 extern StartupRecord StartupCopy;
+
+// The host's services, called through the startup copy.
+extern const host::Services Host;
 
 // Whether the host has handed over its services; before that no export
 // may call one.

@@ -1,8 +1,7 @@
 // CursorList: appending, seeking, removing and swapping elements by position.
 #include "text/cursor_list.h"
 
-#include <cstring>
-
+#include "text/bounded_length.h"
 #include "text/node_store.h"
 
 CursorList::~CursorList() { Clear(); }
@@ -29,8 +28,7 @@ DynString &CursorList::Append(const DynString &s) {
 
 DynString &CursorList::AppendBytes(const char *bytes, std::int32_t size) {
     // A NUL ends the entry's text, as it would end a C string.
-    const void *nul = size > 0 ? std::memchr(bytes, '\0', static_cast<std::size_t>(size)) : nullptr;
-    if (nul) size = static_cast<std::int32_t>(static_cast<const char *>(nul) - bytes);
+    size = BoundedLength(bytes, size);
     return Fill(NewNode(GrowthCapacity(size)), bytes, size);
 }
 

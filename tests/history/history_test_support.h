@@ -5,15 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "support/list_entries.h"
 #include "text/cursor_list.h"
-
-inline std::vector<std::string> Entries(const CursorList &list) {
-    std::vector<std::string> entries;
-    for (const ListNode *n = list.first; n; n = n->next) entries.emplace_back(n->text.buf, n->text.len);
-    return entries;
-}
 
 inline void SetEntries(CursorList &list, const std::vector<std::string> &entries) {
     list.Clear();
-    for (const std::string &e : entries) list.AppendBytes(e.data(), static_cast<std::int32_t>(e.size()));
+    for (const std::string &e : entries)
+        list.AppendBytes(e.data(), static_cast<std::int32_t>(e.size()));
 }

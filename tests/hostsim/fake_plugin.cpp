@@ -1,11 +1,13 @@
 // A tiny plug-in for the stand-in host's own tests. Its exports call the
 // host's services back and report what they got as one-line message boxes,
 // which the host records, so a test checks both sides from the calls.
+#include "hostsim/fake_plugin.h"
+
 #include <cstring>
 #include <string>
 
 #include "host/host_interface.h"
-#include "hostsim/fake_plugin.h"
+#include "text/bounded_length.h"
 
 #ifdef _WIN32
 #define FAKE_EXPORT extern "C" __declspec(dllexport)
@@ -22,9 +24,9 @@ std::string modulePath;
 const char *menuStrings[2];
 
 // Bytes up to the first NUL, within the field.
-std::string Within(const char *field, std::size_t size) {
-    const void *end = std::memchr(field, 0, size);
-    return std::string(field, end ? static_cast<const char *>(end) - field : size);
+template <std::size_t N>
+std::string Within(const char (&field)[N]) {
+    return std::string(field, static_cast<std::size_t>(BoundedLength(field)));
 }
 
 void Report(const std::string &line) {
@@ -40,8 +42,8 @@ void ShowTheMenu() {
     std::memset(items[2].Text, 'x', sizeof items[2].Text);  // no NUL
     items[1].Selected = 1;
     int breakCode = 7;
-    const int result = services.ShowMenu(services.PluginId, -1, -1, 0, 2, "Title []", "bottom", nullptr,
-                                     breakKeys, &breakCode, items, 3);
+    const int result = services.ShowMenu(services.PluginId, -1, -1, 0, 2, "Title []", "bottom",
+                                         nullptr, breakKeys, &breakCode, items, 3);
     if (breakCode == -1 && result >= 0 && result < 2)
         services.OpenEditor(items[result].Text, nullptr, 0, 0, -1, -1, 1, -1, -1);
     else
@@ -52,7 +54,7 @@ void Prompt() {
     char buffer[kPromptBufferSize];
     std::memset(buffer, '#', sizeof buffer);
     const int confirmed = services.PromptInput("Title", "Prompt", nullptr, "100", buffer,
-                                           kPromptDestSize, nullptr, 0);
+                                               kPromptDestSize, nullptr, 0);
     std::string bytes(buffer, sizeof buffer);
     for (char &c : bytes)
         if (c == '\0') c = '|';
@@ -67,7 +69,7 @@ void WalkWindows(int switchTo) {
         window.Pos = i;
         const auto found = services.HostCommand(services.PluginId, 9, &window);
         Report(std::to_string(found) + " " + std::to_string(window.Type) + " " +
-               Within(window.Name, sizeof window.Name));
+               Within(window.Name));
     }
     services.HostCommand(services.PluginId, 11, reinterpret_cast<void *>(std::intptr_t{switchTo}));
 }
@@ -76,7 +78,7 @@ void WalkWindows(int switchTo) {
 
 FAKE_EXPORT void QUORVEL_CALL SetStartupInfo(const StartupRecord *info) {
     std::memcpy(&services, info, sizeof services);
-    modulePath = Within(services.ModulePath, sizeof services.ModulePath);
+    modulePath = Within(services.ModulePath);
 }
 
 // Registers the module path it was given and text 0.

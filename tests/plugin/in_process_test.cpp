@@ -9,6 +9,7 @@
 #include "platform/fault.h"
 #include "plugin/export.h"
 #include "support/allocation_limit.h"
+#include "support/list_entries.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -52,13 +53,6 @@ int QUORVEL_CALL StubEditor(int, void *info) {
     return 1;
 }
 
-std::vector<std::string> Entries() {
-    std::vector<std::string> entries;
-    for (const ListNode *node = HistoryList.first; node; node = node->next)
-        entries.emplace_back(node->text.buf, static_cast<std::size_t>(node->text.len));
-    return entries;
-}
-
 class InProcess : public ::testing::Test {
 protected:
     // Starts the plug-in on a history file holding these bytes.
@@ -96,10 +90,11 @@ TEST_F(InProcess, RunningOutOfMemoryWhileRecordingLeavesTheHistoryWhole) {
         const bool refused = allocation_limit::Refused();
         allocation_limit::Allow(-1);
         if (!refused) break;
-        EXPECT_THAT(Entries(), AnyOf(ElementsAre("a", "b", "c"), ElementsAre("a", "c", "b")))
+        EXPECT_THAT(Entries(HistoryList),
+                    AnyOf(ElementsAre("a", "b", "c"), ElementsAre("a", "c", "b")))
             << "after " << allowed << " allocations";
     }
-    EXPECT_THAT(Entries(), ElementsAre("a", "c", "b"));
+    EXPECT_THAT(Entries(HistoryList), ElementsAre("a", "c", "b"));
     EXPECT_EQ(ReadBytes(dir.File("quorvel.ini")), "a\r\nc\r\nb\r\n");
 }
 

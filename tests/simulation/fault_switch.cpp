@@ -1,8 +1,8 @@
 // The one export that the simulation's build of the plug-in adds: it reaches
 // this loaded instance's platform test hooks, which the shipped library
 // keeps to itself.
+#include "host/abi.h"
 #include "platform/fault.h"
-#include "plugin/export.h"
 
 QUORVEL_EXPORT void QUORVEL_CALL QuorvelSetFaultHook(platform::fault::Hook hook, int diskFlush) {
     platform::fault::SetHook(hook);

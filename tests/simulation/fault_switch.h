@@ -1,7 +1,7 @@
 // The simulation's fault switch, as its programs find it in a loaded copy.
 #pragma once
 
-#include "host/host_interface.h"
+#include "host/abi.h"
 #include "platform/fault.h"
 
 inline constexpr char kFaultSwitch[] = "QuorvelSetFaultHook";

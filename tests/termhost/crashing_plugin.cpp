@@ -2,27 +2,25 @@
 // inside OpenPlugin, as a faulty plug-in would do.
 #include <cstdint>
 
+#include "host/abi.h"
 #include "host/host_interface.h"
 
 namespace {
 const char *const kMenu[] = {"Crash the host"};
 }
 
-extern "C" {
+QUORVEL_EXPORT void SetStartupInfo(const StartupRecord *) {}
 
-__attribute__((visibility("default"))) void SetStartupInfo(const StartupRecord *) {}
-
-__attribute__((visibility("default"))) void GetPluginInfo(PluginInfoRecord *info) {
+QUORVEL_EXPORT void GetPluginInfo(PluginInfoRecord *info) {
     info->StructSize = sizeof *info;
     info->MenuStrings = kMenu;
     info->MenuStringsNumber = 1;
 }
 
-__attribute__((visibility("default"))) void *OpenPlugin(int, std::intptr_t) {
+QUORVEL_EXPORT void *OpenPlugin(int, std::intptr_t) {
     volatile int *nowhere = nullptr;
     *nowhere = 1;
     return reinterpret_cast<void *>(-1);
 }
 
-__attribute__((visibility("default"))) int ProcessEditorEvent(int, void *) { return 0; }
-}
+QUORVEL_EXPORT int ProcessEditorEvent(int, void *) { return 0; }

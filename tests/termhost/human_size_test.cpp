@@ -1,10 +1,10 @@
 // Sizes in the browser read as people write them, and a rounding never
 // shows a number that belongs to the next unit.
-#include "human_size.h"
-
-#include <cstdint>
+#include "termhost/human_size.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdint>
 
 namespace termhost {
 namespace {

@@ -1,6 +1,6 @@
 // Terminal keys must reach the menu as the key codes its break-key list
 // names, or typing in the history menu does nothing (or the wrong thing).
-#include "key_codes.h"
+#include "termhost/key_codes.h"
 
 #include <gtest/gtest.h>
 
@@ -62,9 +62,9 @@ TEST(KeyCodes, NamedKeys) {
 TEST(KeyCodes, FunctionKeysAndTheirModifiedNumbers) {
     EXPECT_EQ(TranslateKey(TermKey::Function(5)), 116);
     EXPECT_EQ(TranslateKey(TermKey::Function(12)), 123);
-    EXPECT_EQ(TranslateKey(TermKey::Function(17)), kShiftFlag | 116);   // Shift+F5
-    EXPECT_EQ(TranslateKey(TermKey::Function(29)), kCtrlFlag | 116);    // Ctrl+F5
-    EXPECT_EQ(TranslateKey(TermKey::Function(53)), kAltFlag | 116);     // Alt+F5
+    EXPECT_EQ(TranslateKey(TermKey::Function(17)), kShiftFlag | 116);  // Shift+F5
+    EXPECT_EQ(TranslateKey(TermKey::Function(29)), kCtrlFlag | 116);   // Ctrl+F5
+    EXPECT_EQ(TranslateKey(TermKey::Function(53)), kAltFlag | 116);    // Alt+F5
     EXPECT_EQ(TranslateKey(TermKey::Function(73)), 0);
 }
 

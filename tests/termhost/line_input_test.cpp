@@ -1,6 +1,6 @@
 // The input box's text: what the plug-in receives must fit destSize - 1
 // bytes, made of whole characters.
-#include "line_input.h"
+#include "termhost/line_input.h"
 
 #include <gtest/gtest.h>
 
@@ -69,7 +69,10 @@ TEST_F(Utf8LineInput, ACharacterThatDoesNotFitWholeIsRefused) {
 }
 
 TEST_F(Utf8LineInput, EditingMovesOverWholeCharacters) {
-    LineInput input("x\xE2\x82\xAC" "y", 31);  // x€y
+    LineInput input(
+        "x\xE2\x82\xAC"
+        "y",
+        31);  // x€y
     input.End();
     input.Left();
     input.Left();

@@ -1,9 +1,9 @@
 // The highlight and the scrolling of menus and lists.
-#include "list_view.h"
+#include "termhost/list_view.h"
 
 #include <gtest/gtest.h>
 
-#include "key_codes.h"
+#include "termhost/key_codes.h"
 
 namespace termhost {
 namespace {

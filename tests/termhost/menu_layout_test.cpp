@@ -1,5 +1,5 @@
 // Where a menu goes and how many items it shows.
-#include "menu_layout.h"
+#include "termhost/menu_layout.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The command line, and its mistakes.
-#include "options.h"
+#include "termhost/options.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 // A path cut to fit must keep its end, the file name, and say that it was
 // cut; a cut must never split a character or overrun the columns.
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <clocale>
 #include <string>
 
-#include <gtest/gtest.h>
-
-#include "text_width.h"
+#include "termhost/text_width.h"
 #include "utf8_locale.h"
 
 namespace termhost {
