@@ -12,10 +12,34 @@
 extern char **environ;
 #endif
 
+#ifdef _WIN32
+namespace {
+
+// One argument as the C runtime splits a command line: in quotes, with the
+// backslashes before a quote doubled and the quote escaped.
+std::string Quoted(const std::string &argument) {
+    std::string quoted = "\"";
+    std::size_t backslashes = 0;
+    for (const char c : argument) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        quoted.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
+        quoted += c;
+        backslashes = 0;
+    }
+    quoted.append(2 * backslashes, '\\');
+    return quoted + "\"";
+}
+
+}  // namespace
+#endif
+
 Program::Program(const std::vector<std::string> &arguments) {
 #ifdef _WIN32
     std::string commandLine;
-    for (const std::string &argument : arguments) commandLine += "\"" + argument + "\" ";
+    for (const std::string &argument : arguments) commandLine += Quoted(argument) + " ";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
