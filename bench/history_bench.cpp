@@ -1,6 +1,7 @@
 // Benchmarks of the history file against the plain file operations beneath
 // it, measured in the same run: loading against one fread that counts the
 // line breaks, saving against one fwrite and one flush to disk.
+#include <benchmark/benchmark.h>
 #include <malloc.h>
 #include <unistd.h>
 
@@ -9,8 +10,6 @@
 #include <cstring>
 #include <iostream>
 #include <memory>
-
-#include <benchmark/benchmark.h>
 
 #include "platform/fault.h"
 #include "ratio_reporter.h"
@@ -86,7 +85,8 @@ void LoadBaseline(benchmark::State &state) {
         }
         std::int64_t breaks = 0;
         for (const char *p = bytes.get(), *end = p + size;
-             (p = static_cast<const char *>(std::memchr(p, '\n', static_cast<std::size_t>(end - p))));
+             (p = static_cast<const char *>(
+                  std::memchr(p, '\n', static_cast<std::size_t>(end - p))));
              ++p)
             ++breaks;
         benchmark::DoNotOptimize(breaks);
@@ -131,8 +131,8 @@ void ReplaceBaseline(benchmark::State &state) {
 }
 
 // Wall-clock time: a flush to disk waits without using the processor.
-#define HISTORY_BENCHMARK(name)                                                          \
-    BENCHMARK(name)->Arg(1000)->Arg(10000)->Arg(100000)->UseRealTime()->Unit(            \
+#define HISTORY_BENCHMARK(name)                                               \
+    BENCHMARK(name)->Arg(1000)->Arg(10000)->Arg(100000)->UseRealTime()->Unit( \
         benchmark::kMicrosecond)
 
 HISTORY_BENCHMARK(Load);

@@ -2,6 +2,7 @@
 // work beneath them, measured in the same run: a keystroke against one
 // case-folding, memchr-led pass over the same bytes in one buffer, and
 // recording a file against a safe save alone.
+#include <benchmark/benchmark.h>
 #include <malloc.h>
 #include <unistd.h>
 
@@ -11,8 +12,6 @@
 #include <iostream>
 #include <string>
 #include <string_view>
-
-#include <benchmark/benchmark.h>
 
 #include "history/file_names.h"
 #include "history/history.h"
@@ -39,10 +38,10 @@ struct Query {
     const char *typed;
 };
 constexpr Query kQueries[] = {
-    {"folder", "conf"},        // a folder fragment
+    {"folder", "conf"},         // a folder fragment
     {"two_part", "src\\core"},  // a fragment across a separator
     {"extension", ".h"},
-    {"none", "qz"},            // in no entry; q is rare, so memchr skips far
+    {"none", "qz"},  // in no entry; q is rare, so memchr skips far
 };
 // The first keystroke after "src\": one that matches half of those entries,
 // and one that matches none of them.
@@ -128,7 +127,8 @@ std::int64_t ContiguousPass(const std::string &entries, std::string_view filter,
             }
             ++hits;
             p = static_cast<const char *>(
-                    std::memchr(hit, '\n', static_cast<std::size_t>(stop - hit))) + 1;
+                    std::memchr(hit, '\n', static_cast<std::size_t>(stop - hit))) +
+                1;
         }
         start = end;
     }
@@ -155,8 +155,10 @@ void FilterBaseline(benchmark::State &state, PathForm form, std::string filterTe
 // Two files the sample lacks. Recorded in turn, each replaces its own older
 // entry near the end, so the list keeps its size.
 constexpr const char *kRecorded[] = {
-    "C:\\Users\\alice\\source\\repos\\Contoso\\billing-service\\src\\core\\Handlers\\recorded_1.cpp",
-    "C:\\Users\\alice\\source\\repos\\Contoso\\billing-service\\src\\core\\Handlers\\recorded_2.cpp"};
+    "C:\\Users\\alice\\source\\repos\\Contoso\\billing-service\\src\\core\\Handlers\\recorded_1."
+    "cpp",
+    "C:\\Users\\alice\\source\\repos\\Contoso\\billing-service\\src\\core\\Handlers\\recorded_2."
+    "cpp"};
 
 // Each recording saves, so the next one reads the changed file first: the
 // reload, the walk for older entries and the save are all timed.
@@ -206,9 +208,9 @@ void OlderEntrySearch(benchmark::State &state, bool ignoringCase) {
         same = 0;
         for (const ListNode *node = HistoryList.first; node; node = node->next) {
             const DynString &entry = node->text;
-            same += ignoringCase ? EqualIgnoringAsciiCase(entry.buf, entry.len, recorded.buf,
-                                                          recorded.len)
-                                 : SameFile(entry, recorded);
+            same += ignoringCase
+                        ? EqualIgnoringAsciiCase(entry.buf, entry.len, recorded.buf, recorded.len)
+                        : SameFile(entry, recorded);
         }
         benchmark::DoNotOptimize(same);
     }
@@ -271,7 +273,10 @@ void PrintFilterSummary(const RatioReporter &reporter, std::ostream &out) {
                 const bool narrowTarget = entries == 100000 && before && *before <= entries / 2;
                 reporter.PrintRatio(out, "narrowing key / pass, " + name + n,
                                     "NarrowingKey/" + name, entries, "FilterBaseline/" + name,
-                                    entries, narrowTarget ? 0.5 : entries == 1000 ? 2 : 0);
+                                    entries,
+                                    narrowTarget      ? 0.5
+                                    : entries == 1000 ? 2
+                                                      : 0);
             }
             reporter.PrintRatio(out, "key matching none / matching" + suffix + n,
                                 "NarrowingKey/key_matches_none" + suffix, entries,
@@ -283,7 +288,8 @@ void PrintFilterSummary(const RatioReporter &reporter, std::ostream &out) {
     }
     const auto menuHeap =
         reporter.Counter("FirstKey/folder/windows", 100000, "menu_heap_bytes_per_entry");
-    if (menuHeap) out << "menu arrays per entry while the menu is open: " << *menuHeap << " bytes\n";
+    if (menuHeap)
+        out << "menu arrays per entry while the menu is open: " << *menuHeap << " bytes\n";
 }
 
 void PrintRecordingSummary(const RatioReporter &reporter, std::ostream &out) {
@@ -291,14 +297,14 @@ void PrintRecordingSummary(const RatioReporter &reporter, std::ostream &out) {
     for (const int entries : kSizes) {
         const std::string n = ", " + std::to_string(entries);
         for (const std::string variant : {"flushed", "unflushed"})
-            reporter.PrintRatio(out, "record / safe save, " + variant + n,
-                                "RecordFile/" + variant, entries, "SafeSaveBaseline/" + variant,
-                                entries, entries == 1000 ? 2 : 1.3);
+            reporter.PrintRatio(out, "record / safe save, " + variant + n, "RecordFile/" + variant,
+                                entries, "SafeSaveBaseline/" + variant, entries,
+                                entries == 1000 ? 2 : 1.3);
         // The search for older entries is the walk that recording adds to the
         // save; by the Windows rule it folds case as it compares.
         reporter.PrintRatio(out, "older-entry search, windows / posix rule" + n,
-                            "OlderEntrySearch/windows", entries, "OlderEntrySearch/posix",
-                            entries, 0);
+                            "OlderEntrySearch/windows", entries, "OlderEntrySearch/posix", entries,
+                            0);
         reporter.PrintRatio(out, "older-entry search (windows) / safe save" + n,
                             "OlderEntrySearch/windows", entries, "SafeSaveBaseline/flushed",
                             entries, 0);

@@ -61,8 +61,8 @@ void RatioReporter::PrintSummary(std::ostream &out) const {
         PrintRatio(out, "load / baseline, " + n + " entries", "Load", entries, "LoadBaseline",
                    entries, 2.0);
         // At 1,000 entries, the typical history, everything is within 2x.
-        PrintRatio(out, "reload / baseline, " + n + " entries", "Reload", entries,
-                   "LoadBaseline", entries, entries == 1000 ? 2.0 : 0);
+        PrintRatio(out, "reload / baseline, " + n + " entries", "Reload", entries, "LoadBaseline",
+                   entries, entries == 1000 ? 2.0 : 0);
         PrintRatio(out, "save / baseline, " + n + " entries", "Save", entries, "SaveBaseline",
                    entries, 1.5);
         PrintRatio(out, "save / replace baseline, " + n + " entries", "Save", entries,

@@ -2,18 +2,17 @@
 // against its baseline and of how its cost grows with the entries.
 #pragma once
 
+#include <benchmark/benchmark.h>
+
 #include <map>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
-#include <benchmark/benchmark.h>
-
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
-    explicit RatioReporter(bool colour)
-        : ConsoleReporter(colour ? OO_ColorTabular : OO_Tabular) {}
+    explicit RatioReporter(bool colour) : ConsoleReporter(colour ? OO_ColorTabular : OO_Tabular) {}
 
     void ReportRuns(const std::vector<Run> &runs) override;
     // Prints the history file's ratios and whether each meets its target.
@@ -28,8 +27,8 @@ public:
                                                 const std::string &counter) const;
     // Prints one ratio and whether it meets the target; a target of 0 prints
     // no verdict.
-    static void PrintLine(std::ostream &out, const std::string &label,
-                          std::optional<double> ratio, double target);
+    static void PrintLine(std::ostream &out, const std::string &label, std::optional<double> ratio,
+                          double target);
     void PrintRatio(std::ostream &out, const std::string &label, const std::string &over,
                     int overEntries, const std::string &under, int underEntries,
                     double target) const {

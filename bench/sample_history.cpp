@@ -62,29 +62,46 @@ std::string RootText(Root root, const std::string &user, PathForm form) {
 constexpr std::array<const char *, 6> kUsers = {"alice", "bkowalski", "mchen",
                                                 "jdoe",  "svc_build", "rpatel"};
 constexpr std::array<const char *, 8> kProjects = {
-    "billing-service", "Telemetry",     "webshop-frontend", "inventory",
-    "DataPipeline",    "payment-gateway", "ReportingSuite",  "device-firmware"};
+    "billing-service", "Telemetry",       "webshop-frontend", "inventory",
+    "DataPipeline",    "payment-gateway", "ReportingSuite",   "device-firmware"};
 constexpr std::array<const char *, 12> kModules = {
-    "core",    "Networking", "storage", "ui",       "parser",     "Services",
-    "common",  "Scheduling", "auth",    "Analytics", "Persistence", "drivers"};
+    "core",   "Networking", "storage", "ui",        "parser",      "Services",
+    "common", "Scheduling", "auth",    "Analytics", "Persistence", "drivers"};
 constexpr std::array<const char *, 12> kParts = {
-    "Handlers", "internal", "Models",      "detail",   "Controllers", "utils",
-    "Ingestion", "config",  "Serialization", "adapters", "Validation",  "impl"};
+    "Handlers",  "internal", "Models",        "detail",   "Controllers", "utils",
+    "Ingestion", "config",   "Serialization", "adapters", "Validation",  "impl"};
 constexpr std::array<const char *, 8> kAreas = {"Invoices", "Meetings", "Projects", "Travel",
                                                 "HR",       "Budget",   "Research", "Taxes"};
-constexpr std::array<const char *, 6> kApps = {"Code",     "JetBrains", "Mozilla",
+constexpr std::array<const char *, 6> kApps = {"Code",      "JetBrains", "Mozilla",
                                                "Microsoft", "Slack",     "GitHubDesktop"};
 constexpr std::array<const char *, 5> kVendors = {"Contoso", "Fabrikam", "Northwind",
                                                   "AdventureWorks", "Tailspin"};
 constexpr std::array<const char *, 5> kProducts = {"Gateway", "DesktopClient", "SyncAgent",
                                                    "LicenseServer", "Monitor"};
-constexpr std::array<const char *, 24> kStems = {
-    "EventBatchProcessor",   "connection_pool",    "ApiHandlerFactory", "settings",
-    "MessageBrokerClient",   "string_utilities",   "ReportBuilderTests",    "http_client_session",
-    "TransactionLogWriter",  "index",              "UserRepository",        "main",
-    "CacheEntryExpiration",  "schema_migration_v2", "ConfigLoader",         "sqlite_store",
-    "DeviceStatusMonitor",   "retry_policy",       "InvoiceTemplate",       "README",
-    "ServiceCollectionExtensions", "thread_pool_executor", "AuthenticationMiddleware", "Makefile"};
+constexpr std::array<const char *, 24> kStems = {"EventBatchProcessor",
+                                                 "connection_pool",
+                                                 "ApiHandlerFactory",
+                                                 "settings",
+                                                 "MessageBrokerClient",
+                                                 "string_utilities",
+                                                 "ReportBuilderTests",
+                                                 "http_client_session",
+                                                 "TransactionLogWriter",
+                                                 "index",
+                                                 "UserRepository",
+                                                 "main",
+                                                 "CacheEntryExpiration",
+                                                 "schema_migration_v2",
+                                                 "ConfigLoader",
+                                                 "sqlite_store",
+                                                 "DeviceStatusMonitor",
+                                                 "retry_policy",
+                                                 "InvoiceTemplate",
+                                                 "README",
+                                                 "ServiceCollectionExtensions",
+                                                 "thread_pool_executor",
+                                                 "AuthenticationMiddleware",
+                                                 "Makefile"};
 constexpr std::array<const char *, 10> kSourceExtensions = {".cpp", ".h",    ".cs",  ".py", ".hpp",
                                                             ".ts",  ".json", ".cpp", ".h",  ".md"};
 constexpr std::array<const char *, 6> kDocumentExtensions = {".docx", ".xlsx", ".pdf",
@@ -93,7 +110,7 @@ constexpr std::array<const char *, 5> kSettingExtensions = {".json", ".xml", ".i
                                                             ".yaml"};
 
 struct Folder {
-    std::string path;  // without a separator at the end
+    std::string path;       // without a separator at the end
     int extensionKind = 0;  // 0 source, 1 documents, 2 settings
 };
 
@@ -134,8 +151,12 @@ Folder MakeFolder(Dice &dice, PathForm form) {
         folder.extensionKind = 2;
     } else {
         root = Root::Work;
-        parts = {"clients", Pick(dice, kVendors), Pick(dice, kProjects),
-                 Numbered("release-", 1 + dice.Below(5)), "src", Pick(dice, kModules)};
+        parts = {"clients",
+                 Pick(dice, kVendors),
+                 Pick(dice, kProjects),
+                 Numbered("release-", 1 + dice.Below(5)),
+                 "src",
+                 Pick(dice, kModules)};
     }
     folder.path = RootText(root, user, form);
     for (const std::string &part : parts) folder.path += separator + part;

@@ -18,7 +18,8 @@ HMODULE AsModule(void *handle) { return static_cast<HMODULE>(handle); }
 std::string ModuleFileName(HMODULE module) {
     std::vector<char> name(MAX_PATH);
     for (;;) {
-        const DWORD size = ::GetModuleFileNameA(module, name.data(), static_cast<DWORD>(name.size()));
+        const DWORD size =
+            ::GetModuleFileNameA(module, name.data(), static_cast<DWORD>(name.size()));
         if (size == 0) return {};
         if (size < name.size()) return std::string(name.data(), size);
         name.resize(name.size() * 2);

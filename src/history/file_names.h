@@ -22,4 +22,3 @@
 [[nodiscard]] inline bool SameFile(const DynString &a, const DynString &b) noexcept {
     return SameFile(a.buf, a.len, b.buf, b.len);
 }
-

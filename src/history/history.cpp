@@ -25,10 +25,8 @@ FileState ReloadIfChanged() {
     switch (platform::StampOf(HistoryPath.buf, stamp)) {
     case platform::Presence::Missing:
         return FileState::Current;  // nothing to read: the next save creates it
-    case platform::Presence::Unknown:
-        return FileState::Unread;
-    case platform::Presence::Present:
-        break;
+    case platform::Presence::Unknown: return FileState::Unread;
+    case platform::Presence::Present: break;
     }
     if (stamp == HistoryStamp) return FileState::Current;
     return LoadHistory() == LoadResult::Loaded ? FileState::Reloaded : FileState::Unread;

@@ -163,9 +163,8 @@ LoadResult LoadHistoryFile(CursorList &list, const char *path, platform::FileSta
     // the list, and no allocation the size of the file is made (a large one
     // makes the allocator first merge every small block freed so far).
     char block[WholeFile::kBlockSize];
-    const bool read = SplitInBlocks(fresh, file.Size(), [&](std::int32_t n) {
-        return file.Read(block, n) ? block : nullptr;
-    });
+    const bool read = SplitInBlocks(
+        fresh, file.Size(), [&](std::int32_t n) { return file.Read(block, n) ? block : nullptr; });
     if (!read || !file.Finished()) return LoadResult::Unreadable;
     list.TakeFrom(fresh);
     stamp = file.Stamp();

@@ -35,9 +35,7 @@ bool IsTemporaryOf(const std::string &name, const std::string &target) {
 
 }  // namespace
 
-FileReplacement::FileReplacement(const char *path) : target_(system::ResolveLinks(path)) {
-    Open();
-}
+FileReplacement::FileReplacement(const char *path) : target_(system::ResolveLinks(path)) { Open(); }
 
 FileReplacement::~FileReplacement() { Abandon(); }
 
@@ -45,8 +43,7 @@ void FileReplacement::Open() {
     const system::Existing existing = system::Inspect(target_, replacedWriteTime_);
     // Checked here because root, and Wine, would let the replace through.
     if (existing == system::Existing::ReadOnly || existing == system::Existing::NotAFile) return;
-    const std::string prefix =
-        target_ + kTemporaryMark + std::to_string(system::ProcessId()) + ".";
+    const std::string prefix = target_ + kTemporaryMark + std::to_string(system::ProcessId()) + ".";
     // Names clash only with files of an earlier process of the same number,
     // or of another copy loaded in this process; a few tries get past them.
     constexpr int kNameTries = 100;
@@ -58,8 +55,7 @@ void FileReplacement::Open() {
             handle_ = file;
             temporary_ = std::move(name);
             return;
-        case system::Created::NameTaken:
-            continue;
+        case system::Created::NameTaken: continue;
         case system::Created::Refused:
             // The folder takes no new files: rewriting in place is the only
             // way left, and it exists to keep the history savable there.

@@ -90,9 +90,7 @@ MenuEnd ShowUntilClosed(DynString &chosen) {
             filter.Erase(-1, -1);
             rebuild = true;
             break;
-        case KeyEffect::Purge:
-            PurgeMissing();
-            return MenuEnd::Restart;
+        case KeyEffect::Purge: PurgeMissing(); return MenuEnd::Restart;
         case KeyEffect::Trim:
             TrimHistory();
             menu.TakeHistory();

@@ -18,8 +18,8 @@
     const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
     for (; at + 16 <= size; at += 16) {
         const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(bytes + at));
-        const auto breaks = static_cast<unsigned>(_mm_movemask_epi8(
-            _mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf))));
+        const auto breaks = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf))));
         if (breaks != 0) return at + std::countr_zero(breaks);
     }
 #endif

@@ -48,9 +48,13 @@ TEST(HistoryFile, LinesAndBreaksAcrossReadBlocks) {
         std::string rest;  // what the tail adds to that line
     };
     const Case cases[] = {
-        {"\r\nb", {"b"}, ""},        {"\n\rb", {"", "b"}, ""},   {"\rb\r", {"b"}, ""},
-        {"\r\r\n", {""}, ""},       {std::string("ab\0c\r\nd", 8), {"d"}, "ab"},
-        {"yz", {}, "yz"},            {"\r\n", {}, ""},
+        {"\r\nb", {"b"}, ""},
+        {"\n\rb", {"", "b"}, ""},
+        {"\rb\r", {"b"}, ""},
+        {"\r\r\n", {""}, ""},
+        {std::string("ab\0c\r\nd", 8), {"d"}, "ab"},
+        {"yz", {}, "yz"},
+        {"\r\n", {}, ""},
         {std::string("\r\n\0z", 4), {""}, ""},
     };
     for (int shift = 0; shift <= 3; ++shift) {
@@ -58,7 +62,8 @@ TEST(HistoryFile, LinesAndBreaksAcrossReadBlocks) {
         for (const Case &c : cases) {
             Lines expected = {line + c.rest};
             expected.insert(expected.end(), c.more.begin(), c.more.end());
-            EXPECT_EQ(LoadBytes(line + c.tail), expected) << "shift " << shift << ", tail " << c.tail;
+            EXPECT_EQ(LoadBytes(line + c.tail), expected)
+                << "shift " << shift << ", tail " << c.tail;
         }
     }
     const std::string longest(WholeFile::kBlockSize * 5 / 2, 'y');

@@ -99,7 +99,8 @@ TEST_F(HistoryStore, AFailedLoadIsRetriedAtTheNextCheck) {
 TEST_F(HistoryStore, AFileThatCannotBeLookedAtOrReadIsUnread) {
     WriteBytes(path, "first\r\n");
     for (const platform::fault::Call call :
-         {platform::fault::Call::FileStamp, platform::fault::Call::OpenToRead, platform::fault::Call::Read}) {
+         {platform::fault::Call::FileStamp, platform::fault::Call::OpenToRead,
+          platform::fault::Call::Read}) {
         static platform::fault::Call failing;
         failing = call;
         platform::fault::SetHook([](platform::fault::Call c) { return c == failing; });

@@ -37,7 +37,8 @@ protected:
         path = dir.File("quorvel.ini");
         WriteBytes(path, kOld);
         // Enough entries that the writer hands over more than one block.
-        for (int i = 0; i < 40000; ++i) fresh.push_back("C:\\new\\entry-number-" + std::to_string(i) + ".txt");
+        for (int i = 0; i < 40000; ++i)
+            fresh.push_back("C:\\new\\entry-number-" + std::to_string(i) + ".txt");
         SetEntries(list, fresh);
     }
     void TearDown() override { platform::fault::SetHook(nullptr); }
@@ -70,8 +71,10 @@ TEST_F(SaveSafety, AFailureAtAnyStepKeepsTheOldFile) {
         const char *name;
     };
     const Step steps[] = {
-        {Call::Write, 0, "first write"},  {Call::Write, 1, "later write"},
-        {Call::Flush, 0, "flush"},        {Call::Close, 0, "close"},
+        {Call::Write, 0, "first write"},
+        {Call::Write, 1, "later write"},
+        {Call::Flush, 0, "flush"},
+        {Call::Close, 0, "close"},
         {Call::Replace, 0, "replace"},
 #ifndef _WIN32
         // The new file could end up readable by more users than the old.
@@ -111,7 +114,7 @@ TEST_F(SaveSafety, OnlyAFolderThatRefusesNewFilesHasTheHistoryRewrittenInPlace) 
         int successesFirst;
     };
     const Step steps[] = {
-        {list, Call::Write, 0},    {list, Call::Write, 1},   {list, Call::Truncate, 0},
+        {list, Call::Write, 0},    {list, Call::Write, 1},    {list, Call::Truncate, 0},
         {list, Call::Flush, 0},    {shorter, Call::Write, 0}, {shorter, Call::Truncate, 0},
         {shorter, Call::Flush, 0},
     };
@@ -121,7 +124,8 @@ TEST_F(SaveSafety, OnlyAFolderThatRefusesNewFilesHasTheHistoryRewrittenInPlace) 
         WriteBytes(path, old);
         failing = step.call;
         remainingSuccesses = step.successesFirst;
-        platform::fault::SetHook([](Call call) { return call == Call::RefuseTemporary || FailSelected(call); });
+        platform::fault::SetHook(
+            [](Call call) { return call == Call::RefuseTemporary || FailSelected(call); });
         EXPECT_EQ(step.contents.SaveToFile(path.c_str()), 0);
         platform::fault::SetHook(nullptr);
         EXPECT_EQ(ReadBytes(path), old);

@@ -29,7 +29,8 @@ protected:
     // The one-line reports the fake plug-in showed, oldest first.
     [[nodiscard]] std::vector<std::string> Reports() const {
         std::vector<std::string> lines;
-        for (const MessageCall &call : host.CallsOf<MessageCall>()) lines.push_back(call.lines.at(0));
+        for (const MessageCall &call : host.CallsOf<MessageCall>())
+            lines.push_back(call.lines.at(0));
         return lines;
     }
 
@@ -47,8 +48,8 @@ TEST_F(HostTest, LoadsByPathAndHandsOverTheRealPathAndServices) {
     EXPECT_EQ(info.structSize, static_cast<int>(sizeof(PluginInfoRecord)));
     EXPECT_EQ(info.words[2], 8);
     EXPECT_EQ(info.words[10], 40);
-    EXPECT_EQ(info.words[5], static_cast<std::int32_t>(
-                                 reinterpret_cast<std::uintptr_t>(info.menuStringsAddress)));
+    EXPECT_EQ(info.words[5],
+              static_cast<std::int32_t>(reinterpret_cast<std::uintptr_t>(info.menuStringsAddress)));
     ASSERT_EQ(info.menuStrings.size(), 2u);
     const std::string &modulePath = info.menuStrings[0];
     EXPECT_EQ(modulePath, host.PluginPath());
@@ -62,9 +63,9 @@ TEST_F(HostTest, LoadsByPathAndHandsOverTheRealPathAndServices) {
 
     // A second host with its own copy of the library: each plug-in's calls
     // are served by its own host.
-    const std::string copy =
-        (fs::temp_directory_path() / ("host-test-copy" + fs::path(kFakePlugin).extension().string()))
-            .string();
+    const std::string copy = (fs::temp_directory_path() /
+                              ("host-test-copy" + fs::path(kFakePlugin).extension().string()))
+                                 .string();
     fs::copy_file(kFakePlugin, copy, fs::copy_options::overwrite_existing);
     ScriptedFrontend otherFrontend;
     Host other(otherFrontend);

@@ -12,22 +12,22 @@
 namespace {
 
 // A value of the resource, as text; "" when it is missing.
-std::string Text(std::vector<char>& info, const std::string& key) {
-    char* value = nullptr;
+std::string Text(std::vector<char> &info, const std::string &key) {
+    char *value = nullptr;
     UINT length = 0;
-    if (!VerQueryValueA(info.data(), key.c_str(), reinterpret_cast<void**>(&value), &length))
+    if (!VerQueryValueA(info.data(), key.c_str(), reinterpret_cast<void **>(&value), &length))
         return "";
     return std::string(value, strnlen(value, length));
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char **argv) {
     if (argc != 3) {
         std::fprintf(stderr, "usage: dll_version PATH VERSION\n");
         return 2;
     }
-    const char* path = argv[1];
+    const char *path = argv[1];
     const std::string version = argv[2];
 
     DWORD unused = 0;
@@ -38,9 +38,9 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    VS_FIXEDFILEINFO* fixed = nullptr;
+    VS_FIXEDFILEINFO *fixed = nullptr;
     UINT length = 0;
-    if (!VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &length) ||
+    if (!VerQueryValueA(info.data(), "\\", reinterpret_cast<void **>(&fixed), &length) ||
         length < sizeof *fixed || fixed->dwSignature != VS_FFI_SIGNATURE) {
         std::fprintf(stderr, "%s: no fixed version numbers\n", path);
         return 1;
@@ -55,9 +55,9 @@ int main(int argc, char** argv) {
                 unsigned{LOWORD(fixed->dwFileVersionLS)});
 
     // The texts live under the language and code page that Translation names.
-    WORD* translation = nullptr;
+    WORD *translation = nullptr;
     if (!VerQueryValueA(info.data(), "\\VarFileInfo\\Translation",
-                        reinterpret_cast<void**>(&translation), &length) ||
+                        reinterpret_cast<void **>(&translation), &length) ||
         length < 2 * sizeof(WORD)) {
         std::fprintf(stderr, "%s: no Translation\n", path);
         return 1;
@@ -65,8 +65,8 @@ int main(int argc, char** argv) {
     char table[64];
     std::snprintf(table, sizeof table, "\\StringFileInfo\\%04x%04x\\", translation[0],
                   translation[1]);
-    for (const char* name : {"ProductName", "FileDescription", "FileVersion", "ProductVersion",
-                             "LegalCopyright"}) {
+    for (const char *name :
+         {"ProductName", "FileDescription", "FileVersion", "ProductVersion", "LegalCopyright"}) {
         const std::string text = Text(info, table + std::string(name));
         std::printf("%s: %s\n", name, text.c_str());
         const bool isVersion = std::strstr(name, "Version") != nullptr;

@@ -3,12 +3,12 @@
 // the length, and a block in the wrong place misses a match or reads beyond
 // the text (which the sanitizers see: each text is a heap block of its own
 // size).
+#include "plugin/folded_search.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
-
-#include "plugin/folded_search.h"
 
 namespace {
 
@@ -24,12 +24,9 @@ TEST(FoldedSearch, FindsThePatternAtEveryPlaceInTextsOfEveryLength) {
     const struct {
         std::string pattern, inText, nearMiss;
     } cases[] = {
-        {"q", "Q", "p"},
-        {"c", "C", "b"},
-        {"conf", "cONf", "coxf"},
-        {"src\\core", "SRC\\cORE", "src|core"},
-        {"a.h", "A.h", "x.h"},
-        {"qz", "Qz", "Xz"},
+        {"q", "Q", "p"},          {"c", "C", "b"},
+        {"conf", "cONf", "coxf"}, {"src\\core", "SRC\\cORE", "src|core"},
+        {"a.h", "A.h", "x.h"},    {"qz", "Qz", "Xz"},
     };
     for (const auto &c : cases) {
         const DynString pattern(c.pattern.c_str());

@@ -7,8 +7,8 @@
 
 namespace {
 
-using ::testing::ElementsAre;
 using hostsim::MenuAnswer;
+using ::testing::ElementsAre;
 
 std::vector<std::string> Titles(const std::vector<hostsim::MenuCall> &menus) {
     std::vector<std::string> titles;
@@ -48,17 +48,17 @@ TEST_F(PluginTest, TheMenuShowsTheHistoryOldestFirstWithTheNewestHighlighted) {
 
     const std::vector<int> &keys = menu.breakKeys;
     ASSERT_EQ(keys.size(), 54u);
-    EXPECT_THAT((std::vector<int>{keys[0], keys[25], keys[26], keys[35], keys[36], keys[44],
-                                  keys[45], keys[46], keys[47], keys[48], keys[49], keys[50],
-                                  keys[51], keys[52], keys[53]}),
-                ElementsAre('A', 'Z', '0', '9', 103, 99, 96, 111, 8, 190, 220, 189, 0x400BD, 116,
-                            46));
+    EXPECT_THAT(
+        (std::vector<int>{keys[0], keys[25], keys[26], keys[35], keys[36], keys[44], keys[45],
+                          keys[46], keys[47], keys[48], keys[49], keys[50], keys[51], keys[52],
+                          keys[53]}),
+        ElementsAre('A', 'Z', '0', '9', 103, 99, 96, 111, 8, 190, 220, 189, 0x400BD, 116, 46));
 }
 
 TEST_F(PluginTest, TypingNarrowsTheListAndANonMatchingKeyIsDropped) {
     WriteHistory({"alpha.txt", "Beta.txt", "Docs/Gamma.txt"});
     Load();
-    ui.menuAnswers = {Key(LetterKey('B')), Key(LetterKey('Z')), Key(kBackspace), Key(kBackspace),
+    ui.menuAnswers = {Key(LetterKey('B')), Key(LetterKey('Z')), Key(kBackspace),    Key(kBackspace),
                       Key(LetterKey('D')), Key(LetterKey('O')), Key(LetterKey('C'))};
     host.OpenPlugin();
 
@@ -107,12 +107,11 @@ TEST_F(PluginTest, AnswersThatChooseNothingOpenNothing) {
     WriteHistory({"", "a.txt", "b.txt"});
     Load();
     const std::vector<std::pair<std::vector<MenuAnswer>, std::size_t>> scripts = {
-        {{Choose(-1)}, 1},                      // Escape
-        {{Choose(0)}, 1},                       // the empty entry
-        {{Choose(3)}, 1},                       // beyond the items
-        {{Key(54)}, 1},                         // beyond the break keys
-        {{Key(-2)}, 1},
-        {{MenuAnswer{-2, -1}, Choose(-1)}, 2},  // shown again
+        {{Choose(-1)}, 1},                                         // Escape
+        {{Choose(0)}, 1},                                          // the empty entry
+        {{Choose(3)}, 1},                                          // beyond the items
+        {{Key(54)}, 1},                                            // beyond the break keys
+        {{Key(-2)}, 1},    {{MenuAnswer{-2, -1}, Choose(-1)}, 2},  // shown again
     };
     for (const auto &[answers, shown] : scripts) {
         host.ClearCalls();

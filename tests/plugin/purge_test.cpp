@@ -12,8 +12,8 @@ TEST_F(PluginTest, F5RemovesMissingFilesAndStartsAFreshMenu) {
     const std::string kept1 = dir.File("kept1.txt"), kept2 = dir.File("kept2.txt");
     WriteBytes(kept1, "");
     WriteBytes(kept2, "");
-    WriteHistory({dir.File("gone0"), kept1, dir.File("gone2"), dir.File("gone3"), kept2,
-                  dir.File("gone5")});
+    WriteHistory(
+        {dir.File("gone0"), kept1, dir.File("gone2"), dir.File("gone3"), kept2, dir.File("gone5")});
     Load();
     ui.menuAnswers = {Key(LetterKey('K'), 1), Key(kF5)};
     host.OpenPlugin();

@@ -24,9 +24,9 @@ TEST_F(PluginTest, NamesAreComparedAndKeptByThisSystemsRule) {
 #ifdef _WIN32
     WriteHistory({"c:/dir/a.txt", "d:\\dir\\a.txt", "c:\\x\\\xC4.txt"});
     Load();
-    host.OpenEditorWindow("D:\\DIR\\A.TXT");  // ASCII case is ignored
-    host.OpenEditorWindow("c:/dir/a.txt");    // kept with backslashes
-    host.OpenEditorWindow("c:\\x\\\xE4.txt");   // other bytes are exact
+    host.OpenEditorWindow("D:\\DIR\\A.TXT");   // ASCII case is ignored
+    host.OpenEditorWindow("c:/dir/a.txt");     // kept with backslashes
+    host.OpenEditorWindow("c:\\x\\\xE4.txt");  // other bytes are exact
     EXPECT_THAT(History(), ElementsAre("c:/dir/a.txt", "c:\\x\\\xC4.txt", "D:\\DIR\\A.TXT",
                                        "c:\\dir\\a.txt", "c:\\x\\\xE4.txt"));
 #else
@@ -35,8 +35,8 @@ TEST_F(PluginTest, NamesAreComparedAndKeptByThisSystemsRule) {
     host.OpenEditorWindow("/d/a.txt");      // case matters
     host.OpenEditorWindow("/d/dir/a.txt");  // a backslash is a name byte
     host.OpenEditorWindow("/d/b.txt");
-    EXPECT_THAT(History(), ElementsAre("/d/A.txt", "/d/dir\\a.txt", "/d/a.txt", "/d/dir/a.txt",
-                                       "/d/b.txt"));
+    EXPECT_THAT(History(),
+                ElementsAre("/d/A.txt", "/d/dir\\a.txt", "/d/a.txt", "/d/dir/a.txt", "/d/b.txt"));
 #endif
 }
 

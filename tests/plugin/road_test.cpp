@@ -39,9 +39,9 @@ TEST_F(PluginTest, AFileOpenedInTheEditorIsListedNarrowedAndOpenedAgain) {
     const hostsim::OpenEditorCall open = Opened()[0];
     EXPECT_EQ(open.fileName, kNotes);
     EXPECT_EQ(open.title, std::nullopt);
-    EXPECT_EQ(std::tie(open.x1, open.y1, open.x2, open.y2, open.flags, open.startLine,
-                       open.startColumn),
-              std::make_tuple(0, 0, -1, -1, 1u, -1, -1));
+    EXPECT_EQ(
+        std::tie(open.x1, open.y1, open.x2, open.y2, open.flags, open.startLine, open.startColumn),
+        std::make_tuple(0, 0, -1, -1, 1u, -1, -1));
     EXPECT_EQ(History(), (std::vector<std::string>{kAlpha, kBeta, kNotes}));
 }
 

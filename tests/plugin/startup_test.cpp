@@ -24,8 +24,8 @@ TEST_F(PluginTest, RegistersTheHostsTextZeroAndLeavesTheHostsWordsAlone) {
 
     EXPECT_EQ(first.structSize, static_cast<std::int32_t>(sizeof(PluginInfoRecord)));
     EXPECT_EQ(first.flags, 4);
-    EXPECT_THAT(first.words, ElementsAre(first.structSize, 4, 8, 12, 0, first.words[5], 1, 28, 0,
-                                         0, 40));
+    EXPECT_THAT(first.words,
+                ElementsAre(first.structSize, 4, 8, 12, 0, first.words[5], 1, 28, 0, 0, 40));
     EXPECT_THAT(first.menuStrings, ElementsAre("File history"));
     // The text is fetched afresh each time, into the same array.
     EXPECT_THAT(second.menuStrings, ElementsAre("Renamed"));

@@ -24,8 +24,8 @@ TEST_F(PluginTest, DeleteAsksHowManyEntriesToKeepAndDropsTheOldest) {
     const Trim trims[] = {
         {"2", Entries{"h4", "h5"}, 2},
         {" +3", Entries{"h3", "h4", "h5"}, 2},
-        {"10", kFive, 2},       // saved all the same
-        {"10abc", kFive, 2},    // text after the number is ignored
+        {"10", kFive, 2},     // saved all the same
+        {"10abc", kFive, 2},  // text after the number is ignored
         {"99999999999", kFive, 2},
         {"0", Entries{}, 1},    // empty: the menu closes
         {"", std::nullopt, 2},  // no number: nothing happens

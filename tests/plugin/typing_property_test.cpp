@@ -36,11 +36,16 @@ struct CharacterKey {
     int index;
     char character;
 };
-const CharacterKey kCharacterKeys[] = {
-    {LetterKey('A'), 'a'}, {LetterKey('B'), 'b'}, {LetterKey('C'), 'c'},
-    {LetterKey('Z'), 'z'}, {LetterKey('Q'), 'q'}, {kPeriod, '.'},
-    {kBackslashKey, '\\'}, {kShiftMinus, '_'},   {kKeypadDivide, platform::kPathSeparator},
-    {27, '1'}};
+const CharacterKey kCharacterKeys[] = {{LetterKey('A'), 'a'},
+                                       {LetterKey('B'), 'b'},
+                                       {LetterKey('C'), 'c'},
+                                       {LetterKey('Z'), 'z'},
+                                       {LetterKey('Q'), 'q'},
+                                       {kPeriod, '.'},
+                                       {kBackslashKey, '\\'},
+                                       {kShiftMinus, '_'},
+                                       {kKeypadDivide, platform::kPathSeparator},
+                                       {27, '1'}};
 
 std::string Lower(std::string text) {
     for (char &c : text)
@@ -82,7 +87,8 @@ std::string RandomEntry(Dice &dice) {
     const int length = dice.Below(4) == 0 ? 100 + dice.Below(120) : dice.Below(48);
     std::string entry;
     for (int i = 0; i < length; ++i)
-        entry += kEntryBytes[static_cast<std::size_t>(dice.Below(static_cast<int>(kEntryBytes.size())))];
+        entry +=
+            kEntryBytes[static_cast<std::size_t>(dice.Below(static_cast<int>(kEntryBytes.size())))];
     return entry;
 }
 
@@ -104,7 +110,8 @@ TEST_F(PluginTest, EveryDisplayWhileTypingIsWhatAFullRebuildShows) {
             ASSERT_EQ(menu.title, "File history [" + plain.filter + "]");
             ASSERT_THAT(Texts(menu), ::testing::ElementsAreArray(plain.Texts()));
             for (int i = 0; i < plain.Count(); ++i)
-                ASSERT_EQ(menu.items[static_cast<std::size_t>(i)].selected, i == plain.selection ? 1 : 0)
+                ASSERT_EQ(menu.items[static_cast<std::size_t>(i)].selected,
+                          i == plain.selection ? 1 : 0)
                     << "item " << i;
             // The next answer, and its effect on the plain menu.
             const int highlighted = dice.Below(plain.Count() + 1) - 1;
@@ -127,7 +134,8 @@ TEST_F(PluginTest, EveryDisplayWhileTypingIsWhatAFullRebuildShows) {
                 ui.promptAnswers.push_back({true, std::to_string(keep)});
                 plain.history.erase(plain.history.begin(), plain.history.end() - keep);
             } else {
-                const CharacterKey &key = kCharacterKeys[dice.Below(static_cast<int>(std::size(kCharacterKeys)))];
+                const CharacterKey &key =
+                    kCharacterKeys[dice.Below(static_cast<int>(std::size(kCharacterKeys)))];
                 ui.menuAnswers.push_back(Key(key.index, highlighted));
                 plain.filter += Lower(std::string(1, key.character));
             }

@@ -36,25 +36,29 @@ TEST_F(PluginTest, AHistoryThatCannotBeReadIsNeverReplaced) {
     HANDLE holder = INVALID_HANDLE_VALUE;
 #endif
     const Cause causes[] = {
-        {"over 2 GiB", [](const std::string &path) {
+        {"over 2 GiB",
+         [](const std::string &path) {
              fs::resize_file(path, (std::uintmax_t{1} << 31) + 10);
              return true;
          },
          [](const std::string &path) { fs::resize_file(path, kOld.size()); }},
 #ifdef _WIN32
-        {"held by another program", [&](const std::string &path) {
+        {"held by another program",
+         [&](const std::string &path) {
              holder = ::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
              return holder != INVALID_HANDLE_VALUE;
          },
          [&](const std::string &) { ::CloseHandle(holder); }},
 #else
-        {"no read permission", [](const std::string &path) {
+        {"no read permission",
+         [](const std::string &path) {
              ::chmod(path.c_str(), 0200);
              return ::access(path.c_str(), R_OK) != 0;
          },
          [](const std::string &path) { ::chmod(path.c_str(), 0600); }},
-        {"a FIFO", [](const std::string &path) {
+        {"a FIFO",
+         [](const std::string &path) {
              fs::remove(path);
              return ::mkfifo(path.c_str(), 0600) == 0;
          },

@@ -52,7 +52,8 @@ std::optional<Failure> RunSeed(std::uint64_t seed, long steps, const std::set<lo
         for (step = 0; step < steps; ++step) {
             simulation->Step(step);
             if (tracing && !simulation->Log().empty())
-                std::printf("%s\n  %s", simulation->Log().back().c_str(), simulation->State().c_str());
+                std::printf("%s\n  %s", simulation->Log().back().c_str(),
+                            simulation->State().c_str());
         }
     } catch (const sim::Violation &violation) {
         failure = Failure{step, violation.what,
@@ -113,7 +114,8 @@ bool Passes(std::uint64_t seed, const Options &options) {
     if (options.shrink) {
         const std::set<long> skipped = Shrink(seed, failure->step, options.skipped);
         if (const auto shrunk = RunSeed(seed, failure->step + 1, skipped)) {
-            std::printf("shrunk to %zu steps:\n", static_cast<std::size_t>(failure->step + 1) - skipped.size());
+            std::printf("shrunk to %zu steps:\n",
+                        static_cast<std::size_t>(failure->step + 1) - skipped.size());
             Report(seed, *shrunk, skipped);
         }
     }
@@ -140,15 +142,25 @@ int main(int argc, char **argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
         const char *value = i + 1 < argc ? argv[i + 1] : "";
-        if (option == "--seconds") options.seconds = std::atof(value);
-        else if (option == "--minutes") options.seconds = 60 * std::atof(value);
-        else if (option == "--seed") options.seed = std::strtoull(value, nullptr, 10);
-        else if (option == "--steps") options.steps = std::atol(value);
-        else if (option == "--seeds-file") options.seedsFile = value;
-        else if (option == "--skip") options.skipped = ParseList(value);
-        else if (option == "--shrink") { options.shrink = true; continue; }
-        else if (option == "--trace") { tracing = true; continue; }
-        else {
+        if (option == "--seconds")
+            options.seconds = std::atof(value);
+        else if (option == "--minutes")
+            options.seconds = 60 * std::atof(value);
+        else if (option == "--seed")
+            options.seed = std::strtoull(value, nullptr, 10);
+        else if (option == "--steps")
+            options.steps = std::atol(value);
+        else if (option == "--seeds-file")
+            options.seedsFile = value;
+        else if (option == "--skip")
+            options.skipped = ParseList(value);
+        else if (option == "--shrink") {
+            options.shrink = true;
+            continue;
+        } else if (option == "--trace") {
+            tracing = true;
+            continue;
+        } else {
             std::fprintf(stderr, "usage: see the top of tests/simulation/main.cpp\n");
             return 2;
         }
@@ -173,8 +185,9 @@ int main(int argc, char **argv) {
             ++seeds;
         }
     }
-    std::printf("%s: %ld seeds, %ld steps, %ld faults injected, %ld crashes, %ld menus, %ld saves\n",
-                passed ? "passed" : "failed", seeds, totals.steps, totals.faults, totals.crashes,
-                totals.menus, totals.saves);
+    std::printf(
+        "%s: %ld seeds, %ld steps, %ld faults injected, %ld crashes, %ld menus, %ld saves\n",
+        passed ? "passed" : "failed", seeds, totals.steps, totals.faults, totals.crashes,
+        totals.menus, totals.saves);
     return passed ? 0 : 1;
 }

@@ -50,9 +50,9 @@ int Below(std::mt19937_64 &random, int bound) {
 struct FaultPlan {
     bool readsFail = false;  // every look at, open of and read from the history
     bool lockFails = false;
-    bool removeFails = false;      // sweeping away a crashed save's file
-    int saveFailurePercent = 0;    // each call of a save, by chance
-    int refusalPercent = 0;        // the folder takes no new file, by chance
+    bool removeFails = false;    // sweeping away a crashed save's file
+    int saveFailurePercent = 0;  // each call of a save, by chance
+    int refusalPercent = 0;      // the folder takes no new file, by chance
 };
 
 // Shared with the hook, which the copies call from inside the plug-in.
@@ -72,18 +72,10 @@ bool Inject(Call call) {
     switch (call) {
     case Call::FileStamp:
     case Call::OpenToRead:
-    case Call::Read:
-        fail = plan.readsFail;
-        break;
-    case Call::Lock:
-        fail = plan.lockFails;
-        break;
-    case Call::Remove:
-        fail = plan.removeFails;
-        break;
-    case Call::RefuseTemporary:
-        fail = inSave = Percent(plan.refusalPercent);
-        break;
+    case Call::Read: fail = plan.readsFail; break;
+    case Call::Lock: fail = plan.lockFails; break;
+    case Call::Remove: fail = plan.removeFails; break;
+    case Call::RefuseTemporary: fail = inSave = Percent(plan.refusalPercent); break;
     case Call::CreateTemporary:
     case Call::CopyPermissions:
     case Call::OpenInPlace:
@@ -91,12 +83,9 @@ bool Inject(Call call) {
     case Call::Truncate:
     case Call::Flush:
     case Call::Close:
-    case Call::Replace:
-        fail = inSave = Percent(plan.saveFailurePercent);
-        break;
+    case Call::Replace: fail = inSave = Percent(plan.saveFailurePercent); break;
     case Call::FileAttributes:  // the purge's look at other files
-    case Call::ConsoleRows:
-        break;
+    case Call::ConsoleRows: break;
     }
     faults.saveFaults += inSave;
     faults.injected += fail;
@@ -239,8 +228,7 @@ void Simulation::Restart(Copy &copy) {
     copy.host->UnloadPlugin();
     std::string error;
     Expect(copy.host->LoadPlugin(copy.library, &error), "the plug-in did not load: " + error);
-    const auto faultSwitch =
-        reinterpret_cast<FaultSwitchFn>(copy.host->PluginSymbol(kFaultSwitch));
+    const auto faultSwitch = reinterpret_cast<FaultSwitchFn>(copy.host->PluginSymbol(kFaultSwitch));
     Expect(faultSwitch != nullptr, "the plug-in has no fault switch");
     faultSwitch(&Inject, 0);  // no flush to disk: no power is cut here
     // A copy starts with what it reads, and nothing unsaved.
@@ -400,8 +388,9 @@ hostsim::MenuAnswer Simulation::Menu(int index, const hostsim::MenuCall &call) {
     const Listing listing = ListFor(copy.memory, run.filter);
     const int items = static_cast<int>(listing.texts.size());
     const int selected = std::min(run.selection, items - 1);
-    Expect(call.title == "File history [" + run.filter + "]",
-           "menu title " + Quoted(call.title.value_or("")) + " for the filter " + Quoted(run.filter));
+    Expect(
+        call.title == "File history [" + run.filter + "]",
+        "menu title " + Quoted(call.title.value_or("")) + " for the filter " + Quoted(run.filter));
     std::vector<std::string> shown;
     for (const hostsim::MenuItem &item : call.items) shown.push_back(item.text);
     Expect(shown == listing.texts, "menu items " + Shown(shown) + ", expected " +
@@ -465,8 +454,8 @@ hostsim::PromptAnswer Simulation::Prompt(int, const hostsim::PromptCall &call) {
     Expect(call.title == "Clear history" && call.prompt == "Input number of items to keep" &&
                call.initialText == "100",
            "the trim prompt's texts");
-    static const char *const kAnswers[] = {"2", "0", "1", "5", "100", "-3", "abc", "", " +2",
-                                           "10abc", "99999999999"};
+    static const char *const kAnswers[] = {"2",   "0", "1",   "5",     "100",        "-3",
+                                           "abc", "",  " +2", "10abc", "99999999999"};
     std::mt19937_64 &random = *random_;
     const std::string answer = kAnswers[Below(random, static_cast<int>(std::size(kAnswers)))];
     const bool confirmed = Below(random, 8) > 0;
@@ -487,8 +476,8 @@ int Simulation::Message(int index, const hostsim::MessageCall &call) {
         run.starting = false;
     }
     Expect(run.displayDue, "a message was shown when none was due");
-    Expect(copy.memory.empty(), "the notice for an empty history was shown over " +
-                                    Shown(copy.memory));
+    Expect(copy.memory.empty(),
+           "the notice for an empty history was shown over " + Shown(copy.memory));
     Expect(call.lines == std::vector<std::string>{"Quorvel", copy.host->PluginText(1), "Ok"},
            "the notice's lines");
     run.displayDue = false;
@@ -515,12 +504,14 @@ void Simulation::ActAsAnotherProgram(std::mt19937_64 &random) {
         std::string bytes;
         if (roll < 25) {
             Entries lines;
-            for (int n = Below(random, 6); n > 0; --n) lines.push_back(StoredForm(RandomName(random)));
+            for (int n = Below(random, 6); n > 0; --n)
+                lines.push_back(StoredForm(RandomName(random)));
             bytes = HistoryBytes(lines);
             if (Below(random, 3) == 0 && !bytes.empty()) bytes.pop_back();  // a break of LF alone
         } else if (roll < 45) {
             static const char kBytes[] = "ab/\\.\r\n\0\xE9\xFF ";
-            for (int n = Below(random, 80); n > 0; --n) bytes += kBytes[Below(random, sizeof kBytes - 1)];
+            for (int n = Below(random, 80); n > 0; --n)
+                bytes += kBytes[Below(random, sizeof kBytes - 1)];
         } else if (roll < 58) {
             bytes = last_.bytes.substr(0, Below(random, static_cast<int>(last_.bytes.size()) + 1));
         }
@@ -557,7 +548,8 @@ void Simulation::CrashACopy(std::mt19937_64 &random) {
                                  "--crash-at", std::to_string(crashAt), name});
     Expect(code == 0 || code == 77, "the crashing copy failed to run");
     totals_.crashes += code == 77;
-    log_.back() += " a copy records " + Quoted(name) + (code == 77 ? " and dies at call " : " and lives past call ") +
+    log_.back() += " a copy records " + Quoted(name) +
+                   (code == 77 ? " and dies at call " : " and lives past call ") +
                    std::to_string(crashAt);
     debrisAllowed_ = true;
     const Look now = world_.LookAtHistory();
@@ -599,17 +591,20 @@ void Simulation::RecordAtOnce(std::mt19937_64 &random, long step) {
         while (p < sequences.size() &&
                (next[p] == sequences[p].size() || sequences[p][next[p]] != after[i]))
             ++p;
-        Expect(p < sequences.size(), "copies recording at once wrote " + Quoted(after[i]) + " out of turn");
+        Expect(p < sequences.size(),
+               "copies recording at once wrote " + Quoted(after[i]) + " out of turn");
         ++next[p];
     }
     for (std::size_t p = 0; p < sequences.size(); ++p)
-        Expect(next[p] == sequences[p].size(), "copies recording at once lost names: " + Shown(after));
+        Expect(next[p] == sequences[p].size(),
+               "copies recording at once lost names: " + Shown(after));
     TookNote(now);
 }
 
 std::string Simulation::State() const {
-    std::string state = "history (version " + std::to_string(version_) + "): " +
-                        (last_.regular ? Shown(ParseHistory(last_.bytes)) : "(none)") + "\n";
+    std::string state = "history (version " + std::to_string(version_) +
+                        "): " + (last_.regular ? Shown(ParseHistory(last_.bytes)) : "(none)") +
+                        "\n";
     for (const auto &copy : copies_)
         state += "  copy " + std::to_string(copy->index) + " (saw " + std::to_string(copy->seen) +
                  "): " + Shown(copy->memory) + ", unsaved " + Shown(copy->unsaved) + "\n";
@@ -638,7 +633,8 @@ std::string Simulation::RandomName(std::mt19937_64 &random) const {
         name = folder + std::string(300, 'L') + std::to_string(Below(random, 2));
     } else if (roll < 92) {
         const Entries &held = copies_[Below(random, static_cast<int>(copies_.size()))]->memory;
-        name = held.empty() ? world_.FileName(0) : held[Below(random, static_cast<int>(held.size()))];
+        name =
+            held.empty() ? world_.FileName(0) : held[Below(random, static_cast<int>(held.size()))];
     } else {
         return Below(random, 2) ? "" : "a\rb";
     }

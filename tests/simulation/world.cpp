@@ -101,11 +101,8 @@ bool World::SpoilHistory(Spoil how) {
     if (!before.regular) return false;
     spoiltBytes_ = before.bytes;
     switch (how) {
-    case Spoil::None:
-        return false;
-    case Spoil::Oversize:
-        fs::resize_file(history_, kOversize);
-        break;
+    case Spoil::None: return false;
+    case Spoil::Oversize: fs::resize_file(history_, kOversize); break;
     case Spoil::Folder:
         fs::remove(history_);
         fs::create_directory(history_);
@@ -120,8 +117,9 @@ bool World::SpoilHistory(Spoil how) {
 #endif
     case Spoil::Held:
 #ifdef _WIN32
-        holder_ = reinterpret_cast<std::intptr_t>(::CreateFileA(
-            history_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        holder_ = reinterpret_cast<std::intptr_t>(::CreateFileA(history_.c_str(), GENERIC_READ, 0,
+                                                                nullptr, OPEN_EXISTING,
+                                                                FILE_ATTRIBUTE_NORMAL, nullptr));
         if (holder_ == reinterpret_cast<std::intptr_t>(INVALID_HANDLE_VALUE)) return false;
         break;
 #else
@@ -134,11 +132,8 @@ bool World::SpoilHistory(Spoil how) {
 
 void World::MendHistory() {
     switch (spoil_) {
-    case Spoil::None:
-        return;
-    case Spoil::Oversize:
-        fs::resize_file(history_, spoiltBytes_.size());
-        break;
+    case Spoil::None: return;
+    case Spoil::Oversize: fs::resize_file(history_, spoiltBytes_.size()); break;
     case Spoil::Folder:
     case Spoil::Fifo:
         fs::remove(history_);

@@ -17,7 +17,7 @@ struct Look {
     bool regular = false;
     std::uintmax_t size = 0;
     std::int64_t time = 0;  // last write, as finely as the system keeps it
-    std::string bytes;  // of a regular file of sane size
+    std::string bytes;      // of a regular file of sane size
 
     friend bool operator==(const Look &, const Look &) = default;
 };
@@ -61,7 +61,7 @@ private:
     std::string history_;
     std::string modulePath_;
     Spoil spoil_ = Spoil::None;
-    std::string spoiltBytes_;  // what the history held before it was spoilt
+    std::string spoiltBytes_;    // what the history held before it was spoilt
     std::intptr_t holder_ = -1;  // Windows: the handle that holds the file
 };
 

@@ -50,7 +50,8 @@ std::optional<std::string> ReadBytes(const std::string &path) {
 
 std::string ListFolder(const fs::path &folder) {
     std::set<std::string> names;
-    for (const auto &entry : fs::directory_iterator(folder)) names.insert(entry.path().filename().string());
+    for (const auto &entry : fs::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
     std::string joined;
     for (const auto &name : names) joined += name + "\n";
     return joined;

@@ -1,11 +1,12 @@
 // CursorList: seeking from the nearest end, removing and swapping in place.
+#include "text/cursor_list.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "text/cursor_list.h"
 #include "text/node_store.h"
 
 namespace {
@@ -107,9 +108,9 @@ TEST(CursorList, SwapCurrentWithRelinksNeighboursAndEnds) {
         {3, 2, {"0", "1", "3", "2", "4"}, 2},  // neighbours, backward
         {0, 4, {"4", "1", "2", "3", "0"}, 0},  // both ends
         {4, 1, {"0", "4", "2", "3", "1"}, 1},
-        {0, 1, {"1", "0", "2", "3", "4"}, 0},  // neighbours at the front
-        {3, -1, {"0", "1", "2", "4", "3"}, 3}, // neighbours at the back
-        {2, 2, {"0", "1", "2", "3", "4"}, 2},  // itself: nothing
+        {0, 1, {"1", "0", "2", "3", "4"}, 0},   // neighbours at the front
+        {3, -1, {"0", "1", "2", "4", "3"}, 3},  // neighbours at the back
+        {2, 2, {"0", "1", "2", "3", "4"}, 2},   // itself: nothing
     };
     for (const Case &c : cases) {
         CursorList list;

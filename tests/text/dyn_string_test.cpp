@@ -1,4 +1,6 @@
 // DynString: growth, positions out of range, editing and whole-file reading.
+#include "text/dyn_string.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -7,7 +9,6 @@
 #include <string>
 
 #include "support/temp_dir.h"
-#include "text/dyn_string.h"
 
 namespace {
 
@@ -206,9 +207,10 @@ TEST(DynString, ReadWholeFile) {
 #endif
 
     // Read-only files load: reading must not ask for write access.
-    std::filesystem::permissions(data, std::filesystem::perms::owner_write |
-                                           std::filesystem::perms::group_write |
-                                           std::filesystem::perms::others_write,
+    std::filesystem::permissions(data,
+                                 std::filesystem::perms::owner_write |
+                                     std::filesystem::perms::group_write |
+                                     std::filesystem::perms::others_write,
                                  std::filesystem::perm_options::remove);
     DynString readOnly;
     EXPECT_EQ(readOnly.ReadWholeFile(data.c_str()), 1);
