@@ -160,10 +160,14 @@ constexpr const char *kRecorded[] = {
     "C:\\Users\\alice\\source\\repos\\Contoso\\billing-service\\src\\core\\Handlers\\recorded_2."
     "cpp"};
 
-// Each recording saves, so the next one reads the changed file first: the
-// reload, the walk for older entries and the save are all timed.
-void RecordFile(benchmark::State &state, bool flushed) {
+bool NoLockFile(platform::fault::Call call) { return call == platform::fault::Call::Lock; }
+
+// Each recording takes the lock, finds the file as its own last save left it
+// (nothing to read), walks for older entries and saves; all of it is timed.
+// Unlocked, the lock file is refused, to show what the lock costs.
+void RecordFile(benchmark::State &state, bool flushed, bool locked) {
     platform::fault::SetDiskFlush(flushed);
+    platform::fault::SetHook(locked ? nullptr : &NoLockFile);
     const std::int32_t entries = EntriesOf(state);
     const std::string name = "recording-" + std::to_string(entries);
     const std::string file = CopyOfSample(entries, name + ".ini");
@@ -184,6 +188,7 @@ void RecordFile(benchmark::State &state, bool flushed) {
         HistoryList.count != entries + 2)
         state.SkipWithError("a recording was not saved");
     HistoryList.Clear();
+    platform::fault::SetHook(nullptr);
 }
 
 // The floor of a recording: a safe save alone, with no load.
@@ -247,10 +252,12 @@ void RegisterAll() {
                      Typed(key, form))
                 ->MinTime(0.1);
     }
-    Register("RecordFile/flushed", RecordFile, true);
+    Register("RecordFile/flushed", RecordFile, true, true);
     Register("SafeSaveBaseline/flushed", SafeSaveBaseline, true);
-    Register("RecordFile/unflushed", RecordFile, false);
+    Register("RecordFile/unflushed", RecordFile, false, true);
     Register("SafeSaveBaseline/unflushed", SafeSaveBaseline, false);
+    Register("RecordUnlocked/flushed", RecordFile, true, false);
+    Register("RecordUnlocked/unflushed", RecordFile, false, false);
     Register("OlderEntrySearch/posix", OlderEntrySearch, false);
     Register("OlderEntrySearch/windows", OlderEntrySearch, true);
 }
@@ -296,10 +303,15 @@ void PrintRecordingSummary(const RatioReporter &reporter, std::ostream &out) {
     out << "\nRecording against a safe save alone (wall-clock time)\n";
     for (const int entries : kSizes) {
         const std::string n = ", " + std::to_string(entries);
-        for (const std::string variant : {"flushed", "unflushed"})
+        for (const std::string variant : {"flushed", "unflushed"}) {
             reporter.PrintRatio(out, "record / safe save, " + variant + n, "RecordFile/" + variant,
                                 entries, "SafeSaveBaseline/" + variant, entries,
                                 entries == 1000 ? 2 : 1.3);
+            // The lock may add a tenth to a recording into a typical history.
+            reporter.PrintRatio(out, "record / record without the lock, " + variant + n,
+                                "RecordFile/" + variant, entries, "RecordUnlocked/" + variant,
+                                entries, entries == 1000 ? 1.1 : 0);
+        }
         // The search for older entries is the walk that recording adds to the
         // save; by the Windows rule it folds case as it compares.
         reporter.PrintRatio(out, "older-entry search, windows / posix rule" + n,

@@ -32,10 +32,28 @@ FileState ReloadIfChanged() {
     return LoadHistory() == LoadResult::Loaded ? FileState::Reloaded : FileState::Unread;
 }
 
-int SaveHistory() {
+namespace {
+
+// Saves through the given step and remembers the stamp of the file written.
+template <class Step>
+int SaveWith(Step step) {
     HistoryPath.Reserve(0);
     platform::FileStamp stamp;
-    if (!SaveHistoryFile(HistoryList, HistoryPath.buf, stamp)) return 0;
+    if (!step(HistoryPath.buf, stamp)) return 0;
     HistoryStamp = stamp;
     return 1;
+}
+
+}  // namespace
+
+int SaveHistory() {
+    return SaveWith([](const char *path, platform::FileStamp &stamp) {
+        return SaveHistoryFile(HistoryList, path, stamp);
+    });
+}
+
+int SaveRecordedHistory() {
+    return SaveWith([](const char *path, platform::FileStamp &stamp) {
+        return SaveRecordedHistoryFile(HistoryList, path, stamp);
+    });
 }

@@ -43,3 +43,6 @@ FileState ReloadIfChanged();
 // written, so this copy's own save is not read back; 1 on success, 0 when
 // the file was kept as it was.
 int SaveHistory();
+// The same after a recording: the walk that writes the lines also drops the
+// older entries of the recorded file, unless the file could not be opened.
+int SaveRecordedHistory();

@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <new>
 
+#include "history/file_names.h"
 #include "platform/platform.h"
 #include "text/cursor_list.h"
 #include "text/line_break.h"
@@ -17,13 +19,15 @@ namespace {
 // Collects the file's lines into large writes.
 class LineWriter {
 public:
-    // fileBytes: what all the lines take, which the buffer need not exceed.
-    LineWriter(platform::FileReplacement &out, std::size_t fileBytes)
-        : out_(out), size_(std::min(fileBytes, kMaxSize)), buffer_(new char[size_]) {}
+    explicit LineWriter(platform::FileReplacement &out)
+        : out_(out), buffer_(new char[kFirstSize]) {}
 
     // Writes the bytes and a CR LF: on every system, as the file is binary.
     bool PutLine(const char *bytes, std::size_t size) {
-        if (used_ + size + 2 > size_ && !Flush()) return false;
+        if (used_ + size + 2 > size_) {
+            if (!Flush()) return false;
+            Grow();
+        }
         if (size + 2 > size_) return out_.Write(bytes, size) && out_.Write("\r\n", 2);
         if (size > 0) std::memcpy(buffer_.get() + used_, bytes, size);
         buffer_[used_ + size] = '\r';
@@ -39,12 +43,25 @@ public:
     }
 
 private:
+    // Doubles an emptied buffer that was found too small, up to its largest;
+    // without the memory, writes go on in the buffer there is.
+    void Grow() noexcept {
+        if (size_ >= kMaxSize) return;
+        char *larger = new (std::nothrow) char[size_ * 2];
+        if (larger == nullptr) return;
+        buffer_.reset(larger);
+        size_ *= 2;
+    }
+
     // Few, large writes: each write call costs the file system a fixed amount
-    // (its times are updated) besides its bytes. A small history gets a small
-    // buffer: under the sanitizers every large block is a fresh mapping.
+    // (its times are updated) besides its bytes. The buffer starts small and
+    // grows with a large history: a small one never pays for a large block,
+    // which under the sanitizers is a fresh mapping each time; and the lines
+    // need not be measured first, a walk over every node of its own.
+    static constexpr std::size_t kFirstSize = 64 * 1024;
     static constexpr std::size_t kMaxSize = 1024 * 1024;
     platform::FileReplacement &out_;
-    std::size_t size_;
+    std::size_t size_ = kFirstSize;
     std::unique_ptr<char[]> buffer_;
     std::size_t used_ = 0;
 };
@@ -182,19 +199,42 @@ void LoadHistoryBytes(CursorList &list, const char *bytes, std::int32_t size) {
     list.TakeFrom(fresh);
 }
 
-bool SaveHistoryFile(const CursorList &list, const char *path, platform::FileStamp &stamp) {
+namespace {
+
+// Writes what the walk hands the writer into a new file that then takes the
+// history's place; false, with the old file as it was, when any step fails.
+template <class Walk>
+bool Save(const char *path, platform::FileStamp &stamp, Walk walk) {
     platform::FileReplacement out(path);
     if (!out.IsOpen()) return false;
-    std::size_t fileBytes = 0;
-    for (const ListNode *node = list.first; node; node = node->next)
-        fileBytes += static_cast<std::size_t>(node->text.len) + 2;
-    LineWriter writer(out, fileBytes);
-    bool ok = true;
-    for (const ListNode *node = list.first; node && ok; node = node->next)
-        ok = writer.PutLine(node->text.buf, static_cast<std::size_t>(node->text.len));
-    if (!ok || !writer.Flush() || !out.Commit()) return false;  // the old file stays as it was
+    LineWriter writer(out);
+    if (!walk(writer) || !writer.Flush() || !out.Commit()) return false;
     stamp = out.Stamp();
     return true;
+}
+
+}  // namespace
+
+bool SaveHistoryFile(const CursorList &list, const char *path, platform::FileStamp &stamp) {
+    return Save(path, stamp, [&list](LineWriter &writer) {
+        bool ok = true;
+        for (const ListNode *node = list.first; node && ok; node = node->next)
+            ok = writer.PutLine(node->text.buf, static_cast<std::size_t>(node->text.len));
+        return ok;
+    });
+}
+
+bool SaveRecordedHistoryFile(CursorList &list, const char *path, platform::FileStamp &stamp) {
+    const DynString &recorded = list.last->text;
+    return Save(path, stamp, [&](LineWriter &writer) {
+        bool ok = true;
+        list.RemoveIf([&](const DynString &entry) {
+            if (&entry != &recorded && SameFile(entry, recorded)) return true;
+            ok = ok && writer.PutLine(entry.buf, static_cast<std::size_t>(entry.len));
+            return false;
+        });
+        return ok;
+    });
 }
 
 int CursorList::LoadFromFile(const char *path) {

@@ -25,3 +25,10 @@ void LoadHistoryBytes(CursorList &list, const char *bytes, std::int32_t size);
 // returns false. On success, stamp is the new file's.
 [[nodiscard]] bool SaveHistoryFile(const CursorList &list, const char *path,
                                    platform::FileStamp &stamp);
+
+// The same for a list whose last entry was just recorded: the older entries
+// of its file leave the list in the walk that writes the lines, so that a
+// recording walks a long history once. Should the file not be opened, they
+// stay; the caller removes them then.
+[[nodiscard]] bool SaveRecordedHistoryFile(CursorList &list, const char *path,
+                                           platform::FileStamp &stamp);

@@ -64,9 +64,9 @@ bool CatchUp() {
 // Saves the list; once saved, the recordings are in the file. Only the
 // lock's holder sweeps away crashed saves, so no other copy's save can be
 // between closing its new file and swapping it in.
-bool Save(const platform::FileLock &lock) {
+bool Save(const platform::FileLock &lock, int (*step)() = SaveHistory) {
     if (lock.Held()) platform::RemoveCrashedSaves(HistoryPath.buf);
-    if (!SaveHistory()) return false;
+    if (!step()) return false;
     UnsavedRecordings.Clear();
     return true;
 }
@@ -111,10 +111,18 @@ void RecordEditedFile(const char *name) {
         HistoryList.Seek(-1).RemoveCurrent();
         throw;
     }
-    RemoveOlderEntries(HistoryList);
     RemoveOlderEntries(UnsavedRecordings);
     // A file this copy could not read is not replaced: the recording waits.
-    if (current) (void)Save(lock);
+    // The save drops the older entries as it writes: a long history is
+    // walked once. Where it did not get to, they go now.
+    bool saved = false;
+    try {
+        saved = current && Save(lock, SaveRecordedHistory);
+    } catch (...) {
+        RemoveOlderEntries(HistoryList);
+        throw;
+    }
+    if (!saved) RemoveOlderEntries(HistoryList);
 }
 
 void KeepNewest(std::int32_t keep) {

@@ -34,6 +34,16 @@ long allocation_limit::Made() noexcept { return made; }
 
 void *operator new(std::size_t size) { return Allocate(size); }
 void *operator new[](std::size_t size) { return Allocate(size); }
+void *operator new(std::size_t size, const std::nothrow_t &) noexcept {
+    try {
+        return Allocate(size);
+    } catch (const std::bad_alloc &) {
+        return nullptr;
+    }
+}
+void *operator new[](std::size_t size, const std::nothrow_t &tag) noexcept {
+    return operator new(size, tag);
+}
 void operator delete(void *p) noexcept { std::free(p); }
 void operator delete[](void *p) noexcept { std::free(p); }
 void operator delete(void *p, std::size_t) noexcept { std::free(p); }
