@@ -22,30 +22,31 @@ FileStamp Progress(const std::string &guarded) {
 FileLock::FileLock(const char *path) {
     const std::string guarded = system::ResolveLinks(path);
     path_ = guarded + ".lock";
-    using Clock = std::chrono::steady_clock;
+    bool busy = false;
+    handle_ = system::TryLock(path_, busy);
+    if (Held() || !busy) return;
     // A save takes milliseconds. Copies that keep saving one after another
     // can each take the lock before a waiter sees it free, so the wait runs
     // as long as the file keeps changing: only a holder that changes nothing
     // for a second is taken for hung.
+    using Clock = std::chrono::steady_clock;
     constexpr auto kPatience = std::chrono::seconds(1);
     auto deadline = Clock::now() + kPatience;
     FileStamp seen = Progress(guarded);
-    // A save takes a few milliseconds: the lock is polled each millisecond
-    // at first, then less often, down to once per kLongestPause.
+    // The lock is polled each millisecond at first, then less often, down
+    // to once per kLongestPause.
     auto pause = std::chrono::milliseconds(1);
     constexpr auto kLongestPause = std::chrono::milliseconds(8);
     for (;;) {
-        bool busy = false;
-        handle_ = system::TryLock(path_, busy);
-        if (Held() || !busy) return;
-        if (Clock::now() >= deadline) {
-            const FileStamp now = Progress(guarded);
-            if (now == seen) return;
-            seen = now;
-            deadline = Clock::now() + kPatience;
-        }
         std::this_thread::sleep_for(pause);
         pause = std::min(pause * 2, kLongestPause);
+        handle_ = system::TryLock(path_, busy);
+        if (Held() || !busy) return;
+        if (Clock::now() < deadline) continue;
+        const FileStamp now = Progress(guarded);
+        if (now == seen) return;
+        seen = now;
+        deadline = Clock::now() + kPatience;
     }
 }
 

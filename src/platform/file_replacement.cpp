@@ -40,9 +40,11 @@ FileReplacement::FileReplacement(const char *path) : target_(system::ResolveLink
 FileReplacement::~FileReplacement() { Abandon(); }
 
 void FileReplacement::Open() {
-    const system::Existing existing = system::Inspect(target_, replacedWriteTime_);
+    const system::Found existing = system::Inspect(target_);
+    replacedWriteTime_ = existing.writeTime;
     // Checked here because root, and Wine, would let the replace through.
-    if (existing == system::Existing::ReadOnly || existing == system::Existing::NotAFile) return;
+    if (existing.kind == system::Existing::ReadOnly || existing.kind == system::Existing::NotAFile)
+        return;
     const std::string prefix = target_ + kTemporaryMark + std::to_string(system::ProcessId()) + ".";
     // Names clash only with files of an earlier process of the same number,
     // or of another copy loaded in this process; a few tries get past them.
@@ -50,7 +52,7 @@ void FileReplacement::Open() {
     for (int attempt = 0; attempt < kNameTries; ++attempt) {
         std::string name = prefix + std::to_string(++saveCounter);
         system::File file = system::kNoFile;
-        switch (system::CreateExclusive(name, target_, file)) {
+        switch (system::CreateExclusive(name, existing, file)) {
         case system::Created::Yes:
             handle_ = file;
             temporary_ = std::move(name);
@@ -59,7 +61,7 @@ void FileReplacement::Open() {
         case system::Created::Refused:
             // The folder takes no new files: rewriting in place is the only
             // way left, and it exists to keep the history savable there.
-            if (existing == system::Existing::Writable) OpenInPlace();
+            if (existing.kind == system::Existing::Writable) OpenInPlace();
             return;
         case system::Created::Failed:
             // No space, no handles: rewriting in place would fail the same

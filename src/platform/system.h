@@ -33,8 +33,13 @@ enum class Created {
 
 // The file a path finally names, through any symbolic links.
 [[nodiscard]] std::string ResolveLinks(const char *path);
-// What is at the path; for an existing file, also its last-write time.
-[[nodiscard]] Existing Inspect(const std::string &path, std::int64_t &writeTime);
+// What is at a path; for a file, also its last-write time and permissions.
+struct Found {
+    Existing kind = Existing::Missing;
+    std::int64_t writeTime = 0;
+    unsigned permissions = 0;  // POSIX mode bits
+};
+[[nodiscard]] Found Inspect(const std::string &path);
 [[nodiscard]] Presence Stamp(const char *path, FileStamp &stamp);
 
 // Opens a regular file to read, without blocking and without keeping others
@@ -43,10 +48,10 @@ enum class Created {
 // Bytes read, 0 at the end, -1 on an error.
 [[nodiscard]] std::int64_t ReadSome(File file, void *into, std::size_t count);
 
-// Creates a new file that must not exist yet, with the permissions of
-// likeFile when that exists. While it is open, RemoveIfAbandoned leaves it.
-[[nodiscard]] Created CreateExclusive(const std::string &path, const std::string &likeFile,
-                                      File &file);
+// Creates a new file that must not exist yet, with the permissions of the
+// file it is to replace, when there is one. While it is open,
+// RemoveIfAbandoned leaves it.
+[[nodiscard]] Created CreateExclusive(const std::string &path, const Found &replaced, File &file);
 // Opens an existing file to read and write, keeping its contents.
 [[nodiscard]] File OpenToRewrite(const std::string &path);
 [[nodiscard]] bool WriteAll(File file, const void *bytes, std::size_t size);

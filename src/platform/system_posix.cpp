@@ -89,13 +89,16 @@ std::string ResolveLinks(const char *path) {
     return target;
 }
 
-Existing Inspect(const std::string &path, std::int64_t &writeTime) {
+Found Inspect(const std::string &path) {
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return Existing::Missing;
-    writeTime = Nanoseconds(st.st_mtim);
-    if (!S_ISREG(st.st_mode)) return Existing::NotAFile;
+    if (::stat(path.c_str(), &st) != 0) return {};
+    Found found{Existing::Writable, Nanoseconds(st.st_mtim), st.st_mode & kChmodBits};
     constexpr mode_t kAnyWrite = S_IWUSR | S_IWGRP | S_IWOTH;
-    return (st.st_mode & kAnyWrite) == 0 ? Existing::ReadOnly : Existing::Writable;
+    if (!S_ISREG(st.st_mode))
+        found.kind = Existing::NotAFile;
+    else if ((st.st_mode & kAnyWrite) == 0)
+        found.kind = Existing::ReadOnly;
+    return found;
 }
 
 Presence Stamp(const char *path, FileStamp &stamp) {
@@ -129,11 +132,9 @@ std::int64_t ReadSome(File file, void *into, std::size_t count) {
     }
 }
 
-Created CreateExclusive(const std::string &path, const std::string &likeFile, File &file) {
+Created CreateExclusive(const std::string &path, const Found &replaced, File &file) {
     if (fault::Fails(fault::Call::RefuseTemporary)) return Created::Refused;
     if (fault::Fails(fault::Call::CreateTemporary)) return Created::Failed;
-    struct stat like {};
-    const bool keepMode = ::stat(likeFile.c_str(), &like) == 0;
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode);
     if (fd < 0) {
         if (errno == EEXIST) return Created::NameTaken;
@@ -148,8 +149,8 @@ Created CreateExclusive(const std::string &path, const std::string &likeFile, Fi
     }
     // fchmod, unlike open's mode, is not narrowed by the umask. Should it
     // fail, the history could end up readable by more users than before.
-    if (keepMode && (fault::Fails(fault::Call::CopyPermissions) ||
-                     ::fchmod(fd, like.st_mode & kChmodBits) != 0)) {
+    if (replaced.kind != Existing::Missing &&
+        (fault::Fails(fault::Call::CopyPermissions) || ::fchmod(fd, replaced.permissions) != 0)) {
         ::close(fd);
         ::unlink(path.c_str());
         return Created::Failed;

@@ -65,14 +65,15 @@ namespace system {
 
 std::string ResolveLinks(const char *path) { return path; }
 
-Existing Inspect(const std::string &path, std::int64_t &writeTime) {
+Found Inspect(const std::string &path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
-        return Existing::Missing;
-    writeTime = Ticks(data.ftLastWriteTime);
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return Existing::NotAFile;
-    return (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) ? Existing::ReadOnly
-                                                             : Existing::Writable;
+    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return {};
+    Found found{Existing::Writable, Ticks(data.ftLastWriteTime)};
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        found.kind = Existing::NotAFile;
+    else if (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY)
+        found.kind = Existing::ReadOnly;
+    return found;
 }
 
 Presence Stamp(const char *path, FileStamp &stamp) {
@@ -127,7 +128,7 @@ std::int64_t ReadSome(File file, void *into, std::size_t count) {
     return read;
 }
 
-Created CreateExclusive(const std::string &path, const std::string &, File &file) {
+Created CreateExclusive(const std::string &path, const Found &, File &file) {
     if (fault::Fails(fault::Call::RefuseTemporary)) return Created::Refused;
     if (fault::Fails(fault::Call::CreateTemporary)) return Created::Failed;
     // Not shared: while it is open, no sweep can delete it.
