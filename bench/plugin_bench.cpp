@@ -306,7 +306,9 @@ void PrintRecordingSummary(const RatioReporter &reporter, std::ostream &out) {
         for (const std::string variant : {"flushed", "unflushed"}) {
             reporter.PrintRatio(out, "record / safe save, " + variant + n, "RecordFile/" + variant,
                                 entries, "SafeSaveBaseline/" + variant, entries,
-                                entries == 1000 ? 2 : 1.3);
+                                entries == 1000     ? 2
+                                : entries == 100000 ? 1.3
+                                                    : 0);
             // The lock may add a tenth to a recording into a typical history.
             reporter.PrintRatio(out, "record / record without the lock, " + variant + n,
                                 "RecordFile/" + variant, entries, "RecordUnlocked/" + variant,
