@@ -46,14 +46,14 @@ int SaveWith(Step step) {
 
 }  // namespace
 
-int SaveHistory() {
-    return SaveWith([](const char *path, platform::FileStamp &stamp) {
-        return SaveHistoryFile(HistoryList, path, stamp);
+int SaveHistory(platform::FileLock *lock) {
+    return SaveWith([lock](const char *path, platform::FileStamp &stamp) {
+        return SaveHistoryFile(HistoryList, path, stamp, lock);
     });
 }
 
-int SaveRecordedHistory() {
-    return SaveWith([](const char *path, platform::FileStamp &stamp) {
-        return SaveRecordedHistoryFile(HistoryList, path, stamp);
+int SaveRecordedHistory(platform::FileLock *lock) {
+    return SaveWith([lock](const char *path, platform::FileStamp &stamp) {
+        return SaveRecordedHistoryFile(HistoryList, path, stamp, lock);
     });
 }

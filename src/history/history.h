@@ -41,8 +41,8 @@ FileState ReloadIfChanged();
 
 // Writes HistoryList to the file and remembers the stamp of the file
 // written, so this copy's own save is not read back; 1 on success, 0 when
-// the file was kept as it was.
-int SaveHistory();
+// the file was kept as it was. The file's lock, when held, may carry it.
+int SaveHistory(platform::FileLock *lock = nullptr);
 // The same after a recording: the walk that writes the lines also drops the
 // older entries of the recorded file, unless the file could not be opened.
-int SaveRecordedHistory();
+int SaveRecordedHistory(platform::FileLock *lock = nullptr);

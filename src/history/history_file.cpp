@@ -204,8 +204,8 @@ namespace {
 // Writes what the walk hands the writer into a new file that then takes the
 // history's place; false, with the old file as it was, when any step fails.
 template <class Walk>
-bool Save(const char *path, platform::FileStamp &stamp, Walk walk) {
-    platform::FileReplacement out(path);
+bool Save(const char *path, platform::FileStamp &stamp, platform::FileLock *lock, Walk walk) {
+    platform::FileReplacement out(path, lock);
     if (!out.IsOpen()) return false;
     LineWriter writer(out);
     if (!walk(writer) || !writer.Flush() || !out.Commit()) return false;
@@ -215,8 +215,9 @@ bool Save(const char *path, platform::FileStamp &stamp, Walk walk) {
 
 }  // namespace
 
-bool SaveHistoryFile(const CursorList &list, const char *path, platform::FileStamp &stamp) {
-    return Save(path, stamp, [&list](LineWriter &writer) {
+bool SaveHistoryFile(const CursorList &list, const char *path, platform::FileStamp &stamp,
+                     platform::FileLock *lock) {
+    return Save(path, stamp, lock, [&list](LineWriter &writer) {
         bool ok = true;
         for (const ListNode *node = list.first; node && ok; node = node->next)
             ok = writer.PutLine(node->text.buf, static_cast<std::size_t>(node->text.len));
@@ -224,9 +225,10 @@ bool SaveHistoryFile(const CursorList &list, const char *path, platform::FileSta
     });
 }
 
-bool SaveRecordedHistoryFile(CursorList &list, const char *path, platform::FileStamp &stamp) {
+bool SaveRecordedHistoryFile(CursorList &list, const char *path, platform::FileStamp &stamp,
+                             platform::FileLock *lock) {
     const DynString &recorded = list.last->text;
-    return Save(path, stamp, [&](LineWriter &writer) {
+    return Save(path, stamp, lock, [&](LineWriter &writer) {
         bool ok = true;
         list.RemoveIf([&](const DynString &entry) {
             if (&entry != &recorded && SameFile(entry, recorded)) return true;

@@ -22,13 +22,15 @@ enum class LoadResult { Loaded, Missing, Unreadable };
 void LoadHistoryBytes(CursorList &list, const char *bytes, std::int32_t size);
 
 // Replaces the file with the list's entries, or leaves it as it was and
-// returns false. On success, stamp is the new file's.
+// returns false. On success, stamp is the new file's. The file's lock, when
+// held, may carry the new contents (platform::FileReplacement).
 [[nodiscard]] bool SaveHistoryFile(const CursorList &list, const char *path,
-                                   platform::FileStamp &stamp);
+                                   platform::FileStamp &stamp, platform::FileLock *lock = nullptr);
 
 // The same for a list whose last entry was just recorded: the older entries
 // of its file leave the list in the walk that writes the lines, so that a
 // recording walks a long history once. Should the file not be opened, they
 // stay; the caller removes them then.
 [[nodiscard]] bool SaveRecordedHistoryFile(CursorList &list, const char *path,
-                                           platform::FileStamp &stamp);
+                                           platform::FileStamp &stamp,
+                                           platform::FileLock *lock = nullptr);

@@ -64,9 +64,9 @@ bool CatchUp() {
 // Saves the list; once saved, the recordings are in the file. Only the
 // lock's holder sweeps away crashed saves, so no other copy's save can be
 // between closing its new file and swapping it in.
-bool Save(const platform::FileLock &lock, int (*step)() = SaveHistory) {
+bool Save(platform::FileLock &lock, int (*step)(platform::FileLock *) = SaveHistory) {
     if (lock.Held()) platform::RemoveCrashedSaves(HistoryPath.buf);
-    if (!step()) return false;
+    if (!step(&lock)) return false;
     UnsavedRecordings.Clear();
     return true;
 }
@@ -76,7 +76,7 @@ bool Save(const platform::FileLock &lock, int (*step)() = SaveHistory) {
 template <class Change>
 void ChangeUnderLock(Change change) {
     HistoryPath.Reserve(0);
-    const platform::FileLock lock(HistoryPath.buf);
+    platform::FileLock lock(HistoryPath.buf);
     if (!CatchUp()) return;
     change();
     UnsavedRecordings.RemoveIf([](const DynString &name) {
@@ -102,7 +102,7 @@ void RecordEditedFile(const char *name) {
     if (!FitsOneLine(name)) return;
     const DynString stored = StoredName(name);
     HistoryPath.Reserve(0);
-    const platform::FileLock lock(HistoryPath.buf);
+    platform::FileLock lock(HistoryPath.buf);
     const bool current = CatchUp();
     HistoryList.Append(stored);
     try {

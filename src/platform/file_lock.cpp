@@ -21,9 +21,9 @@ FileStamp Progress(const std::string &guarded) {
 
 FileLock::FileLock(const char *path) {
     const std::string guarded = system::ResolveLinks(path);
-    path_ = guarded + ".lock";
+    path_ = guarded + system::kLockMark;
     bool busy = false;
-    handle_ = system::TryLock(path_, busy);
+    handle_ = system::TryLock(path_, busy, carries_);
     if (Held() || !busy) return;
     // A save takes milliseconds. Copies that keep saving one after another
     // can each take the lock before a waiter sees it free, so the wait runs
@@ -40,7 +40,7 @@ FileLock::FileLock(const char *path) {
     for (;;) {
         std::this_thread::sleep_for(pause);
         pause = std::min(pause * 2, kLongestPause);
-        handle_ = system::TryLock(path_, busy);
+        handle_ = system::TryLock(path_, busy, carries_);
         if (Held() || !busy) return;
         if (Clock::now() < deadline) continue;
         const FileStamp now = Progress(guarded);
@@ -51,7 +51,12 @@ FileLock::FileLock(const char *path) {
 }
 
 FileLock::~FileLock() {
-    if (Held()) system::Unlock(handle_, path_);
+    if (!Held()) return;
+    // Once in the guarded file's place, the path may name another's lock.
+    if (placed_)
+        (void)system::Close(handle_);
+    else
+        system::Unlock(handle_, path_);
 }
 
 }  // namespace platform

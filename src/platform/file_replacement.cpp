@@ -35,16 +35,36 @@ bool IsTemporaryOf(const std::string &name, const std::string &target) {
 
 }  // namespace
 
-FileReplacement::FileReplacement(const char *path) : target_(system::ResolveLinks(path)) { Open(); }
+FileReplacement::FileReplacement(const char *path, FileLock *lock)
+    : target_(system::ResolveLinks(path)) {
+    Open(lock);
+}
 
 FileReplacement::~FileReplacement() { Abandon(); }
 
-void FileReplacement::Open() {
+void FileReplacement::Open(FileLock *lock) {
     const system::Found existing = system::Inspect(target_);
     replacedWriteTime_ = existing.writeTime;
     // Checked here because root, and Wine, would let the replace through.
     if (existing.kind == system::Existing::ReadOnly || existing.kind == system::Existing::NotAFile)
         return;
+    const bool carried = lock && lock->carries_ && lock->path_ == target_ + system::kLockMark;
+    switch (carried ? Carry(*lock, existing) : CreateTemporary(existing)) {
+    case system::Created::Yes:
+    case system::Created::NameTaken: return;
+    case system::Created::Refused:
+        // The folder takes no new files: rewriting in place is the only way
+        // left, and it exists to keep the history savable there.
+        if (existing.kind == system::Existing::Writable) OpenInPlace();
+        return;
+    case system::Created::Failed:
+        // No space, no handles: rewriting in place would fail the same way,
+        // halfway through the history.
+        return;
+    }
+}
+
+system::Created FileReplacement::CreateTemporary(const system::Found &replaced) {
     const std::string prefix = target_ + kTemporaryMark + std::to_string(system::ProcessId()) + ".";
     // Names clash only with files of an earlier process of the same number,
     // or of another copy loaded in this process; a few tries get past them.
@@ -52,23 +72,27 @@ void FileReplacement::Open() {
     for (int attempt = 0; attempt < kNameTries; ++attempt) {
         std::string name = prefix + std::to_string(++saveCounter);
         system::File file = system::kNoFile;
-        switch (system::CreateExclusive(name, existing, file)) {
-        case system::Created::Yes:
+        const system::Created created = system::CreateExclusive(name, replaced, file);
+        if (created == system::Created::NameTaken) continue;
+        if (created == system::Created::Yes) {
             handle_ = file;
             temporary_ = std::move(name);
-            return;
-        case system::Created::NameTaken: continue;
-        case system::Created::Refused:
-            // The folder takes no new files: rewriting in place is the only
-            // way left, and it exists to keep the history savable there.
-            if (existing.kind == system::Existing::Writable) OpenInPlace();
-            return;
-        case system::Created::Failed:
-            // No space, no handles: rewriting in place would fail the same
-            // way, halfway through the history.
-            return;
         }
+        return created;
     }
+    return system::Created::NameTaken;
+}
+
+system::Created FileReplacement::Carry(FileLock &lock, const system::Found &replaced) {
+    // Once only: a save that fails leaves its bytes in the lock file.
+    lock.carries_ = false;
+    const system::Created created = system::TakeLockFile(lock.handle_, replaced);
+    if (created == system::Created::Yes) {
+        handle_ = lock.handle_;
+        temporary_ = lock.path_;
+        carrier_ = &lock;
+    }
+    return created;
 }
 
 void FileReplacement::OpenInPlace() {
@@ -136,10 +160,16 @@ bool FileReplacement::Commit() noexcept {
         (void)CloseHandle();
         return true;
     }
-    if (!CloseHandle() || fault::Fails(fault::Call::Replace) ||
+    // The lock's file stays open until the lock is let go: it holds the lock.
+    if (!(carrier_ || CloseHandle()) || fault::Fails(fault::Call::Replace) ||
         !system::Replace(temporary_, target_)) {
         Abandon();
         return false;
+    }
+    if (carrier_) {
+        carrier_->placed_ = true;
+        carrier_ = nullptr;
+        handle_ = kNoHandle;
     }
     temporary_.clear();
     if (fault::DiskFlushEnabled()) system::FlushFolderOf(target_);
@@ -147,6 +177,13 @@ bool FileReplacement::Commit() noexcept {
 }
 
 void FileReplacement::Abandon() noexcept {
+    if (carrier_) {
+        // The lock file is the lock's, to remove as it lets go.
+        carrier_ = nullptr;
+        handle_ = kNoHandle;
+        temporary_.clear();
+        return;
+    }
     if (handle_ != kNoHandle && temporary_.empty()) {
         // In place: put the old bytes back, and their time, so that the file
         // is as it was to copies that compare stamps too. Not subject to the

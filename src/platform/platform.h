@@ -73,6 +73,12 @@ private:
     FileStamp stamp_;
 };
 
+class FileLock;
+namespace system {
+struct Found;
+enum class Created;
+}  // namespace system
+
 // Replaces a file's whole contents so that no reader ever sees a partial
 // file: the bytes go to a new file beside it, reach the disk, and then take
 // its place in one step. A read-only file, or anything but a regular file, is
@@ -83,9 +89,13 @@ private:
 // are kept in memory, overwritten without truncating first, and written back
 // should any step fail. That path alone cannot survive a crash or power cut in
 // the middle of the write, which leaves the file partly rewritten.
+//
+// Given the file's lock, held, the new contents may go into the lock file
+// itself, which then takes the file's place: one file fewer to make and to
+// remove, and the lock is let go in the same step.
 class FileReplacement {
 public:
-    explicit FileReplacement(const char *path);
+    explicit FileReplacement(const char *path, FileLock *lock = nullptr);
     FileReplacement(const FileReplacement &) = delete;
     FileReplacement &operator=(const FileReplacement &) = delete;
     ~FileReplacement();  // abandons an uncommitted replacement
@@ -101,14 +111,17 @@ public:
 
 private:
     static constexpr std::intptr_t kNoHandle = -1;
-    void Open();
+    void Open(FileLock *lock);
+    [[nodiscard]] system::Created CreateTemporary(const system::Found &replaced);
+    [[nodiscard]] system::Created Carry(FileLock &lock, const system::Found &replaced);
     void OpenInPlace();
     [[nodiscard]] bool CloseHandle() noexcept;
     void Abandon() noexcept;
 
-    std::string target_;     // the file to replace, links resolved
-    std::string temporary_;  // the new file beside it; empty when in place
-    std::string original_;   // in place: the bytes the file held before
+    std::string target_;           // the file to replace, links resolved
+    std::string temporary_;        // the new file beside it; empty when in place
+    FileLock *carrier_ = nullptr;  // the lock whose file is the new file
+    std::string original_;         // in place: the bytes the file held before
     std::intptr_t handle_ = kNoHandle;
     std::size_t written_ = 0;
     std::int64_t replacedWriteTime_ = 0;  // the replaced file's, if there was one
@@ -136,9 +149,12 @@ public:
     [[nodiscard]] bool Held() const noexcept { return handle_ != kNoHandle; }
 
 private:
+    friend class FileReplacement;
     static constexpr std::intptr_t kNoHandle = -1;
     std::string path_;
     std::intptr_t handle_ = kNoHandle;
+    bool carries_ = false;  // its file can still take a save's new contents
+    bool placed_ = false;   // its file has taken the guarded file's place
 };
 
 }  // namespace platform

@@ -15,6 +15,9 @@ namespace platform::system {
 using File = std::intptr_t;
 inline constexpr File kNoFile = -1;
 
+// The lock file's name is the guarded file's with this added.
+inline constexpr char kLockMark[] = ".lock";
+
 enum class Existing { Missing, Writable, ReadOnly, NotAFile };
 
 enum class Opened {
@@ -52,6 +55,9 @@ struct Found {
 // file it is to replace, when there is one. While it is open,
 // RemoveIfAbandoned leaves it.
 [[nodiscard]] Created CreateExclusive(const std::string &path, const Found &replaced, File &file);
+// Readies the lock file, held and empty, to take the new contents of the
+// file it guards, as CreateExclusive readies a new file.
+[[nodiscard]] Created TakeLockFile(File lock, const Found &replaced);
 // Opens an existing file to read and write, keeping its contents.
 [[nodiscard]] File OpenToRewrite(const std::string &path);
 [[nodiscard]] bool WriteAll(File file, const void *bytes, std::size_t size);
@@ -76,8 +82,8 @@ void Remove(const std::string &path);
 void RemoveIfAbandoned(const std::string &path);
 
 // One try at the lock file; busy tells "held by another copy" from "cannot
-// be made here".
-[[nodiscard]] File TryLock(const std::string &path, bool &busy);
+// be made here", and carries whether TakeLockFile can take the file.
+[[nodiscard]] File TryLock(const std::string &path, bool &busy, bool &carries);
 void Unlock(File file, const std::string &path);
 
 }  // namespace platform::system

@@ -50,6 +50,14 @@ bool SameFile(const struct stat &a, const struct stat &b) {
 // Everything but a vanished path or a vanished folder is an unknown state.
 bool NothingThere(int error) { return error == ENOENT || error == ENOTDIR; }
 
+// Gives a new file the permissions of the file it is to replace. fchmod,
+// unlike open's mode, is not narrowed by the umask. Should it fail, the
+// history could end up readable by more users than before.
+bool CopyPermissions(int fd, const system::Found &replaced) {
+    return replaced.kind == system::Existing::Missing ||
+           (!fault::Fails(fault::Call::CopyPermissions) && ::fchmod(fd, replaced.permissions) == 0);
+}
+
 }  // namespace
 
 bool FileAttributesQueryable(const char *path) {
@@ -147,16 +155,19 @@ Created CreateExclusive(const std::string &path, const Found &replaced, File &fi
         ::close(fd);
         return Created::NameTaken;
     }
-    // fchmod, unlike open's mode, is not narrowed by the umask. Should it
-    // fail, the history could end up readable by more users than before.
-    if (replaced.kind != Existing::Missing &&
-        (fault::Fails(fault::Call::CopyPermissions) || ::fchmod(fd, replaced.permissions) != 0)) {
+    if (!CopyPermissions(fd, replaced)) {
         ::close(fd);
         ::unlink(path.c_str());
         return Created::Failed;
     }
     file = fd;
     return Created::Yes;
+}
+
+Created TakeLockFile(File lock, const Found &replaced) {
+    if (fault::Fails(fault::Call::RefuseTemporary)) return Created::Refused;
+    if (fault::Fails(fault::Call::CreateTemporary)) return Created::Failed;
+    return CopyPermissions(Fd(lock), replaced) ? Created::Yes : Created::Failed;
 }
 
 File OpenToRewrite(const std::string &path) {
@@ -260,11 +271,16 @@ void RemoveIfAbandoned(const std::string &path) {
     ::close(fd);
 }
 
-File TryLock(const std::string &path, bool &busy) {
+File TryLock(const std::string &path, bool &busy, bool &carries) {
     busy = false;
+    carries = false;
     if (fault::Fails(fault::Call::Lock)) return kNoFile;
-    // Read-only is enough to lock, so other users sharing the folder can too.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, kNewFileMode);
+    // Writable, so that a save can write into it; read-only is enough to
+    // lock, so other users sharing the folder can lock too.
+    constexpr int kFlags = O_CREAT | O_NOFOLLOW | O_CLOEXEC;
+    int fd = ::open(path.c_str(), O_RDWR | kFlags, kNewFileMode);
+    const bool writable = fd >= 0;
+    if (fd < 0 && errno == EACCES) fd = ::open(path.c_str(), O_RDONLY | kFlags, kNewFileMode);
     if (fd < 0) {
         busy = errno == EINTR;
         return kNoFile;
@@ -284,6 +300,10 @@ File TryLock(const std::string &path, bool &busy) {
         busy = true;
         return kNoFile;
     }
+    // Only an empty file of this user's, named nowhere else, may become the
+    // history: a crash can leave bytes in it, another user would own it.
+    carries = writable && S_ISREG(opened.st_mode) && opened.st_size == 0 && opened.st_nlink == 1 &&
+              opened.st_uid == ::geteuid();
     return fd;
 }
 

@@ -147,6 +147,8 @@ Created CreateExclusive(const std::string &path, const Found &, File &file) {
     return Created::Yes;
 }
 
+Created TakeLockFile(File, const Found &) { return Created::Failed; }  // never carries
+
 File OpenToRewrite(const std::string &path) {
     const HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -240,8 +242,10 @@ void RemoveIfAbandoned(const std::string &path) {
     if (!fault::Fails(fault::Call::Remove)) (void)::DeleteFileA(path.c_str());
 }
 
-File TryLock(const std::string &path, bool &busy) {
+File TryLock(const std::string &path, bool &busy, bool &carries) {
     busy = false;
+    // Deleted when closed, it could not stay as the history.
+    carries = false;
     if (fault::Fails(fault::Call::Lock)) return kNoFile;
     // Unshared, so a second copy's open is refused; deleted when closed,
     // which the system does for a copy that dies too.

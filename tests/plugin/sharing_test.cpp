@@ -80,6 +80,17 @@ TEST_F(PluginTest, ALockHeldByAHungCopyOnlyDelaysTheOthers) {
     EXPECT_EQ(ListFolder(dir.Root()), OnlyHistoryAndLibrary());
 }
 
+// A crash can leave the lock file holding a save's bytes; the next save
+// neither lets them into the history nor leaves the file behind.
+TEST_F(PluginTest, ALockFileLeftByACrashIsClearedByTheNextSave) {
+    WriteHistory({"a.txt"});
+    WriteBytes(HistoryPath() + ".lock", "stale-1.txt\r\nstale-2.txt\r\nstale-3.txt\r\n");
+    Load();
+    host.OpenEditorWindow("b.txt");
+    EXPECT_THAT(History(), ElementsAre("a.txt", "b.txt"));
+    EXPECT_EQ(ListFolder(dir.Root()), OnlyHistoryAndLibrary());
+}
+
 // A large history makes each save long enough to be caught in the middle.
 TEST_F(PluginTest, ACopyKilledWhileSavingLeavesNoDebrisAndLosesNothing) {
     std::vector<std::string> base;
