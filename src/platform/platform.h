@@ -92,7 +92,8 @@ enum class Created;
 //
 // Given the file's lock, held, the new contents may go into the lock file
 // itself, which then takes the file's place: one file fewer to make and to
-// remove, and the lock is let go in the same step.
+// remove, and the lock is let go in the same step. POSIX only: a Windows
+// lock file is deleted as it closes.
 class FileReplacement {
 public:
     explicit FileReplacement(const char *path, FileLock *lock = nullptr);
