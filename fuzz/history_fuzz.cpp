@@ -48,20 +48,22 @@ NOT_STEERING void ExpectedEntries(std::string_view bytes, std::vector<std::strin
     }
 }
 
-// Checks that the list holds the pad's empty entry, then the expected ones,
-// the first led by the pad's head.
+// Checks that the list holds the pad's empty entry, if there was a pad, then
+// the expected ones, the first led by the pad's head.
 NOT_STEERING void CheckEntries(const CursorList &loaded,
-                               const std::vector<std::string_view> &expected,
+                               const std::vector<std::string_view> &expected, bool afterPad,
                                std::string_view head) {
+    const std::size_t pad = afterPad ? 1 : 0;
     const std::size_t count = expected.empty() && !head.empty() ? 1 : expected.size();
-    if (static_cast<std::size_t>(loaded.count) != 1 + count) Fail("wrong entry count");
+    if (static_cast<std::size_t>(loaded.count) != pad + count) Fail("wrong entry count");
     std::size_t i = 0;
     for (const ListNode *node = loaded.first; node; node = node->next, ++i) {
         const DynString &text = node->text;
         std::string_view got(text.buf, static_cast<std::size_t>(text.len));
-        if (i == 1 && !got.starts_with(head)) Fail("first entry lost its start");
-        if (i == 1) got.remove_prefix(head.size());
-        const std::string_view want = i == 0 || i > expected.size() ? "" : expected[i - 1];
+        if (i == pad && !got.starts_with(head)) Fail("first entry lost its start");
+        if (i == pad) got.remove_prefix(head.size());
+        const std::string_view want =
+            i < pad || i - pad >= expected.size() ? "" : expected[i - pad];
         if (got != want || text.buf[text.len] != '\0' || text.cap != text.len + text.len / 4 + 1)
             Fail("entry differs from the line rules");
     }
@@ -75,10 +77,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     static std::vector<std::string_view> expected;
     ExpectedEntries(bytes, expected);
 
-    // The first byte chooses where the first block ends, 0 to 15 bytes into
-    // the input (at 0 the input starts the next block, as a file starts the
-    // first), and whether a long line runs on into the input.
+    // The first byte chooses whether the input is a file of its own, as
+    // most histories are, under one block, which is cheap to load;
     const std::uint8_t choice = size > 0 ? data[0] : 0;
+    if (choice & 32) {
+        CursorList loaded;
+        LoadHistoryBytes(loaded, bytes.data(), static_cast<std::int32_t>(size));
+        CheckEntries(loaded, expected, false, "");
+        return 0;
+    }
+    // or where the first block ends, 0 to 15 bytes into the input (at 0 the
+    // input starts the next block, as a file starts the first), and whether
+    // a long line runs on into the input.
     const std::size_t before = choice % 16;
     const std::size_t head = choice & 16 ? kLongHead : 0;
     std::string &input = padded[head ? 1 : 0];
@@ -87,6 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const std::string_view placed = std::string_view(input).substr(before);
     CursorList loaded;
     LoadHistoryBytes(loaded, placed.data(), static_cast<std::int32_t>(placed.size()));
-    CheckEntries(loaded, expected, placed.substr(WholeFile::kBlockSize - before - head, head));
+    CheckEntries(loaded, expected, true,
+                 placed.substr(WholeFile::kBlockSize - before - head, head));
     return 0;
 }
