@@ -59,6 +59,12 @@ std::optional<Failure> RunSeed(std::uint64_t seed, long steps, const std::set<lo
         failure = Failure{step, violation.what,
                           simulation ? simulation->Log() : std::vector<std::string>{},
                           simulation ? simulation->State() : ""};
+    } catch (const std::exception &error) {
+        // The world itself failed (a file it could not make or remove): told
+        // with its seed and step like a broken rule, not lost in an abort.
+        failure = Failure{step, std::string("the simulation failed: ") + error.what(),
+                          simulation ? simulation->Log() : std::vector<std::string>{},
+                          simulation ? simulation->State() : ""};
     }
     if (simulation) {
         const sim::Totals &counts = simulation->Counts();
