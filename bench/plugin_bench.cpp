@@ -160,7 +160,9 @@ constexpr const char *kRecorded[] = {
     "C:\\Users\\alice\\source\\repos\\Contoso\\billing-service\\src\\core\\Handlers\\recorded_2."
     "cpp"};
 
-bool NoLockFile(platform::fault::Call call) { return call == platform::fault::Call::Lock; }
+bool NoLockFile(platform::fault::Call call, const char *) {
+    return call == platform::fault::Call::Lock;
+}
 
 // Each recording takes the lock, finds the file as its own last save left it
 // (nothing to read), walks for older entries and saves; all of it is timed.

@@ -67,8 +67,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     CursorList list;
     LoadHistoryBytes(list, reinterpret_cast<const char *>(data), static_cast<std::int32_t>(size));
 
+    // Each input's file replaces the last one's, as this copy wrote it.
+    static platform::FileStamp previous;
     platform::FileStamp saved;
-    if (!SaveHistoryFile(list, path.c_str(), saved)) FailAndCleanUp("save failed");
+    if (SaveHistoryFile(list, path.c_str(), previous, saved) != platform::SaveOutcome::Saved)
+        FailAndCleanUp("save failed");
+    previous = saved;
     if (saved.size != SavedSize(list)) FailAndCleanUp("saved size differs from the entries'");
     CursorList reloaded;
     platform::FileStamp loaded;

@@ -24,7 +24,10 @@ FileState ReloadIfChanged() {
     platform::FileStamp stamp;
     switch (platform::StampOf(HistoryPath.buf, stamp)) {
     case platform::Presence::Missing:
-        return FileState::Current;  // nothing to read: the next save creates it
+        // Nothing to read: the list stays, and the next save creates the
+        // file, only if it is still missing then.
+        HistoryStamp = {};
+        return FileState::Current;
     case platform::Presence::Unknown: return FileState::Unread;
     case platform::Presence::Present: break;
     }
@@ -36,24 +39,24 @@ namespace {
 
 // Saves through the given step and remembers the stamp of the file written.
 template <class Step>
-int SaveWith(Step step) {
+platform::SaveOutcome SaveWith(Step step) {
     HistoryPath.Reserve(0);
     platform::FileStamp stamp;
-    if (!step(HistoryPath.buf, stamp)) return 0;
-    HistoryStamp = stamp;
-    return 1;
+    const platform::SaveOutcome outcome = step(HistoryPath.buf, stamp);
+    if (outcome == platform::SaveOutcome::Saved) HistoryStamp = stamp;
+    return outcome;
 }
 
 }  // namespace
 
-int SaveHistory(platform::FileLock *lock) {
+platform::SaveOutcome SaveHistory(platform::FileLock *lock) {
     return SaveWith([lock](const char *path, platform::FileStamp &stamp) {
-        return SaveHistoryFile(HistoryList, path, stamp, lock);
+        return SaveHistoryFile(HistoryList, path, HistoryStamp, stamp, lock);
     });
 }
 
-int SaveRecordedHistory(platform::FileLock *lock) {
+platform::SaveOutcome SaveRecordedHistory(platform::FileLock *lock) {
     return SaveWith([lock](const char *path, platform::FileStamp &stamp) {
-        return SaveRecordedHistoryFile(HistoryList, path, stamp, lock);
+        return SaveRecordedHistoryFile(HistoryList, path, HistoryStamp, stamp, lock);
     });
 }

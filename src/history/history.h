@@ -21,7 +21,9 @@ public:
 
 extern HistoryEntries HistoryList;
 extern DynString HistoryPath;
-extern platform::FileStamp HistoryStamp;  // all zero before any read or write
+// The file as this copy last read or wrote it; all zero when it has read
+// none, or last found none there.
+extern platform::FileStamp HistoryStamp;
 
 // Derives the history file's path from the library's path: the same folder
 // and name, with ".ini" in place of the library's extension.
@@ -37,12 +39,14 @@ enum class FileState {
     Unread,    // the file holds what this copy could not read
 };
 // Reads the file again if it is not the one this copy last read or wrote.
+// A missing file leaves the list as it is, to be written anew.
 FileState ReloadIfChanged();
 
-// Writes HistoryList to the file and remembers the stamp of the file
-// written, so this copy's own save is not read back; 1 on success, 0 when
-// the file was kept as it was. The file's lock, when held, may carry it.
-int SaveHistory(platform::FileLock *lock = nullptr);
+// Writes HistoryList over the file, only if the file is still the one this
+// copy last read or wrote (Stale otherwise), and remembers the stamp of the
+// file written, so this copy's own save is not read back. The file's lock,
+// when held, sees the save's progress.
+platform::SaveOutcome SaveHistory(platform::FileLock *lock = nullptr);
 // The same after a recording: the walk that writes the lines also drops the
 // older entries of the recorded file, unless the file could not be opened.
-int SaveRecordedHistory(platform::FileLock *lock = nullptr);
+platform::SaveOutcome SaveRecordedHistory(platform::FileLock *lock = nullptr);

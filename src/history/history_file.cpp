@@ -23,7 +23,11 @@ public:
         : out_(out), buffer_(new char[kFirstSize]) {}
 
     // Writes the bytes and a CR LF: on every system, as the file is binary.
+    // A line that would take the file past what the loader reads fails, as
+    // a full disk does: a file that cannot be read back is never written.
     bool PutLine(const char *bytes, std::size_t size) {
+        total_ += size + 2;
+        if (total_ > static_cast<std::uint64_t>(WholeFile::kLargestSize)) return false;
         if (used_ + size + 2 > size_) {
             if (!Flush()) return false;
             Grow();
@@ -64,6 +68,7 @@ private:
     std::size_t size_ = kFirstSize;
     std::unique_ptr<char[]> buffer_;
     std::size_t used_ = 0;
+    std::uint64_t total_ = 0;  // bytes of the file so far
 };
 
 // The next position of one byte value, or the end when there is none. memchr
@@ -202,22 +207,25 @@ void LoadHistoryBytes(CursorList &list, const char *bytes, std::int32_t size) {
 namespace {
 
 // Writes what the walk hands the writer into a new file that then takes the
-// history's place; false, with the old file as it was, when any step fails.
+// history's place; anything but Saved leaves the old file as it was.
 template <class Walk>
-bool Save(const char *path, platform::FileStamp &stamp, platform::FileLock *lock, Walk walk) {
-    platform::FileReplacement out(path, lock);
-    if (!out.IsOpen()) return false;
+platform::SaveOutcome Save(const char *path, const platform::FileStamp &expected,
+                           platform::FileStamp &stamp, platform::FileLock *lock, Walk walk) {
+    platform::FileReplacement out(path, expected, lock);
+    if (!out.IsOpen()) return out.Commit();
     LineWriter writer(out);
-    if (!walk(writer) || !writer.Flush() || !out.Commit()) return false;
-    stamp = out.Stamp();
-    return true;
+    if (!walk(writer) || !writer.Flush()) return platform::SaveOutcome::Failed;
+    const platform::SaveOutcome outcome = out.Commit();
+    if (outcome == platform::SaveOutcome::Saved) stamp = out.Stamp();
+    return outcome;
 }
 
 }  // namespace
 
-bool SaveHistoryFile(const CursorList &list, const char *path, platform::FileStamp &stamp,
-                     platform::FileLock *lock) {
-    return Save(path, stamp, lock, [&list](LineWriter &writer) {
+platform::SaveOutcome SaveHistoryFile(const CursorList &list, const char *path,
+                                      const platform::FileStamp &expected,
+                                      platform::FileStamp &stamp, platform::FileLock *lock) {
+    return Save(path, expected, stamp, lock, [&list](LineWriter &writer) {
         bool ok = true;
         for (const ListNode *node = list.first; node && ok; node = node->next)
             ok = writer.PutLine(node->text.buf, static_cast<std::size_t>(node->text.len));
@@ -225,10 +233,12 @@ bool SaveHistoryFile(const CursorList &list, const char *path, platform::FileSta
     });
 }
 
-bool SaveRecordedHistoryFile(CursorList &list, const char *path, platform::FileStamp &stamp,
-                             platform::FileLock *lock) {
+platform::SaveOutcome SaveRecordedHistoryFile(CursorList &list, const char *path,
+                                              const platform::FileStamp &expected,
+                                              platform::FileStamp &stamp,
+                                              platform::FileLock *lock) {
     const DynString &recorded = list.last->text;
-    return Save(path, stamp, lock, [&](LineWriter &writer) {
+    return Save(path, expected, stamp, lock, [&](LineWriter &writer) {
         bool ok = true;
         list.RemoveIf([&](const DynString &entry) {
             if (&entry != &recorded && SameFile(entry, recorded)) return true;
@@ -245,6 +255,9 @@ int CursorList::LoadFromFile(const char *path) {
 }
 
 int CursorList::SaveToFile(const char *path) const {
-    platform::FileStamp ignored;
-    return SaveHistoryFile(*this, path, ignored) ? 1 : 0;
+    // Over whatever the file holds now: this is the list's own writing,
+    // not a change to a shared history.
+    platform::FileStamp now, ignored;
+    if (platform::StampOf(path, now) == platform::Presence::Unknown) return 0;
+    return SaveHistoryFile(*this, path, now, ignored) == platform::SaveOutcome::Saved ? 1 : 0;
 }

@@ -21,16 +21,21 @@ enum class LoadResult { Loaded, Missing, Unreadable };
 // file; running out of memory leaves the list as it was.
 void LoadHistoryBytes(CursorList &list, const char *bytes, std::int32_t size);
 
-// Replaces the file with the list's entries, or leaves it as it was and
-// returns false. On success, stamp is the new file's. The file's lock, when
-// held, may carry the new contents (platform::FileReplacement).
-[[nodiscard]] bool SaveHistoryFile(const CursorList &list, const char *path,
-                                   platform::FileStamp &stamp, platform::FileLock *lock = nullptr);
+// Replaces the file with the list's entries, only if it is still the file
+// the expected stamp names (all zero: no file); on Saved, stamp is the new
+// file's. A file the loader would refuse, over WholeFile::kLargestSize, is
+// not written. The file's lock, when held, sees the save's progress
+// (platform::FileReplacement).
+[[nodiscard]] platform::SaveOutcome SaveHistoryFile(const CursorList &list, const char *path,
+                                                    const platform::FileStamp &expected,
+                                                    platform::FileStamp &stamp,
+                                                    platform::FileLock *lock = nullptr);
 
 // The same for a list whose last entry was just recorded: the older entries
 // of its file leave the list in the walk that writes the lines, so that a
 // recording walks a long history once. Should the file not be opened, they
 // stay; the caller removes them then.
-[[nodiscard]] bool SaveRecordedHistoryFile(CursorList &list, const char *path,
-                                           platform::FileStamp &stamp,
-                                           platform::FileLock *lock = nullptr);
+[[nodiscard]] platform::SaveOutcome SaveRecordedHistoryFile(CursorList &list, const char *path,
+                                                            const platform::FileStamp &expected,
+                                                            platform::FileStamp &stamp,
+                                                            platform::FileLock *lock = nullptr);

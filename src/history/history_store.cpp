@@ -61,30 +61,37 @@ bool CatchUp() {
     return state != FileState::Unread;
 }
 
-// Saves the list; once saved, the recordings are in the file. Only the
-// lock's holder sweeps away crashed saves, so no other copy's save can be
-// between closing its new file and swapping it in.
-bool Save(platform::FileLock &lock, int (*step)(platform::FileLock *) = SaveHistory) {
-    if (lock.Held()) platform::RemoveCrashedSaves(HistoryPath.buf);
-    if (!step(&lock)) return false;
-    UnsavedRecordings.Clear();
-    return true;
+// Rule 1 of docs/saving.md: a save that finds another writer came in
+// between reads its file, replays the change and tries again; after this
+// many tries the change waits in memory.
+constexpr int kSaveTries = 4;
+
+using SaveStep = platform::SaveOutcome (*)(platform::FileLock *);
+
+// Saves the list; once saved, the recordings are in the file.
+platform::SaveOutcome Save(platform::FileLock &lock, SaveStep step = SaveHistory) {
+    const platform::SaveOutcome outcome = step(&lock);
+    if (outcome == platform::SaveOutcome::Saved) UnsavedRecordings.Clear();
+    return outcome;
 }
 
 // A trim or a purge: under the lock, on the list the file holds now, then
-// saved. Unsaved recordings that the change removed are not laid back.
+// saved; redone on the file of a writer that came in between. Unsaved
+// recordings that the change removed are not laid back.
 template <class Change>
 void ChangeUnderLock(Change change) {
     HistoryPath.Reserve(0);
     platform::FileLock lock(HistoryPath.buf);
-    if (!CatchUp()) return;
-    change();
-    UnsavedRecordings.RemoveIf([](const DynString &name) {
-        for (const ListNode *node = HistoryList.first; node; node = node->next)
-            if (View(node->text) == View(name)) return false;
-        return true;
-    });
-    (void)Save(lock);
+    for (int round = 0; round < kSaveTries; ++round) {
+        if (!CatchUp()) return;
+        change();
+        UnsavedRecordings.RemoveIf([](const DynString &name) {
+            for (const ListNode *node = HistoryList.first; node; node = node->next)
+                if (View(node->text) == View(name)) return false;
+            return true;
+        });
+        if (Save(lock) != platform::SaveOutcome::Stale) return;
+    }
 }
 
 }  // namespace
@@ -103,7 +110,7 @@ void RecordEditedFile(const char *name) {
     const DynString stored = StoredName(name);
     HistoryPath.Reserve(0);
     platform::FileLock lock(HistoryPath.buf);
-    const bool current = CatchUp();
+    bool current = CatchUp();
     HistoryList.Append(stored);
     try {
         UnsavedRecordings.Append(stored);
@@ -115,14 +122,20 @@ void RecordEditedFile(const char *name) {
     // A file this copy could not read is not replaced: the recording waits.
     // The save drops the older entries as it writes: a long history is
     // walked once. Where it did not get to, they go now.
-    bool saved = false;
+    auto outcome = platform::SaveOutcome::Failed;
     try {
-        saved = current && Save(lock, SaveRecordedHistory);
+        for (int round = 0; current && round < kSaveTries; ++round) {
+            // Another writer saved in between: its file is read, and the
+            // unsaved recordings, this one among them, laid on it again.
+            if (round > 0) current = CatchUp();
+            if (current) outcome = Save(lock, SaveRecordedHistory);
+            if (outcome != platform::SaveOutcome::Stale) break;
+        }
     } catch (...) {
         RemoveOlderEntries(HistoryList);
         throw;
     }
-    if (!saved) RemoveOlderEntries(HistoryList);
+    if (outcome != platform::SaveOutcome::Saved) RemoveOlderEntries(HistoryList);
 }
 
 void KeepNewest(std::int32_t keep) {

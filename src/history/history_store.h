@@ -5,6 +5,12 @@
 // its stamp kept, so this copy's own save is not read back. Readers take no
 // lock: a save replaces the file in one step.
 //
+// The lock only keeps copies from redoing each other's work. What keeps
+// every copy's names is that a save replaces only the file its copy last
+// read or wrote; one that finds another there reads it and replays its
+// change on it. The protocol, with what a crash, a power cut or a stall
+// leaves at each step, is written once in docs/saving.md.
+//
 // A file that exists and whose contents this copy has not read is never
 // replaced. Recordings made meanwhile stay in memory, unsaved, and are
 // written, merged with the file, by the first change after it reads again.

@@ -1,7 +1,9 @@
-// Test hooks of the platform layer: make any call fail, give any console
-// height, and skip the flush to disk. They do nothing unless a test sets them.
+// Test hooks of the platform layer: make any call fail, see every call with
+// the file it concerns, give any console height, skip the flush to disk and
+// shorten the lock's patience. They do nothing unless a test sets them.
 #pragma once
 
+#include <chrono>
 #include <optional>
 
 namespace platform::fault {
@@ -20,23 +22,30 @@ enum class Call {
     Write,            // writing bytes of the new contents
     Truncate,         // cutting a file rewritten in place to its new length
     Flush,            // flushing the new contents to disk
-    Close,            // closing the new file
     Replace,          // putting the new file in place of the old
-    Remove,           // removing a temporary file left by a crashed save
+    FlushFolder,      // making the folder's record of the replace durable
+    Remove,           // removing a replaced file, or one a crashed save left
 };
 
-// Returns true to make that call fail as the system would.
-using Hook = bool (*)(Call);
+// Sees each call before it is made, with the file it concerns (the new
+// file for Write, Flush, Close and Replace; the history rewritten in place;
+// null where there is none), and returns true to make it fail as the system
+// would.
+using Hook = bool (*)(Call call, const char *path);
 
 void SetHook(Hook hook) noexcept;
 // The console height to report instead of asking; nullopt asks again.
 void SetConsoleRows(std::optional<int> rows) noexcept;
-// Whether writes are flushed to disk; fuzzing turns it off for speed.
+// Whether writes are flushed to disk; fuzzing and the simulation turn it
+// off for speed. The hook still sees the flushes.
 void SetDiskFlush(bool enabled) noexcept;
+// How long a waiter bears with a lock holder that shows no progress.
+void SetLockPatience(std::chrono::milliseconds patience) noexcept;
 
 // For the platform layer itself.
-[[nodiscard]] bool Fails(Call call) noexcept;
+[[nodiscard]] bool Fails(Call call, const char *path = nullptr) noexcept;
 [[nodiscard]] std::optional<int> ConsoleRowsOverride() noexcept;
 [[nodiscard]] bool DiskFlushEnabled() noexcept;
+[[nodiscard]] std::chrono::milliseconds LockPatience() noexcept;
 
 }  // namespace platform::fault

@@ -1,62 +1,105 @@
-// FileLock: the lock file beside the history, waited for while its holders
-// make progress, and about a second longer.
+// FileLock: the lock every copy takes around a change, and the wait for it,
+// which follows the holder's progress (rules 2 to 5 of docs/saving.md).
 #include <algorithm>
-#include <chrono>
-#include <thread>
 
+#include "platform/fault.h"
 #include "platform/platform.h"
 #include "platform/system.h"
 
 namespace platform {
 namespace {
 
-// What a holder changes: the guarded file, once per save.
-FileStamp Progress(const std::string &guarded) {
-    FileStamp stamp;
-    (void)system::Stamp(guarded.c_str(), stamp);
-    return stamp;
+// What a waiter sees of a holder's work: the lock file's size and time,
+// which the holder's progress marks change, and the guarded file, which
+// each save, and each write in place, changes.
+struct Progress {
+    FileStamp lock, guarded;
+    friend bool operator==(const Progress &, const Progress &) = default;
+};
+
+Progress Seen(const std::string &lock, const std::string &guarded) {
+    Progress seen;
+    (void)system::Stamp(lock.c_str(), seen.lock);
+    (void)system::Stamp(guarded.c_str(), seen.guarded);
+    return seen;
 }
+
+// A progress mark each MiB: a few calls for a large history, one for most.
+constexpr int kMarkShift = 20;
 
 }  // namespace
 
-FileLock::FileLock(const char *path) {
-    const std::string guarded = system::ResolveLinks(path);
-    path_ = guarded + system::kLockMark;
-    bool busy = false;
-    handle_ = system::TryLock(path_, busy, carries_);
-    if (Held() || !busy) return;
-    // A save takes milliseconds. Copies that keep saving one after another
-    // can each take the lock before a waiter sees it free, so the wait runs
-    // as long as the file keeps changing: only a holder that changes nothing
-    // for a second is taken for hung.
-    using Clock = std::chrono::steady_clock;
-    constexpr auto kPatience = std::chrono::seconds(1);
-    auto deadline = Clock::now() + kPatience;
-    FileStamp seen = Progress(guarded);
-    // The lock is polled each millisecond at first, then less often, down
-    // to once per kLongestPause.
-    auto pause = std::chrono::milliseconds(1);
-    constexpr auto kLongestPause = std::chrono::milliseconds(8);
-    for (;;) {
-        std::this_thread::sleep_for(pause);
-        pause = std::min(pause * 2, kLongestPause);
-        handle_ = system::TryLock(path_, busy, carries_);
-        if (Held() || !busy) return;
-        if (Clock::now() < deadline) continue;
-        const FileStamp now = Progress(guarded);
-        if (now == seen) return;
-        seen = now;
-        deadline = Clock::now() + kPatience;
-    }
+FileLock::FileLock(const char *path)
+    : guarded_(system::ResolveLinks(path)), path_(guarded_ + system::kLockMark) {
+    if (TryOnce()) Wait();
+    FileStamp lockFile;
+    // A mark left on the lock file: the last holder's save never ended.
+    interrupted_ =
+        kind_ == Kind::LockFile && system::StampOpen(handle_, lockFile) && lockFile.size != 0;
 }
 
 FileLock::~FileLock() {
-    if (!Held()) return;
-    // Once in the guarded file's place, the path may name another's lock.
-    if (placed_)
-        (void)system::Close(handle_);
-    else
-        system::Unlock(handle_, path_);
+    if (Held()) system::Unlock(handle_);
+}
+
+// One try: the lock file, or where it cannot be used, the guarded file.
+// True while another copy holds the lock.
+bool FileLock::TryOnce() {
+    system::File file = system::kNoFile;
+    Kind kind = Kind::LockFile;
+    system::Locking locking = system::LockFile(path_, file);
+    if (locking == system::Locking::Unusable) {
+        kind = Kind::GuardedFile;
+        locking = system::LockGuarded(guarded_, file);
+    }
+    if (locking != system::Locking::Held) return locking == system::Locking::Busy;
+    handle_ = file;
+    kind_ = kind;
+    return false;
+}
+
+// Rule 3: a holder that shows progress is waited for; one that shows none
+// for the patience, or any after half as long again in all, is passed: a
+// hung copy must never freeze the others.
+void FileLock::Wait() {
+    const std::uint64_t patience = static_cast<std::uint64_t>(fault::LockPatience().count());
+    const std::uint64_t longest = patience + patience / 2;
+    const std::uint64_t start = system::Milliseconds();
+    std::uint64_t lastProgress = start;
+    Progress seen = Seen(path_, guarded_);
+    // Polled each millisecond at first, then less often, down to every 8.
+    std::uint32_t pause = 1;
+    constexpr std::uint32_t kLongestPause = 8;
+    for (;;) {
+        system::Pause(pause);
+        pause = std::min(pause * 2, kLongestPause);
+        if (!TryOnce()) return;
+        const std::uint64_t now = system::Milliseconds();
+        const Progress progress = Seen(path_, guarded_);
+        if (!(progress == seen)) {
+            seen = progress;
+            lastProgress = now;
+        }
+        if (now - lastProgress >= patience || now - start >= longest) return;
+    }
+}
+
+void FileLock::ShowProgress(std::uint64_t bytes) noexcept {
+    if (kind_ != Kind::LockFile) return;
+    const std::uint64_t mark = (bytes >> kMarkShift) + 1;
+    if (mark != shown_ && system::SetSize(handle_, mark)) shown_ = mark;
+}
+
+void FileLock::SaveOver() noexcept {
+    if (kind_ != Kind::LockFile || shown_ == 0) return;
+    if (system::SetSize(handle_, 0)) shown_ = 0;
+}
+
+void FileLock::ReleaseGuard() noexcept {
+    if (kind_ != Kind::GuardedFile) return;
+    system::Unlock(handle_);
+    handle_ = kNoHandle;
+    kind_ = Kind::None;
 }
 
 }  // namespace platform

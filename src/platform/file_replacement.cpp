@@ -1,5 +1,7 @@
-// FileReplacement: write new contents beside a file, then swap them in; and
-// sweeping away what crashed saves left beside it.
+// FileReplacement: new contents written beside a file and swapped in, only
+// over the file this copy last read or wrote; or, where the folder refuses
+// new files, written in place. And sweeping away what crashed saves left.
+// The numbered rules are those of docs/saving.md.
 #include <algorithm>
 #include <cctype>
 #include <string>
@@ -14,7 +16,16 @@ namespace {
 // Distinguishes the temporary files of one process's successive saves.
 unsigned long saveCounter = 0;
 
+// Rule 8: a copy's first save under the lock sweeps, as does any after a
+// save of its own left a file behind; later ones only when the lock shows
+// that its last holder's save never ended.
+bool sweepDue = true;
+
 constexpr char kTemporaryMark[] = ".tmp";
+
+// A history made here for the first time is its user's alone, as are the
+// files it opens; the user may widen that, and later saves keep it.
+constexpr unsigned kFirstPermissions = 0600;
 
 // Whether the text is one or more decimal digits.
 bool AllDigits(const std::string &text, std::size_t from, std::size_t to) {
@@ -35,36 +46,36 @@ bool IsTemporaryOf(const std::string &name, const std::string &target) {
 
 }  // namespace
 
-FileReplacement::FileReplacement(const char *path, FileLock *lock)
-    : target_(system::ResolveLinks(path)) {
-    Open(lock);
-}
-
-FileReplacement::~FileReplacement() { Abandon(); }
-
-void FileReplacement::Open(FileLock *lock) {
+FileReplacement::FileReplacement(const char *path, const FileStamp &expected, FileLock *lock)
+    : target_(system::ResolveLinks(path)), expected_(expected), lock_(lock) {
     const system::Found existing = system::Inspect(target_);
     replacedWriteTime_ = existing.writeTime;
     // Checked here because root, and Wine, would let the replace through.
     if (existing.kind == system::Existing::ReadOnly || existing.kind == system::Existing::NotAFile)
         return;
-    const bool carried = lock && lock->carries_ && lock->path_ == target_ + system::kLockMark;
-    switch (carried ? Carry(*lock, existing) : CreateTemporary(existing)) {
-    case system::Created::Yes:
-    case system::Created::NameTaken: return;
-    case system::Created::Refused:
-        // The folder takes no new files: rewriting in place is the only way
-        // left, and it exists to keep the history savable there.
-        if (existing.kind == system::Existing::Writable) OpenInPlace();
-        return;
-    case system::Created::Failed:
-        // No space, no handles: rewriting in place would fail the same way,
-        // halfway through the history.
-        return;
+    // What a sweep could not remove keeps the lock's mark, for the next.
+    if (lock_ && lock_->Held() &&
+        (sweepDue || lock_->interrupted_ || lock_->Guard() != kNoHandle)) {
+        leftBehind_ = !RemoveCrashedSaves(target_.c_str());
+        sweepDue = leftBehind_;
     }
+    if (lock_) lock_->ShowProgress(0);
+    const bool missing = existing.kind == system::Existing::Missing;
+    permissions_ = missing ? kFirstPermissions : existing.permissions;
+    OpenBeside();
+    // The folder takes no new files: rewriting in place is the only way
+    // left, and it exists to keep the history savable there.
+    if (unopened_ == Unopened::Refused && !missing) OpenInPlace();
 }
 
-system::Created FileReplacement::CreateTemporary(const system::Found &replaced) {
+FileReplacement::~FileReplacement() {
+    Abandon();
+    // A file left behind keeps the lock's mark, so the next holder sweeps.
+    if (lock_ && !leftBehind_) lock_->SaveOver();
+}
+
+// Rule 6: the new file is this user's alone until it is complete.
+void FileReplacement::OpenBeside() {
     const std::string prefix = target_ + kTemporaryMark + std::to_string(system::ProcessId()) + ".";
     // Names clash only with files of an earlier process of the same number,
     // or of another copy loaded in this process; a few tries get past them.
@@ -72,37 +83,41 @@ system::Created FileReplacement::CreateTemporary(const system::Found &replaced) 
     for (int attempt = 0; attempt < kNameTries; ++attempt) {
         std::string name = prefix + std::to_string(++saveCounter);
         system::File file = system::kNoFile;
-        const system::Created created = system::CreateExclusive(name, replaced, file);
-        if (created == system::Created::NameTaken) continue;
-        if (created == system::Created::Yes) {
+        switch (system::CreatePrivate(name, file)) {
+        case system::Created::NameTaken: continue;
+        case system::Created::Yes:
             handle_ = file;
             temporary_ = std::move(name);
+            return;
+        case system::Created::Refused: unopened_ = Unopened::Refused; return;
+        case system::Created::Failed:
+            // No space, no handles: rewriting in place would fail the same
+            // way, halfway through the history.
+            return;
         }
-        return created;
     }
-    return system::Created::NameTaken;
 }
 
-system::Created FileReplacement::Carry(FileLock &lock, const system::Found &replaced) {
-    // Once only: a save that fails leaves its bytes in the lock file.
-    lock.carries_ = false;
-    const system::Created created = system::TakeLockFile(lock.handle_, replaced);
-    if (created == system::Created::Yes) {
-        handle_ = lock.handle_;
-        temporary_ = lock.path_;
-        carrier_ = &lock;
-    }
-    return created;
-}
-
+// Rule 11: under a lock on the file's bytes, and only over the file this
+// copy last read or wrote, checked by the handle that rewrites it.
 void FileReplacement::OpenInPlace() {
-    if (fault::Fails(fault::Call::OpenInPlace)) return;
+    if (fault::Fails(fault::Call::OpenInPlace, target_.c_str())) return;
     const system::File file = system::OpenToRewrite(target_);
     if (file == system::kNoFile) return;
+    FileStamp stamp;
+    // Another copy may be rewriting it now: the change then waits.
+    if (!system::LockForRewrite(file) || !system::StampOpen(file, stamp)) {
+        (void)system::Close(file);
+        return;
+    }
+    if (!(stamp == expected_)) {
+        unopened_ = Unopened::Stale;
+        (void)system::Close(file);
+        return;
+    }
     // The old bytes are kept so that a failed rewrite can put them back; the
     // handle is taken only once they all are.
-    FileStamp stamp;
-    bool read = system::StampOpen(file, stamp) && stamp.size >= 0;
+    bool read = stamp.size >= 0;
     try {
         if (read) original_.resize(static_cast<std::size_t>(stamp.size));
     } catch (...) {
@@ -125,65 +140,65 @@ void FileReplacement::OpenInPlace() {
 
 bool FileReplacement::Write(const void *bytes, std::size_t size) noexcept {
     if (handle_ == kNoHandle || failed_) return false;
-    if (size > 0 && (fault::Fails(fault::Call::Write) || !system::WriteAll(handle_, bytes, size)))
+    const char *path = temporary_.empty() ? target_.c_str() : temporary_.c_str();
+    if (size > 0 &&
+        (fault::Fails(fault::Call::Write, path) || !system::WriteAll(handle_, bytes, size)))
         failed_ = true;
     written_ += size;
+    if (lock_) lock_->ShowProgress(written_);
     return !failed_;
 }
 
-bool FileReplacement::CloseHandle() noexcept {
-    const bool closed = system::Close(handle_);
-    handle_ = kNoHandle;
-    return closed && !fault::Fails(fault::Call::Close);
+SaveOutcome FileReplacement::Commit() noexcept {
+    if (handle_ == kNoHandle)
+        return unopened_ == Unopened::Stale ? SaveOutcome::Stale : SaveOutcome::Failed;
+    const SaveOutcome outcome = temporary_.empty() ? CommitInPlace() : CommitBeside();
+    if (outcome != SaveOutcome::Saved) Abandon();
+    return outcome;
 }
 
-bool FileReplacement::Commit() noexcept {
-    if (handle_ == kNoHandle) return false;
-    const bool inPlace = temporary_.empty();
-    if (!failed_ && inPlace)
-        failed_ = fault::Fails(fault::Call::Truncate) || !system::Truncate(handle_, written_);
+// Rules 9 and 10: on disk first, with the replaced file's permissions, and
+// then in its place if it is still the file expected there.
+SaveOutcome FileReplacement::CommitBeside() noexcept {
+    if (failed_ || !Finish()) return SaveOutcome::Failed;
+    if (permissions_ != kFirstPermissions && !system::GivePermissions(handle_, permissions_))
+        return SaveOutcome::Failed;
+    if (lock_ && system::kOpenFilesBlockReplace) lock_->ReleaseGuard();
+    const SaveOutcome outcome =
+        system::PutInPlace(handle_, temporary_, target_, expected_, leftBehind_);
+    if (outcome != SaveOutcome::Saved) return outcome;
+    temporary_.clear();
+    system::FlushFolderOf(target_);
+    // Held up to here, so no sweep could take the file before it was placed.
+    (void)system::Close(handle_);
+    handle_ = kNoHandle;
+    return SaveOutcome::Saved;
+}
+
+SaveOutcome FileReplacement::CommitInPlace() noexcept {
+    if (failed_ || fault::Fails(fault::Call::Truncate, target_.c_str()) ||
+        !system::Truncate(handle_, written_) || !Finish())
+        return SaveOutcome::Failed;
+    // The new bytes are on disk: a failed close could not undo them.
+    original_.clear();
+    (void)system::Close(handle_);
+    handle_ = kNoHandle;
+    return SaveOutcome::Saved;
+}
+
+// Dates the new contents, flushes them to disk and takes their stamp.
+bool FileReplacement::Finish() noexcept {
+    const char *path = temporary_.empty() ? target_.c_str() : temporary_.c_str();
     // Each save's time follows the last one's, even within one tick of the
     // system clock: a copy that kept an older save's stamp (its file number
     // can come back, and so can its size) must see the difference.
-    if (!failed_)
-        failed_ = !system::SetWriteTime(handle_, std::max(system::Now(), replacedWriteTime_ + 1));
-    if (!failed_ && fault::DiskFlushEnabled())
-        failed_ = fault::Fails(fault::Call::Flush) || !system::FlushToDisk(handle_);
-    if (!failed_) failed_ = !system::StampOpen(handle_, stamp_);
-    if (failed_) {
-        Abandon();
-        return false;
-    }
-    if (inPlace) {
-        // The new bytes are on disk: a failed close could not undo them.
-        original_.clear();
-        (void)CloseHandle();
-        return true;
-    }
-    // The lock's file stays open until the lock is let go: it holds the lock.
-    if (!(carrier_ || CloseHandle()) || fault::Fails(fault::Call::Replace) ||
-        !system::Replace(temporary_, target_)) {
-        Abandon();
-        return false;
-    }
-    if (carrier_) {
-        carrier_->placed_ = true;
-        carrier_ = nullptr;
-        handle_ = kNoHandle;
-    }
-    temporary_.clear();
-    if (fault::DiskFlushEnabled()) system::FlushFolderOf(target_);
-    return true;
+    return system::SetWriteTime(handle_, std::max(system::Now(), replacedWriteTime_ + 1)) &&
+           !fault::Fails(fault::Call::Flush, path) &&
+           (!fault::DiskFlushEnabled() || system::FlushToDisk(handle_)) &&
+           system::StampOpen(handle_, stamp_);
 }
 
 void FileReplacement::Abandon() noexcept {
-    if (carrier_) {
-        // The lock file is the lock's, to remove as it lets go.
-        carrier_ = nullptr;
-        handle_ = kNoHandle;
-        temporary_.clear();
-        return;
-    }
     if (handle_ != kNoHandle && temporary_.empty()) {
         // In place: put the old bytes back, and their time, so that the file
         // is as it was to copies that compare stamps too. Not subject to the
@@ -195,15 +210,22 @@ void FileReplacement::Abandon() noexcept {
                system::SetWriteTime(handle_, replacedWriteTime_) && system::FlushToDisk(handle_));
         original_.clear();
     }
-    if (handle_ != kNoHandle) (void)CloseHandle();
-    if (!temporary_.empty()) system::Remove(temporary_);
+    // Removed only while the name is still the new file's: after a failed
+    // exchange it could name another copy's save.
+    if (!temporary_.empty() && !system::RemoveOwn(handle_, temporary_)) leftBehind_ = true;
     temporary_.clear();
+    if (handle_ != kNoHandle) (void)system::Close(handle_);
+    handle_ = kNoHandle;
+    // Without the lock there is no mark to leave: this copy sweeps next.
+    if (leftBehind_) sweepDue = true;
 }
 
-void RemoveCrashedSaves(const char *path) {
+bool RemoveCrashedSaves(const char *path) {
     const std::string target = system::ResolveLinks(path);
+    bool all = true;
     for (const std::string &sibling : system::Siblings(target))
-        if (IsTemporaryOf(sibling, target)) system::RemoveIfAbandoned(sibling);
+        if (IsTemporaryOf(sibling, target)) all = system::RemoveIfAbandoned(sibling) && all;
+    return all;
 }
 
 }  // namespace platform

@@ -2,6 +2,11 @@
 // one POSIX implementation. Paths are NUL-terminated byte strings, passed to
 // the system as they are. Every call can be made to fail by a test hook
 // (platform/fault.h), so failure paths are testable on both systems.
+//
+// How copies of the plug-in share one file through these (the lock, the
+// check before a replace, the save paths, and what a crash, a power cut or
+// a stall leaves) is written once, as numbered rules, in docs/saving.md.
+// Comments below point to those rules as "rule N".
 #pragma once
 
 #include <cstddef>
@@ -73,73 +78,16 @@ private:
     FileStamp stamp_;
 };
 
-class FileLock;
-namespace system {
-struct Found;
-enum class Created;
-}  // namespace system
-
-// Replaces a file's whole contents so that no reader ever sees a partial
-// file: the bytes go to a new file beside it, reach the disk, and then take
-// its place in one step. A read-only file, or anything but a regular file, is
-// never replaced. On failure the old file is as it was and false is returned.
+// The lock that every copy takes around a change to the file at a path
+// (rules 2 to 5). It keeps copies from redoing each other's work; it never
+// decides whether a save may replace the file, which the check of rule 1
+// does. Normally it is a lock file beside the guarded file, made once and
+// kept; where that cannot be used, the guarded file itself is locked. The
+// system releases it when its holder dies.
 //
-// Only where the folder refuses new files (no permission, a read-only file
-// system) is an existing writable file rewritten in place instead: its bytes
-// are kept in memory, overwritten without truncating first, and written back
-// should any step fail. That path alone cannot survive a crash or power cut in
-// the middle of the write, which leaves the file partly rewritten.
-//
-// Given the file's lock, held, the new contents may go into the lock file
-// itself, which then takes the file's place: one file fewer to make and to
-// remove, and the lock is let go in the same step. POSIX only: a Windows
-// lock file is deleted as it closes.
-class FileReplacement {
-public:
-    explicit FileReplacement(const char *path, FileLock *lock = nullptr);
-    FileReplacement(const FileReplacement &) = delete;
-    FileReplacement &operator=(const FileReplacement &) = delete;
-    ~FileReplacement();  // abandons an uncommitted replacement
-
-    // Whether the new contents can be written (the file was opened).
-    [[nodiscard]] bool IsOpen() const noexcept { return handle_ != kNoHandle; }
-    // Appends bytes; false once any write has failed.
-    [[nodiscard]] bool Write(const void *bytes, std::size_t size) noexcept;
-    // Flushes to disk and puts the new contents in place.
-    [[nodiscard]] bool Commit() noexcept;
-    // After a successful commit: the stamp of the file now in place.
-    [[nodiscard]] const FileStamp &Stamp() const noexcept { return stamp_; }
-
-private:
-    static constexpr std::intptr_t kNoHandle = -1;
-    void Open(FileLock *lock);
-    [[nodiscard]] system::Created CreateTemporary(const system::Found &replaced);
-    [[nodiscard]] system::Created Carry(FileLock &lock, const system::Found &replaced);
-    void OpenInPlace();
-    [[nodiscard]] bool CloseHandle() noexcept;
-    void Abandon() noexcept;
-
-    std::string target_;           // the file to replace, links resolved
-    std::string temporary_;        // the new file beside it; empty when in place
-    FileLock *carrier_ = nullptr;  // the lock whose file is the new file
-    std::string original_;         // in place: the bytes the file held before
-    std::intptr_t handle_ = kNoHandle;
-    std::size_t written_ = 0;
-    std::int64_t replacedWriteTime_ = 0;  // the replaced file's, if there was one
-    bool failed_ = false;
-    FileStamp stamp_;
-};
-
-// Removes the temporary files that crashed saves left beside the file. A
-// live save's temporary file is never removed.
-void RemoveCrashedSaves(const char *path);
-
-// The lock that every copy takes around a change to the file at a path: a
-// lock file beside it, held exclusively, released by the system when its
-// holder dies, and removed when let go. It is waited for while its holders
-// keep changing the file, and a second more. After that, or where no lock
-// file can be made, it holds nothing and the change goes ahead: a hung copy
-// must never freeze the others.
+// A copy waits for it while the holder shows progress, and passes a holder
+// that shows none for about a second, or after a few seconds in all; it then
+// holds nothing, and its save still keeps rule 1.
 class FileLock {
 public:
     explicit FileLock(const char *path);
@@ -151,11 +99,92 @@ public:
 
 private:
     friend class FileReplacement;
-    static constexpr std::intptr_t kNoHandle = -1;
-    std::string path_;
+    enum class Kind { None, LockFile, GuardedFile };
+    [[nodiscard]] bool TryOnce();
+    void Wait();
+    // The holder's progress marks, which waiters watch (rule 3): the lock
+    // file's size is 0 between saves and grows as a save writes.
+    void ShowProgress(std::uint64_t bytes) noexcept;
+    void SaveOver() noexcept;
+    // A lock on the guarded file itself: on Windows it would keep that file
+    // from being replaced, so it is let go of right before.
+    [[nodiscard]] std::intptr_t Guard() const noexcept {
+        return kind_ == Kind::GuardedFile ? handle_ : kNoHandle;
+    }
+    void ReleaseGuard() noexcept;
+
+    std::string guarded_;  // the guarded file, links resolved
+    std::string path_;     // the lock file
+    Kind kind_ = Kind::None;
     std::intptr_t handle_ = kNoHandle;
-    bool carries_ = false;  // its file can still take a save's new contents
-    bool placed_ = false;   // its file has taken the guarded file's place
+    bool interrupted_ = false;  // the last holder's save never ended
+    std::uint64_t shown_ = 0;   // the progress mark last shown
+    static constexpr std::intptr_t kNoHandle = -1;
 };
+
+// How a save ended.
+enum class SaveOutcome {
+    Saved,   // the new contents are in place and on disk
+    Stale,   // the file is not the one expected: read it again, then retry
+    Failed,  // the file is as it was
+};
+
+// Replaces a file's whole contents, only if it is still the file this copy
+// last read or wrote (rule 1): the bytes go to a new file beside it, private
+// to this user (rule 6), reach the disk, and then take its place in one
+// step (rules 9 and 10). A read-only file, or anything but a regular file,
+// is never replaced.
+//
+// Only where the folder refuses new files is the file rewritten in place,
+// under a lock on the file itself (rule 11); that path alone cannot survive
+// a crash or power cut in the middle of the write.
+class FileReplacement {
+public:
+    // expected: the stamp of the file as this copy last read or wrote it,
+    // all zero when it found none. lock: the file's, when this save is part
+    // of a change under it.
+    FileReplacement(const char *path, const FileStamp &expected, FileLock *lock);
+    FileReplacement(const FileReplacement &) = delete;
+    FileReplacement &operator=(const FileReplacement &) = delete;
+    ~FileReplacement();  // abandons an uncommitted replacement
+
+    // Whether the new contents can be written (a file was opened).
+    [[nodiscard]] bool IsOpen() const noexcept { return handle_ != kNoHandle; }
+    // Appends bytes; false once any write has failed.
+    [[nodiscard]] bool Write(const void *bytes, std::size_t size) noexcept;
+    // Flushes to disk and puts the new contents in place; when nothing could
+    // be opened, says why.
+    [[nodiscard]] SaveOutcome Commit() noexcept;
+    // After a successful commit: the stamp of the file now in place.
+    [[nodiscard]] const FileStamp &Stamp() const noexcept { return stamp_; }
+
+private:
+    static constexpr std::intptr_t kNoHandle = -1;
+    void OpenBeside();
+    void OpenInPlace();
+    [[nodiscard]] SaveOutcome CommitBeside() noexcept;
+    [[nodiscard]] SaveOutcome CommitInPlace() noexcept;
+    [[nodiscard]] bool Finish() noexcept;
+    void Abandon() noexcept;
+
+    std::string target_;     // the file to replace, links resolved
+    std::string temporary_;  // the new file beside it; empty when in place
+    FileStamp expected_;
+    FileLock *lock_;            // or null
+    unsigned permissions_ = 0;  // the replaced file's, for the new one
+    std::string original_;      // in place: the bytes the file held before
+    std::intptr_t handle_ = kNoHandle;
+    std::size_t written_ = 0;
+    std::int64_t replacedWriteTime_ = 0;  // the replaced file's, if there was one
+    bool failed_ = false;
+    bool leftBehind_ = false;  // a file of this save's stays beside the target
+    enum class Unopened { Failed, Refused, Stale };
+    Unopened unopened_ = Unopened::Failed;  // why nothing is open
+    FileStamp stamp_;
+};
+
+// Removes the temporary files that crashed saves left beside the file; false
+// when one stays. A live save's temporary file is never removed (rule 8).
+[[nodiscard]] bool RemoveCrashedSaves(const char *path);
 
 }  // namespace platform

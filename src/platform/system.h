@@ -18,6 +18,13 @@ inline constexpr File kNoFile = -1;
 // The lock file's name is the guarded file's with this added.
 inline constexpr char kLockMark[] = ".lock";
 
+#ifdef _WIN32
+// A file open anywhere, even shared for deletion, cannot be replaced.
+inline constexpr bool kOpenFilesBlockReplace = true;
+#else
+inline constexpr bool kOpenFilesBlockReplace = false;
+#endif
+
 enum class Existing { Missing, Writable, ReadOnly, NotAFile };
 
 enum class Opened {
@@ -34,30 +41,35 @@ enum class Created {
     Failed,     // anything else: no space, too many open files
 };
 
+enum class Locking {
+    Held,
+    Busy,      // another copy holds it
+    Unusable,  // this kind of lock cannot be had here
+};
+
 // The file a path finally names, through any symbolic links.
 [[nodiscard]] std::string ResolveLinks(const char *path);
 // What is at a path; for a file, also its last-write time and permissions.
 struct Found {
     Existing kind = Existing::Missing;
     std::int64_t writeTime = 0;
-    unsigned permissions = 0;  // POSIX mode bits
+    unsigned permissions = 0;  // POSIX mode bits; Windows attributes
 };
 [[nodiscard]] Found Inspect(const std::string &path);
 [[nodiscard]] Presence Stamp(const char *path, FileStamp &stamp);
 
 // Opens a regular file to read, without blocking and without keeping others
-// from replacing it; fills its stamp.
+// from replacing it; fills its stamp. A file being rewritten in place is
+// held: it is waited for a moment, as is one another program holds.
 [[nodiscard]] Opened OpenToRead(const char *path, File &file, FileStamp &stamp);
 // Bytes read, 0 at the end, -1 on an error.
 [[nodiscard]] std::int64_t ReadSome(File file, void *into, std::size_t count);
 
-// Creates a new file that must not exist yet, with the permissions of the
-// file it is to replace, when there is one. While it is open,
-// RemoveIfAbandoned leaves it.
-[[nodiscard]] Created CreateExclusive(const std::string &path, const Found &replaced, File &file);
-// Readies the lock file, held and empty, to take the new contents of the
-// file it guards, as CreateExclusive readies a new file.
-[[nodiscard]] Created TakeLockFile(File lock, const Found &replaced);
+// Creates a new file that must not exist yet, readable and writable by this
+// user alone, and held until it is closed: RemoveIfAbandoned leaves it.
+[[nodiscard]] Created CreatePrivate(const std::string &path, File &file);
+// Gives a complete new file the permissions of the file it is to replace.
+[[nodiscard]] bool GivePermissions(File file, unsigned permissions);
 // Opens an existing file to read and write, keeping its contents.
 [[nodiscard]] File OpenToRewrite(const std::string &path);
 [[nodiscard]] bool WriteAll(File file, const void *bytes, std::size_t size);
@@ -69,21 +81,43 @@ struct Found {
 [[nodiscard]] bool SetWriteTime(File file, std::int64_t time);
 [[nodiscard]] bool StampOpen(File file, FileStamp &stamp);
 [[nodiscard]] bool Close(File file);
-// Puts `from` in place of `to` in one step.
-[[nodiscard]] bool Replace(const std::string &from, const std::string &to);
+
+// Puts the open new file `from` in place of `to` in one step, only if `to`
+// is still the file the stamp names, or, for an all-zero stamp, if there is
+// still none there (rules 1 and 10). On Stale and Failed, `from` still
+// names the new file, for the caller to remove. leftBehind: the replaced
+// file could not be removed.
+[[nodiscard]] SaveOutcome PutInPlace(File file, const std::string &from, const std::string &to,
+                                     const FileStamp &expected, bool &leftBehind);
 // Makes the folder's record of a renamed or new file durable.
 void FlushFolderOf(const std::string &path);
 void Remove(const std::string &path);
+// Removes the open file at the path, if the path still names it; false
+// when it is left there.
+[[nodiscard]] bool RemoveOwn(File file, const std::string &path);
 [[nodiscard]] unsigned long ProcessId();
 
 // The names in the path's folder that start with the path's own file name.
 [[nodiscard]] std::vector<std::string> Siblings(const std::string &path);
-// Removes a file that no open CreateExclusive handle holds.
-void RemoveIfAbandoned(const std::string &path);
+// Removes a file that no open CreatePrivate handle holds; false when such a
+// file stays.
+[[nodiscard]] bool RemoveIfAbandoned(const std::string &path);
 
-// One try at the lock file; busy tells "held by another copy" from "cannot
-// be made here", and carries whether TakeLockFile can take the file.
-[[nodiscard]] File TryLock(const std::string &path, bool &busy, bool &carries);
-void Unlock(File file, const std::string &path);
+// The lock file at a path, made if missing, private to this user (rule 4).
+[[nodiscard]] Locking LockFile(const std::string &path, File &file);
+// The guarded file itself, when it exists (rules 4 and 5).
+[[nodiscard]] Locking LockGuarded(const std::string &path, File &file);
+// The lock of a file opened to be rewritten in place (rule 11), which
+// keeps other rewriters and every reader out until it is closed; waited
+// for a moment.
+[[nodiscard]] bool LockForRewrite(File file);
+void Unlock(File lock);
+// The lock file's size: its holder's progress mark (rule 3).
+[[nodiscard]] bool SetSize(File file, std::uint64_t size);
+
+// Waits a moment.
+void Pause(std::uint32_t milliseconds);
+// A clock for timeouts, in milliseconds.
+[[nodiscard]] std::uint64_t Milliseconds();
 
 }  // namespace platform::system

@@ -3,14 +3,15 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <climits>
-#include <ctime>
 #include <memory>
 #include <vector>
 
@@ -22,12 +23,16 @@ namespace platform {
 namespace {
 
 constexpr std::int64_t kNanosecondsPerSecond = 1000000000;
+constexpr std::int64_t kNanosecondsPerMillisecond = 1000000;
 
-// Made with read and write for all, narrowed by the umask as any new file is.
-constexpr mode_t kNewFileMode = S_IRUSR | S_IWUSR | S_IRGRP | S_IWGRP | S_IROTH | S_IWOTH;
+// New files are this user's alone until complete (rule 6).
+constexpr mode_t kPrivateMode = S_IRUSR | S_IWUSR;
 
 // The mode bits chmod sets: permissions, set-id and sticky bits.
 constexpr mode_t kChmodBits = 07777;
+
+// Opened without following a link and without blocking on a FIFO or device.
+constexpr int kSafeOpen = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
 
 int Fd(system::File file) { return static_cast<int>(file); }
 
@@ -36,33 +41,80 @@ std::int64_t Nanoseconds(const timespec &time) {
     return std::int64_t{time.tv_sec} * kNanosecondsPerSecond + time.tv_nsec;
 }
 
-void FillStamp(const struct stat &st, FileStamp &stamp) {
-    stamp.writeTime = Nanoseconds(st.st_mtim);
-    stamp.volume = st.st_dev;
-    stamp.fileId = st.st_ino;
-    stamp.size = st.st_size;
+FileStamp StampFrom(const struct stat &st) {
+    return {Nanoseconds(st.st_mtim), st.st_dev, st.st_ino, st.st_size};
 }
 
 bool SameFile(const struct stat &a, const struct stat &b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
+// Whether the path still names the open file: a holder before us may have
+// removed or replaced it.
+bool StillNamed(int fd, const std::string &path) {
+    struct stat opened {};
+    struct stat named {};
+    return ::fstat(fd, &opened) == 0 && ::lstat(path.c_str(), &named) == 0 &&
+           SameFile(opened, named);
+}
+
 // Everything but a vanished path or a vanished folder is an unknown state.
 bool NothingThere(int error) { return error == ENOENT || error == ENOTDIR; }
 
-// Gives a new file the permissions of the file it is to replace. fchmod,
-// unlike open's mode, is not narrowed by the umask. Should it fail, the
-// history could end up readable by more users than before.
-bool CopyPermissions(int fd, const system::Found &replaced) {
-    return replaced.kind == system::Existing::Missing ||
-           (!fault::Fails(fault::Call::CopyPermissions) && ::fchmod(fd, replaced.permissions) == 0);
+// A rename flag the file system does not know.
+bool Unsupported(int error) { return error == EINVAL || error == ENOSYS || error == ENOTSUP; }
+
+// A file held for a moment is tried again for about 100 ms: long enough
+// for a rewrite in place to end, short enough not to be felt.
+constexpr int kRetries = 10;
+constexpr std::uint32_t kRetryPauseMs = 10;
+
+// A lock on the file's bytes, apart from flock's: readers share it, a
+// rewrite in place takes it alone (rule 11). It belongs to the open file,
+// so two copies loaded in one process exclude each other too.
+bool LockBytes(int fd, short type) {
+    for (int attempt = 0;; ++attempt) {
+        struct flock range {};
+        range.l_type = type;
+        range.l_whence = SEEK_SET;
+        if (::fcntl(fd, F_OFD_SETLK, &range) == 0) return true;
+        if (errno != EAGAIN && errno != EACCES && errno != EINTR) return false;
+        if (attempt == kRetries) return false;
+        system::Pause(kRetryPauseMs);
+    }
+}
+
+bool TryFlock(int fd) {
+    for (;;) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
+        if (errno != EINTR) return false;
+    }
+}
+
+// First creation (rule 10): the new file takes the name only if nothing has
+// it, so two copies creating the history at once cannot both win.
+SaveOutcome CreateOnly(const std::string &from, const std::string &to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return SaveOutcome::Saved;
+    if (errno == EEXIST) return SaveOutcome::Stale;
+    if (!Unsupported(errno)) return SaveOutcome::Failed;
+    // A hard link is made only if the name is free, as atomically.
+    if (::link(from.c_str(), to.c_str()) == 0) {
+        (void)::unlink(from.c_str());
+        return SaveOutcome::Saved;
+    }
+    if (errno == EEXIST) return SaveOutcome::Stale;
+    // No links either (FAT): a look, then the rename; the window is named.
+    struct stat st {};
+    if (::lstat(to.c_str(), &st) == 0) return SaveOutcome::Stale;
+    return ::rename(from.c_str(), to.c_str()) == 0 ? SaveOutcome::Saved : SaveOutcome::Failed;
 }
 
 }  // namespace
 
 bool FileAttributesQueryable(const char *path) {
     struct stat st {};
-    return !fault::Fails(fault::Call::FileAttributes) && ::stat(path, &st) == 0;
+    return !fault::Fails(fault::Call::FileAttributes, path) && ::stat(path, &st) == 0;
 }
 
 int ConsoleBufferRows() {
@@ -111,23 +163,27 @@ Found Inspect(const std::string &path) {
 
 Presence Stamp(const char *path, FileStamp &stamp) {
     struct stat st {};
-    if (fault::Fails(fault::Call::FileStamp)) return Presence::Unknown;
+    if (fault::Fails(fault::Call::FileStamp, path)) return Presence::Unknown;
     if (::stat(path, &st) != 0) return NothingThere(errno) ? Presence::Missing : Presence::Unknown;
-    FillStamp(st, stamp);
+    stamp = StampFrom(st);
     return Presence::Present;
 }
 
 Opened OpenToRead(const char *path, File &file, FileStamp &stamp) {
-    if (fault::Fails(fault::Call::OpenToRead)) return Opened::Failed;
+    if (fault::Fails(fault::Call::OpenToRead, path)) return Opened::Failed;
     // Non-blocking, so a FIFO in the file's place cannot hang the host.
-    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) return NothingThere(errno) ? Opened::Missing : Opened::Failed;
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         return Opened::Failed;
     }
-    FillStamp(st, stamp);
+    if (!LockBytes(fd, F_RDLCK)) {
+        ::close(fd);
+        return Opened::Held;
+    }
+    stamp = StampFrom(st);
     file = fd;
     return Opened::Yes;
 }
@@ -140,39 +196,41 @@ std::int64_t ReadSome(File file, void *into, std::size_t count) {
     }
 }
 
-Created CreateExclusive(const std::string &path, const Found &replaced, File &file) {
-    if (fault::Fails(fault::Call::RefuseTemporary)) return Created::Refused;
-    if (fault::Fails(fault::Call::CreateTemporary)) return Created::Failed;
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode);
+Created CreatePrivate(const std::string &path, File &file) {
+    if (fault::Fails(fault::Call::RefuseTemporary, path.c_str())) return Created::Refused;
+    if (fault::Fails(fault::Call::CreateTemporary, path.c_str())) return Created::Failed;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | kSafeOpen, kPrivateMode);
     if (fd < 0) {
         if (errno == EEXIST) return Created::NameTaken;
         return errno == EACCES || errno == EPERM || errno == EROFS ? Created::Refused
                                                                    : Created::Failed;
     }
-    // Held while the save lasts: a file no one holds was left by a crash.
-    // Only a sweep that opened it first can have it; it is then its to remove.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    // Held until the save is over, past its replace (rule 8): a file no one
+    // holds was left by a crash. Only a sweep that opened it first can have
+    // it; it is then its to remove.
+    if (!TryFlock(fd)) {
         ::close(fd);
         return Created::NameTaken;
-    }
-    if (!CopyPermissions(fd, replaced)) {
-        ::close(fd);
-        ::unlink(path.c_str());
-        return Created::Failed;
     }
     file = fd;
     return Created::Yes;
 }
 
-Created TakeLockFile(File lock, const Found &replaced) {
-    if (fault::Fails(fault::Call::RefuseTemporary)) return Created::Refused;
-    if (fault::Fails(fault::Call::CreateTemporary)) return Created::Failed;
-    return CopyPermissions(Fd(lock), replaced) ? Created::Yes : Created::Failed;
+bool GivePermissions(File file, unsigned permissions) {
+    // fchmod, unlike open's mode, is not narrowed by the umask.
+    return !fault::Fails(fault::Call::CopyPermissions) &&
+           ::fchmod(Fd(file), static_cast<mode_t>(permissions)) == 0;
 }
 
 File OpenToRewrite(const std::string &path) {
-    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-    return fd < 0 ? kNoFile : fd;
+    const int fd = ::open(path.c_str(), O_RDWR | kSafeOpen);
+    if (fd < 0) return kNoFile;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return kNoFile;
+    }
+    return fd;
 }
 
 bool WriteAll(File file, const void *bytes, std::size_t size) {
@@ -212,17 +270,38 @@ bool SetWriteTime(File file, std::int64_t time) {
 bool StampOpen(File file, FileStamp &stamp) {
     struct stat st {};
     if (::fstat(Fd(file), &st) != 0) return false;
-    FillStamp(st, stamp);
+    stamp = StampFrom(st);
     return true;
 }
 
 bool Close(File file) { return ::close(Fd(file)) == 0; }
 
-bool Replace(const std::string &from, const std::string &to) {
-    return ::rename(from.c_str(), to.c_str()) == 0;
+SaveOutcome PutInPlace(File, const std::string &from, const std::string &to,
+                       const FileStamp &expected, bool &leftBehind) {
+    if (fault::Fails(fault::Call::Replace, from.c_str())) return SaveOutcome::Failed;
+    if (expected == FileStamp{}) return CreateOnly(from, to);
+    // A look first: a stale save need not be swapped in to be found out.
+    struct stat now {};
+    if (::stat(to.c_str(), &now) != 0 || !(StampFrom(now) == expected)) return SaveOutcome::Stale;
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_EXCHANGE) != 0) {
+        if (!Unsupported(errno)) return SaveOutcome::Failed;
+        // No exchange here (NFS, FAT): the look above must do (rule 10).
+        return ::rename(from.c_str(), to.c_str()) == 0 ? SaveOutcome::Saved : SaveOutcome::Failed;
+    }
+    // The replaced file now has the new file's name: nothing is lost, and
+    // what it is can be checked after the fact.
+    struct stat replaced {};
+    if (::lstat(from.c_str(), &replaced) == 0 && StampFrom(replaced) == expected) {
+        leftBehind = fault::Fails(fault::Call::Remove, from.c_str()) || ::unlink(from.c_str()) != 0;
+        return SaveOutcome::Saved;
+    }
+    // Another writer saved in between: its file goes back in place.
+    (void)::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_EXCHANGE);
+    return SaveOutcome::Stale;
 }
 
 void FlushFolderOf(const std::string &path) {
+    if (fault::Fails(fault::Call::FlushFolder, path.c_str()) || !fault::DiskFlushEnabled()) return;
     // Built on the stack: this runs after the swap, where nothing may throw.
     char folder[PATH_MAX] = ".";
     const std::size_t slash = path.rfind('/');
@@ -239,6 +318,12 @@ void FlushFolderOf(const std::string &path) {
 }
 
 void Remove(const std::string &path) { (void)::unlink(path.c_str()); }
+
+bool RemoveOwn(File file, const std::string &path) {
+    if (fault::Fails(fault::Call::Remove, path.c_str())) return false;
+    // After a failed exchange the name may be another copy's save.
+    return !StillNamed(Fd(file), path) || ::unlink(path.c_str()) == 0;
+}
 
 unsigned long ProcessId() { return static_cast<unsigned long>(::getpid()); }
 
@@ -258,59 +343,89 @@ std::vector<std::string> Siblings(const std::string &path) {
     return found;
 }
 
-void RemoveIfAbandoned(const std::string &path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return;
-    struct stat opened {};
-    struct stat named {};
+bool RemoveIfAbandoned(const std::string &path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | kSafeOpen);
+    if (fd < 0) return true;
     // A save still under way holds its file; so would one that just began.
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &opened) == 0 &&
-        ::lstat(path.c_str(), &named) == 0 && SameFile(opened, named) &&
-        !fault::Fails(fault::Call::Remove))
-        ::unlink(path.c_str());
+    const bool abandoned = TryFlock(fd) && StillNamed(fd, path);
+    const bool removed = !abandoned || (!fault::Fails(fault::Call::Remove, path.c_str()) &&
+                                        ::unlink(path.c_str()) == 0);
     ::close(fd);
+    return removed;
 }
 
-File TryLock(const std::string &path, bool &busy, bool &carries) {
-    busy = false;
-    carries = false;
-    if (fault::Fails(fault::Call::Lock)) return kNoFile;
-    // Writable, so that a save can write into it; read-only is enough to
-    // lock, so other users sharing the folder can lock too.
-    constexpr int kFlags = O_CREAT | O_NOFOLLOW | O_CLOEXEC;
-    int fd = ::open(path.c_str(), O_RDWR | kFlags, kNewFileMode);
-    const bool writable = fd >= 0;
-    if (fd < 0 && errno == EACCES) fd = ::open(path.c_str(), O_RDONLY | kFlags, kNewFileMode);
-    if (fd < 0) {
-        busy = errno == EINTR;
-        return kNoFile;
+Locking LockFile(const std::string &path, File &file) {
+    if (fault::Fails(fault::Call::Lock, path.c_str())) return Locking::Unusable;
+    // Twice at most: a link, FIFO, socket or device found at the lock's own
+    // name is removed, and the name then made a lock file.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | kSafeOpen, kPrivateMode);
+        struct stat st {};
+        if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+            // Another user's file, or one linked elsewhere, is not made to
+            // carry progress marks: the guarded file is locked instead.
+            if (st.st_uid != ::geteuid() || st.st_nlink != 1) {
+                ::close(fd);
+                return Locking::Unusable;
+            }
+            if (!TryFlock(fd)) {
+                const int error = errno;
+                ::close(fd);
+                return error == EWOULDBLOCK ? Locking::Busy : Locking::Unusable;
+            }
+            if (!StillNamed(fd, path)) {  // removed meanwhile: try again later
+                ::close(fd);
+                return Locking::Busy;
+            }
+            file = fd;
+            return Locking::Held;
+        }
+        if (fd >= 0) ::close(fd);
+        // A folder takes no files, or a directory sits at the name: that is
+        // not ours to clear.
+        if (::lstat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode) || S_ISREG(st.st_mode) ||
+            ::unlink(path.c_str()) != 0)
+            return Locking::Unusable;
     }
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        busy = errno == EWOULDBLOCK || errno == EINTR;
-        ::close(fd);
-        return kNoFile;
-    }
-    // The holder before us removes the file as it lets go: a lock on a file
-    // that is no longer at the path guards nothing.
-    struct stat opened {};
-    struct stat named {};
-    if (::fstat(fd, &opened) != 0 || ::lstat(path.c_str(), &named) != 0 ||
-        !SameFile(opened, named)) {
-        ::close(fd);
-        busy = true;
-        return kNoFile;
-    }
-    // Only an empty file of this user's, named nowhere else, may become the
-    // history: a crash can leave bytes in it, another user would own it.
-    carries = writable && S_ISREG(opened.st_mode) && opened.st_size == 0 && opened.st_nlink == 1 &&
-              opened.st_uid == ::geteuid();
-    return fd;
+    return Locking::Unusable;
 }
 
-void Unlock(File file, const std::string &path) {
-    // Removed while still held, so no one locks a file on its way out.
-    ::unlink(path.c_str());
-    ::close(Fd(file));
+Locking LockGuarded(const std::string &path, File &file) {
+    if (fault::Fails(fault::Call::Lock, path.c_str())) return Locking::Unusable;
+    const int fd = ::open(path.c_str(), O_RDONLY | kSafeOpen);
+    if (fd < 0) return Locking::Unusable;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return Locking::Unusable;
+    }
+    // A save replaces the file: a lock on one no longer at the path guards
+    // nothing, and the next try opens the new one.
+    if (!TryFlock(fd) || !StillNamed(fd, path)) {
+        ::close(fd);
+        return Locking::Busy;
+    }
+    file = fd;
+    return Locking::Held;
+}
+
+bool LockForRewrite(File file) { return LockBytes(Fd(file), F_WRLCK); }
+
+void Unlock(File lock) { ::close(Fd(lock)); }
+
+bool SetSize(File file, std::uint64_t size) { return Truncate(file, size); }
+
+void Pause(std::uint32_t milliseconds) {
+    timespec pause{static_cast<time_t>(milliseconds / 1000),
+                   static_cast<long>(milliseconds % 1000) * kNanosecondsPerMillisecond};
+    while (::nanosleep(&pause, &pause) != 0 && errno == EINTR) {
+    }
+}
+
+std::uint64_t Milliseconds() {
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::uint64_t>(Nanoseconds(now) / kNanosecondsPerMillisecond);
 }
 
 }  // namespace system

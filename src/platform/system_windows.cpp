@@ -42,14 +42,37 @@ void FillStamp(const BY_HANDLE_FILE_INFORMATION &info, FileStamp &stamp) {
 }
 
 // A file held for a moment is tried again for about 100 ms: long enough
-// for a scanner or a reader to let go, short enough not to be felt.
+// for a scanner, a reader or a rewrite in place to let go, short enough not
+// to be felt.
 constexpr int kRetries = 10;
 constexpr DWORD kRetryPauseMs = 10;
+
+// Byte-range locks stand in readers' way on Windows, so they cover ranges
+// chosen for it: the file's bytes, which readers share and a rewrite in
+// place takes alone (rule 11), and one byte far beyond them, the lock on
+// the guarded file itself (rule 5).
+constexpr DWORD kBytesHigh = 0x40000000;  // the bytes: 2^62 of them from 0
+constexpr DWORD kGuardOffsetHigh = kBytesHigh;
+
+bool LockRange(HANDLE file, DWORD flags, DWORD offsetHigh, DWORD lengthLow, DWORD lengthHigh) {
+    OVERLAPPED at{};
+    at.OffsetHigh = offsetHigh;
+    return ::LockFileEx(file, flags | LOCKFILE_FAIL_IMMEDIATELY, 0, lengthLow, lengthHigh, &at);
+}
+
+// The file's bytes, shared or alone, waited for a moment.
+bool LockBytes(HANDLE file, bool alone) {
+    for (int attempt = 0;; ++attempt) {
+        if (LockRange(file, alone ? LOCKFILE_EXCLUSIVE_LOCK : 0, 0, 0, kBytesHigh)) return true;
+        if (attempt == kRetries) return false;
+        ::Sleep(kRetryPauseMs);
+    }
+}
 
 }  // namespace
 
 bool FileAttributesQueryable(const char *path) {
-    return !fault::Fails(fault::Call::FileAttributes) &&
+    return !fault::Fails(fault::Call::FileAttributes, path) &&
            ::GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
 
@@ -76,8 +99,10 @@ Found Inspect(const std::string &path) {
     return found;
 }
 
-Presence Stamp(const char *path, FileStamp &stamp) {
-    if (fault::Fails(fault::Call::FileStamp)) return Presence::Unknown;
+namespace {
+
+// A stamp read without the test hook: for looks that are part of one step.
+Presence StampAt(const char *path, FileStamp &stamp) {
     // Attribute access only, so the open never waits for or blocks a reader.
     const HANDLE file =
         ::CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -92,8 +117,15 @@ Presence Stamp(const char *path, FileStamp &stamp) {
     return Presence::Present;
 }
 
+}  // namespace
+
+Presence Stamp(const char *path, FileStamp &stamp) {
+    if (fault::Fails(fault::Call::FileStamp, path)) return Presence::Unknown;
+    return StampAt(path, stamp);
+}
+
 Opened OpenToRead(const char *path, File &file, FileStamp &stamp) {
-    if (fault::Fails(fault::Call::OpenToRead)) return Opened::Failed;
+    if (fault::Fails(fault::Call::OpenToRead, path)) return Opened::Failed;
     HANDLE handle = INVALID_HANDLE_VALUE;
     for (int attempt = 0;; ++attempt) {
         // Shared for everything, so that reading never refuses a writer.
@@ -114,6 +146,10 @@ Opened OpenToRead(const char *path, File &file, FileStamp &stamp) {
         ::CloseHandle(handle);
         return Opened::Failed;
     }
+    if (!LockBytes(handle, false)) {
+        ::CloseHandle(handle);
+        return Opened::Held;
+    }
     FillStamp(info, stamp);
     file = reinterpret_cast<File>(handle);
     return Opened::Yes;
@@ -128,12 +164,14 @@ std::int64_t ReadSome(File file, void *into, std::size_t count) {
     return read;
 }
 
-Created CreateExclusive(const std::string &path, const Found &, File &file) {
-    if (fault::Fails(fault::Call::RefuseTemporary)) return Created::Refused;
-    if (fault::Fails(fault::Call::CreateTemporary)) return Created::Failed;
-    // Not shared: while it is open, no sweep can delete it.
-    const HANDLE handle = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+Created CreatePrivate(const std::string &path, File &file) {
+    if (fault::Fails(fault::Call::RefuseTemporary, path.c_str())) return Created::Refused;
+    if (fault::Fails(fault::Call::CreateTemporary, path.c_str())) return Created::Failed;
+    // Shared for deletion alone: no other program can read it, and it can be
+    // renamed into place while still open; a sweep's open, which asks to
+    // read, is refused while it is (rules 6 and 8).
+    const HANDLE handle = ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
+                                        CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         switch (::GetLastError()) {
         case ERROR_FILE_EXISTS:
@@ -147,7 +185,7 @@ Created CreateExclusive(const std::string &path, const Found &, File &file) {
     return Created::Yes;
 }
 
-Created TakeLockFile(File, const Found &) { return Created::Failed; }  // never carries
+bool GivePermissions(File, unsigned) { return !fault::Fails(fault::Call::CopyPermissions); }
 
 File OpenToRewrite(const std::string &path) {
     const HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
@@ -203,22 +241,39 @@ bool StampOpen(File file, FileStamp &stamp) {
 
 bool Close(File file) { return ::CloseHandle(AsHandle(file)) != 0; }
 
-bool Replace(const std::string &from, const std::string &to) {
-    // Another copy reading the file, or a scanner holding it, refuses the
-    // replace for a moment: try again for a while.
+SaveOutcome PutInPlace(File, const std::string &from, const std::string &to,
+                       const FileStamp &expected, bool &) {
+    if (fault::Fails(fault::Call::Replace, from.c_str())) return SaveOutcome::Failed;
+    // First creation: the rename fails if the name has been taken meanwhile.
+    const bool first = expected == FileStamp{};
+    FileStamp now;
+    if (!first && (StampAt(to.c_str(), now) != Presence::Present || !(now == expected)))
+        return SaveOutcome::Stale;
+    // Windows has no exchange: between that look and the rename is the one
+    // window rule 10 names. Another copy reading the file, or a scanner
+    // holding it, refuses the replace for a moment: try again for a while.
+    const DWORD flags = MOVEFILE_WRITE_THROUGH | (first ? 0 : MOVEFILE_REPLACE_EXISTING);
     for (int attempt = 0;; ++attempt) {
-        if (::MoveFileExA(from.c_str(), to.c_str(),
-                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-            return true;
-        if (attempt == kRetries) return false;
+        if (::MoveFileExA(from.c_str(), to.c_str(), flags)) return SaveOutcome::Saved;
+        const DWORD error = ::GetLastError();
+        if (first && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS))
+            return SaveOutcome::Stale;
+        if (attempt == kRetries) return SaveOutcome::Failed;
         ::Sleep(kRetryPauseMs);
     }
 }
 
 // MOVEFILE_WRITE_THROUGH has made the rename durable already.
-void FlushFolderOf(const std::string &) {}
+void FlushFolderOf(const std::string &path) {
+    (void)fault::Fails(fault::Call::FlushFolder, path.c_str());
+}
 
 void Remove(const std::string &path) { (void)::DeleteFileA(path.c_str()); }
+
+// Without an exchange, the new file's name is never another's.
+bool RemoveOwn(File, const std::string &path) {
+    return !fault::Fails(fault::Call::Remove, path.c_str()) && ::DeleteFileA(path.c_str());
+}
 
 unsigned long ProcessId() { return ::GetCurrentProcessId(); }
 
@@ -226,7 +281,6 @@ std::vector<std::string> Siblings(const std::string &path) {
     std::vector<std::string> found;
     const std::size_t slash = path.find_last_of("\\/");
     const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-    const std::string name = path.substr(folder.size());
     WIN32_FIND_DATAA entry{};
     const HANDLE first = ::FindFirstFileA((path + "?*").c_str(), &entry);
     if (first == INVALID_HANDLE_VALUE) return found;
@@ -237,31 +291,86 @@ std::vector<std::string> Siblings(const std::string &path) {
     return found;
 }
 
-void RemoveIfAbandoned(const std::string &path) {
-    // A live save has its file open unshared, and the delete is refused.
-    if (!fault::Fails(fault::Call::Remove)) (void)::DeleteFileA(path.c_str());
-}
-
-File TryLock(const std::string &path, bool &busy, bool &carries) {
-    busy = false;
-    // Deleted when closed, it could not stay as the history.
-    carries = false;
-    if (fault::Fails(fault::Call::Lock)) return kNoFile;
-    // Unshared, so a second copy's open is refused; deleted when closed,
-    // which the system does for a copy that dies too.
-    const HANDLE handle =
-        ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                      FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (handle != INVALID_HANDLE_VALUE) return reinterpret_cast<File>(handle);
+bool RemoveIfAbandoned(const std::string &path) {
+    if (fault::Fails(fault::Call::Remove, path.c_str())) return false;
+    // Asks to read: a live save's handle shares nothing but deletion, and
+    // refuses it.
+    const HANDLE file = ::CreateFileA(
+        path.c_str(), GENERIC_READ | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file != INVALID_HANDLE_VALUE) return ::CloseHandle(file);
+    // Refused while a live save holds it; gone already is as good.
     const DWORD error = ::GetLastError();
-    // Access is denied both by a folder that takes no files and while the
-    // last holder's file is still being deleted; only the latter is there.
-    busy = HeldByAnother(error) || (error == ERROR_ACCESS_DENIED &&
-                                    ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES);
-    return kNoFile;
+    return HeldByAnother(error) || NothingThere(error);
 }
 
-void Unlock(File file, const std::string &) { ::CloseHandle(AsHandle(file)); }
+namespace {
+
+// Whether the path still names the open file: a save may have replaced it.
+bool StillNamed(HANDLE file, const std::string &path) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    FileStamp opened, named;
+    if (!::GetFileInformationByHandle(file, &info)) return false;
+    FillStamp(info, opened);
+    return StampAt(path.c_str(), named) == Presence::Present && opened.volume == named.volume &&
+           opened.fileId == named.fileId;
+}
+
+}  // namespace
+
+Locking LockFile(const std::string &path, File &file) {
+    if (fault::Fails(fault::Call::Lock, path.c_str())) return Locking::Unusable;
+    // Twice at most: a link found at the lock's own name is removed, and
+    // the name then made a lock file (rule 4).
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        // Unshared, so a second copy's open is refused; kept when closed.
+        const HANDLE handle =
+            ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+        if (handle == INVALID_HANDLE_VALUE)
+            return HeldByAnother(::GetLastError()) ? Locking::Busy : Locking::Unusable;
+        BY_HANDLE_FILE_INFORMATION info{};
+        const bool plain = ::GetFileInformationByHandle(handle, &info) &&
+                           !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+        if (plain && info.nNumberOfLinks == 1) {
+            file = reinterpret_cast<File>(handle);
+            return Locking::Held;
+        }
+        ::CloseHandle(handle);
+        // A file named elsewhere too is not made to carry progress marks.
+        if (plain || !::DeleteFileA(path.c_str())) return Locking::Unusable;
+    }
+    return Locking::Unusable;
+}
+
+Locking LockGuarded(const std::string &path, File &file) {
+    if (fault::Fails(fault::Call::Lock, path.c_str())) return Locking::Unusable;
+    const HANDLE handle = ::CreateFileA(path.c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return Locking::Unusable;
+    if (::GetFileType(handle) != FILE_TYPE_DISK) {
+        ::CloseHandle(handle);
+        return Locking::Unusable;
+    }
+    if (!LockRange(handle, LOCKFILE_EXCLUSIVE_LOCK, kGuardOffsetHigh, 1, 0) ||
+        !StillNamed(handle, path)) {
+        ::CloseHandle(handle);
+        return Locking::Busy;
+    }
+    file = reinterpret_cast<File>(handle);
+    return Locking::Held;
+}
+
+bool LockForRewrite(File file) { return LockBytes(AsHandle(file), true); }
+
+void Unlock(File lock) { ::CloseHandle(AsHandle(lock)); }
+
+bool SetSize(File file, std::uint64_t size) { return Truncate(file, size); }
+
+void Pause(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
+
+std::uint64_t Milliseconds() { return ::GetTickCount64(); }
 
 }  // namespace system
 

@@ -2,8 +2,7 @@
 #include "text/whole_file.h"
 
 WholeFile::WholeFile(const char *path) : reader_(path) {
-    // Sizes must fit a string length.
-    if (reader_.IsOpen() && reader_.Stamp().size <= INT32_MAX)
+    if (reader_.IsOpen() && reader_.Stamp().size <= kLargestSize)
         size_ = static_cast<std::int32_t>(reader_.Stamp().size);
 }
 

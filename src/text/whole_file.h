@@ -4,6 +4,7 @@
 // while read fails. Internal to the text primitives and the history file.
 #pragma once
 
+#include <climits>
 #include <cstdint>
 
 #include "platform/platform.h"
@@ -13,6 +14,8 @@ public:
     // A block size for reading piecewise: each read is worth its system
     // call, and a block still fits on the stack.
     static constexpr std::int32_t kBlockSize = 64 * 1024;
+    // The largest file read: its size must fit a string length.
+    static constexpr std::int32_t kLargestSize = INT32_MAX;
 
     // Opens the file for reading only, so read-only files can be read too.
     explicit WholeFile(const char *path);

@@ -58,7 +58,7 @@ TEST_F(HistoryStore, AMissingFileLeavesAnEmptyHistoryAndNoFile) {
     SetEntries(HistoryList, {"C:\\a"});
     ReloadIfChanged();
     EXPECT_EQ(Entries(HistoryList), (Lines{"C:\\a"})) << "no file yet: memory stays";
-    EXPECT_EQ(SaveHistory(), 1);
+    EXPECT_EQ(SaveHistory(), platform::SaveOutcome::Saved);
     EXPECT_EQ(ReadBytes(path), "C:\\a\r\n");
 }
 
@@ -103,7 +103,8 @@ TEST_F(HistoryStore, AFileThatCannotBeLookedAtOrReadIsUnread) {
           platform::fault::Call::Read}) {
         static platform::fault::Call failing;
         failing = call;
-        platform::fault::SetHook([](platform::fault::Call c) { return c == failing; });
+        platform::fault::SetHook(
+            [](platform::fault::Call c, const char *) { return c == failing; });
         SetEntries(HistoryList, {"stale"});
         EXPECT_EQ(ReloadIfChanged(), FileState::Unread);
         EXPECT_EQ(Entries(HistoryList), (Lines{"stale"}));

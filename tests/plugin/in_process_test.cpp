@@ -122,9 +122,9 @@ using platform::fault::Call;
 Call failing;
 int opensToRead = 0;
 
-bool FailSelected(Call call) { return call == failing; }
+bool FailSelected(Call call, const char *) { return call == failing; }
 
-bool CountOpensToRead(Call call) {
+bool CountOpensToRead(Call call, const char *) {
     opensToRead += call == Call::OpenToRead;
     return false;
 }

@@ -1,6 +1,7 @@
 // Test support: a private copy of the plug-in library per test.
 #include "plugin/plugin_fixture.h"
 
+#include <algorithm>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -20,10 +21,16 @@ std::string PluginTest::HistoryPath() const {
     return fs::path(library_).replace_extension(".ini").string();
 }
 
-std::string PluginTest::OnlyHistoryAndLibrary() const {
-    const std::string history = fs::path(HistoryPath()).filename().string() + "\n";
-    const std::string library = fs::path(library_).filename().string() + "\n";
-    return history < library ? history + library : library + history;  // sorted, as listed
+std::string PluginTest::AtRest() const {
+    std::vector<std::string> names{fs::path(HistoryPath()).filename().string(),
+                                   fs::path(HistoryPath()).filename().string() + ".lock",
+                                   fs::path(library_).filename().string()};
+    std::sort(names.begin(), names.end());  // as listed
+    std::string listing;
+    for (const std::string &name : names) listing += name + "\n";
+    // The lock file is empty but while a save is under way.
+    if (fs::file_size(HistoryPath() + ".lock") != 0) listing += "(a save's mark on the lock)\n";
+    return listing;
 }
 
 bool PluginTest::HistoryExists() const { return fs::exists(HistoryPath()); }

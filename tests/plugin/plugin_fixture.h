@@ -27,8 +27,9 @@ protected:
     void RemoveHistory() const;
     [[nodiscard]] const std::string &LibraryPath() const { return library_; }
     [[nodiscard]] std::string HistoryPath() const;
-    // The folder's listing when it holds nothing but these two.
-    [[nodiscard]] std::string OnlyHistoryAndLibrary() const;
+    // The folder's listing when no save is under way: the history, its lock
+    // file, empty, and the library.
+    [[nodiscard]] std::string AtRest() const;
 
     // A key that closes the menu, with the position highlighted then.
     static hostsim::MenuAnswer Key(int index, int highlighted = 0) { return {highlighted, index}; }

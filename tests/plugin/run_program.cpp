@@ -58,7 +58,8 @@ Program::Program(const std::vector<std::string> &arguments) {
 #endif
 }
 
-Program::Program(Program &&other) noexcept : process_(std::exchange(other.process_, -1)) {}
+Program::Program(Program &&other) noexcept
+    : process_(std::exchange(other.process_, -1)), ended_(other.ended_) {}
 
 Program::~Program() {
     if (process_ == -1) return;
@@ -76,18 +77,34 @@ int Program::Wait() {
     return ended ? static_cast<int>(code) : -1;
 #else
     const auto child = static_cast<pid_t>(std::exchange(process_, -1));
+    if (ended_ != -2) return ended_;
     int status = 0;
     if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
     return WEXITSTATUS(status);
 #endif
 }
 
+#ifndef _WIN32
+bool Program::WaitUntilStopped() {
+    if (process_ == -1 || ended_ != -2) return false;
+    int status = 0;
+    if (waitpid(static_cast<pid_t>(process_), &status, WUNTRACED) != process_) return false;
+    if (WIFSTOPPED(status)) return true;
+    ended_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return false;
+}
+
+void Program::Resume() {
+    if (process_ != -1) kill(static_cast<pid_t>(process_), SIGCONT);
+}
+#endif
+
 void Program::Kill() {
     if (process_ == -1) return;
 #ifdef _WIN32
     TerminateProcess(reinterpret_cast<HANDLE>(process_), 1);
 #else
-    kill(static_cast<pid_t>(process_), SIGKILL);
+    if (ended_ == -2) kill(static_cast<pid_t>(process_), SIGKILL);
 #endif
     (void)Wait();
 }

@@ -19,9 +19,16 @@ public:
     int Wait();
     // Ends it at once, as a crash would.
     void Kill();
+#ifndef _WIN32
+    // Waits until it stops itself with SIGSTOP, or ends; true if stopped.
+    bool WaitUntilStopped();
+    // Lets a stopped program go on.
+    void Resume();
+#endif
 
 private:
     std::intptr_t process_ = -1;
+    int ended_ = -2;  // its exit code, when it ended while a stop was awaited
 };
 
 // Runs the program to its end; its exit code, or -1.

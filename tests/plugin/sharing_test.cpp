@@ -62,7 +62,7 @@ TEST_F(PluginTest, ProcessesRecordingAtOnceLoseNothingWhileAnotherReads) {
     for (const std::string &name : recorded) lost += kept.count(name) == 0;
     EXPECT_EQ(lost, 0u) << "names lost out of " << recorded.size();
     EXPECT_EQ(history.size(), recorded.size());
-    EXPECT_EQ(ListFolder(dir.Root()), OnlyHistoryAndLibrary());
+    EXPECT_EQ(ListFolder(dir.Root()), AtRest());
 }
 
 // A copy that hangs while it holds the lock holds the others up for about a
@@ -77,7 +77,7 @@ TEST_F(PluginTest, ALockHeldByAHungCopyOnlyDelaysTheOthers) {
     }
     host.OpenEditorWindow("b.txt");
     EXPECT_THAT(History(), ElementsAre("a.txt", "b.txt"));
-    EXPECT_EQ(ListFolder(dir.Root()), OnlyHistoryAndLibrary());
+    EXPECT_EQ(ListFolder(dir.Root()), AtRest());
 }
 
 // A crash can leave the lock file holding a save's bytes; the next save
@@ -88,7 +88,7 @@ TEST_F(PluginTest, ALockFileLeftByACrashIsClearedByTheNextSave) {
     Load();
     host.OpenEditorWindow("b.txt");
     EXPECT_THAT(History(), ElementsAre("a.txt", "b.txt"));
-    EXPECT_EQ(ListFolder(dir.Root()), OnlyHistoryAndLibrary());
+    EXPECT_EQ(ListFolder(dir.Root()), AtRest());
 }
 
 // A large history makes each save long enough to be caught in the middle.
@@ -110,7 +110,7 @@ TEST_F(PluginTest, ACopyKilledWhileSavingLeavesNoDebrisAndLosesNothing) {
 
         completed.push_back("after" + std::to_string(round));
         ASSERT_EQ(RunProgram({QUORVEL_RECORDER, LibraryPath(), completed.back()}), 0);
-        EXPECT_EQ(ListFolder(dir.Root()), OnlyHistoryAndLibrary());
+        EXPECT_EQ(ListFolder(dir.Root()), AtRest());
         const std::string bytes = ReadBytes(HistoryPath()).value_or("");
         ASSERT_TRUE(bytes.size() >= 2 && bytes.substr(bytes.size() - 2) == "\r\n");
         const std::vector<std::string> history = History();

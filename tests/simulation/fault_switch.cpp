@@ -4,7 +4,9 @@
 #include "host/abi.h"
 #include "platform/fault.h"
 
-QUORVEL_EXPORT void QUORVEL_CALL QuorvelSetFaultHook(platform::fault::Hook hook, int diskFlush) {
+QUORVEL_EXPORT void QUORVEL_CALL QuorvelSetFaultHook(platform::fault::Hook hook, int diskFlush,
+                                                     int patienceMs) {
     platform::fault::SetHook(hook);
     platform::fault::SetDiskFlush(diskFlush != 0);
+    if (patienceMs > 0) platform::fault::SetLockPatience(std::chrono::milliseconds(patienceMs));
 }

@@ -5,4 +5,7 @@
 #include "platform/fault.h"
 
 inline constexpr char kFaultSwitch[] = "QuorvelSetFaultHook";
-typedef void(QUORVEL_CALL *FaultSwitchFn)(platform::fault::Hook hook, int diskFlush);
+// patienceMs: how long the lock's waiters bear with a holder that shows no
+// progress; 0 keeps the shipped patience.
+typedef void(QUORVEL_CALL *FaultSwitchFn)(platform::fault::Hook hook, int diskFlush,
+                                          int patienceMs);

@@ -73,6 +73,8 @@ std::optional<Failure> RunSeed(std::uint64_t seed, long steps, const std::set<lo
         totals.crashes += counts.crashes;
         totals.menus += counts.menus;
         totals.saves += counts.saves;
+        totals.stalls += counts.stalls;
+        totals.powerCuts += counts.powerCuts;
     }
     return failure;
 }
@@ -192,8 +194,9 @@ int main(int argc, char **argv) {
         }
     }
     std::printf(
-        "%s: %ld seeds, %ld steps, %ld faults injected, %ld crashes, %ld menus, %ld saves\n",
+        "%s: %ld seeds, %ld steps, %ld faults injected, %ld crashes, %ld stalls, %ld power cuts, "
+        "%ld menus, %ld saves\n",
         passed ? "passed" : "failed", seeds, totals.steps, totals.faults, totals.crashes,
-        totals.menus, totals.saves);
+        totals.stalls, totals.powerCuts, totals.menus, totals.saves);
     return passed ? 0 : 1;
 }

@@ -1,8 +1,13 @@
 // The simulation: copies of the plug-in sharing one history, driven at random
 // through their exports by the stand-in host, with faults injected into their
-// calls to the system, and checked after every step against the rules. Each
-// run is determined by its seed; each step draws from a stream of its own, so
-// that a run with some steps left out can be replayed to shrink a failure.
+// calls to the system, copies stalled in the middle of a change, the lock's
+// path spoilt, and the power cut; checked after every step against the rules.
+// Each run is determined by its seed; each step draws from a stream of its
+// own, so that a run with some steps left out can be replayed to shrink a
+// failure.
+//
+// The steps are in actors.cpp, the faults, stalls and power cuts in
+// faults.cpp and power_cut.cpp, and the model's checks in model.cpp.
 #pragma once
 
 #include <cstdint>
@@ -59,8 +64,13 @@ struct Violation {
 
 // Totals over a run, for the report.
 struct Totals {
-    long steps = 0, faults = 0, crashes = 0, menus = 0, saves = 0;
+    long steps = 0, faults = 0, crashes = 0, menus = 0, saves = 0, stalls = 0, powerCuts = 0;
 };
+
+// The lock files' patience in the loaded copies: short, so that a stalled
+// holder is passed quickly; copies in processes of their own keep the
+// shipped patience.
+inline constexpr int kSimulatedPatienceMs = 30;
 
 class Simulation {
 public:
@@ -81,38 +91,89 @@ public:
     hostsim::PromptAnswer OnPrompt(int copy, const hostsim::PromptCall &call);
 
 private:
-    struct Copy;
-    struct Run;
+    // One menu run in progress.
+    struct Run {
+        bool starting = true;  // its next display begins with a look at the file
+        std::string filter;
+        std::int32_t selection = 0;
+        bool displayDue = true;  // the plug-in is to show a menu or a notice
+        bool promptDue = false;
+        bool endsIfEmpty = false;  // a trim that empties the history ends the run
+    };
+
+    // One copy of the host, and what the rules say its plug-in holds.
+    struct Copy {
+        int index = 0;
+        std::string library;  // its own file of the plug-in, so it loads apart
+        std::unique_ptr<hostsim::Frontend> ui;
+        std::unique_ptr<hostsim::Host> host;
+        Entries memory;                 // the history as the copy holds it
+        Entries unsaved;                // its recordings not in the file yet
+        long seen = -1;                 // the history's version it last read or wrote
+        bool sweeps = true;             // its next save under the lock sweeps
+        std::optional<Change> pending;  // made, not yet checked
+        std::unique_ptr<Run> run;       // its menu run, while one is open
+    };
 
     template <class Answer, class Body>
     Answer Guarded(Answer cancel, Body body);
     void RaiseKept();
-    hostsim::MenuAnswer Menu(int copy, const hostsim::MenuCall &call);
-    int Message(int copy, const hostsim::MessageCall &call);
-    hostsim::PromptAnswer Prompt(int copy, const hostsim::PromptCall &call);
+    hostsim::MenuAnswer Menu(Copy &copy, const hostsim::MenuCall &call);
+    int Message(Copy &copy, const hostsim::MessageCall &call);
+    hostsim::PromptAnswer Prompt(Copy &copy, const hostsim::PromptCall &call);
 
+    // Actors (actors.cpp).
     void Record(std::mt19937_64 &random);
+    void RecordBy(Copy &copy, const std::string &name);
     void ShowMenu(std::mt19937_64 &random);
+    void RunMenu(Copy &copy);
     void ActAsAnotherProgram(std::mt19937_64 &random);
+    void SpoilTheLock(std::mt19937_64 &random);
     void CrashACopy(std::mt19937_64 &random);
     void RecordAtOnce(std::mt19937_64 &random, long step);
+    void StallACopy(std::mt19937_64 &random);
+    void StallAProcess(std::mt19937_64 &random, long step);
+    void CutThePower(std::mt19937_64 &random);
     void Restart(Copy &copy);
+    void ArmStall(const Copy &copy);
+    void ActWhileStalled(const Copy *stalled, std::mt19937_64 &random);
 
+    // The model (model.cpp).
     void Act(Copy &copy, std::mt19937_64 &random);
     void Settle(Copy &copy, const Change &change);
-    void SettleChangeOfRun(Copy &copy);
+    void SettlePending(Copy &copy);
+    void SettleLandedSave(Copy &copy);
     void CatchUp(Copy &copy);
+    [[nodiscard]] Entries Expected(const Copy &copy, const Change &change) const;
     void TookNote(const Look &now);
+    [[nodiscard]] bool Lockable() const;
+    // What was left beside the history: by a save under the lock, or
+    // without it by copy `by` (-1: by whoever saves first after loading).
+    void DebrisLeft(bool locked, int by);
+    [[nodiscard]] bool LeftSomething();
+    void Swept();
     void CheckWorld();
+    void CheckBurst(const std::vector<Entries> &sequences, const Entries &before);
     [[nodiscard]] std::string RandomName(std::mt19937_64 &random) const;
+    // The current step's line of the log.
+    std::string &Note() { return log_.back(); }
+    [[nodiscard]] Copy &AnyCopy(std::mt19937_64 &random);
 
     Programs programs_;
     World world_;
     std::vector<std::unique_ptr<Copy>> copies_;
-    std::unique_ptr<Run> run_;
     Look last_;         // the history as last seen, after the last step or change
     long version_ = 0;  // counts the history's changes: a copy that saw the last one is current
-    bool debrisAllowed_ = false;  // a crash or a failed sweep may have left files
+    // What was left beside the history: by a crash or a failed removal under
+    // the lock, which marks the lock file, so any copy's next save sweeps;
+    // or without the lock, which leaves the sweep to the copy that left it
+    // (or, for -1, to any copy's first save after loading).
+    bool debrisMarked_ = false;
+    std::set<int> debrisOwedBy_;
+    std::set<std::string> strays_;  // beside the history at the last look
+    // A stall planned for this step: at that call of that copy's change.
+    long stallAt_ = -1;
+    int stalledIndex_ = -1;
     std::uint64_t seed_;
     std::set<long> skipped_;
     std::mt19937_64 *random_ = nullptr;  // the current step's, for the callbacks

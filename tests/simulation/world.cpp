@@ -26,6 +26,13 @@ unsigned long Pid() { return static_cast<unsigned long>(::getpid()); }
 constexpr char kLibraryName[] = "quorvel.so";
 #endif
 
+// What a link at the lock's path leads to; no save may write through it.
+constexpr char kVictim[] = "the world's own file\n";
+
+#ifndef _WIN32
+constexpr uid_t kNobody = 65534;
+#endif
+
 // Far beyond what the plug-in reads: the file holds 2 GiB and more.
 constexpr std::uintmax_t kOversize = (std::uintmax_t{1} << 31) + 100;
 
@@ -62,6 +69,7 @@ World::World() {
 
 World::~World() {
     MendHistory();
+    MendLock();
     std::error_code ignored;
     fs::remove_all(root_, ignored);
 }
@@ -148,6 +156,81 @@ void World::MendHistory() {
     spoil_ = Spoil::None;
 }
 
+const char *LockSpoilName(LockSpoil how) {
+    switch (how) {
+    case LockSpoil::None: return "nothing";
+    case LockSpoil::Link: return "link";
+    case LockSpoil::Folder: return "folder";
+    case LockSpoil::Fifo: return "FIFO";
+    case LockSpoil::Foreign: return "file of another user's";
+    }
+    return "";
+}
+
+bool World::SpoilLock(LockSpoil how) {
+    const fs::path lock = history_ + ".lock";
+    std::error_code ignored;
+    fs::remove(lock, ignored);
+    switch (how) {
+    case LockSpoil::None: return false;
+    case LockSpoil::Folder: fs::create_directory(lock); break;
+    case LockSpoil::Link:
+#ifdef _WIN32
+        return false;
+#else
+        WriteFile(root_ / "victim", kVictim);
+        fs::create_symlink(root_ / "victim", lock);
+        break;
+#endif
+    case LockSpoil::Fifo:
+#ifdef _WIN32
+        return false;
+#else
+        if (::mkfifo(lock.c_str(), 0600) != 0) return false;
+        break;
+#endif
+    case LockSpoil::Foreign:
+#ifdef _WIN32
+        return false;
+#else
+        // Only root can make a file another user's.
+        if (::geteuid() != 0) return false;
+        WriteFile(lock, "");
+        if (::chown(lock.c_str(), kNobody, kNobody) != 0) return false;
+        break;
+#endif
+    }
+    lockSpoil_ = how;
+    return true;
+}
+
+void World::MendLock() {
+    if (lockSpoil_ == LockSpoil::None) return;
+    std::error_code ignored;
+    fs::remove_all(history_ + ".lock", ignored);
+    lockSpoil_ = LockSpoil::None;
+}
+
+bool World::VictimUntouched() const {
+    std::error_code error;
+    if (!fs::exists(root_ / "victim", error)) return true;
+    std::ifstream in(root_ / "victim", std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str() == kVictim;
+}
+
+void World::PutHistory(const std::optional<std::string> &bytes) {
+    if (!bytes) {
+        std::error_code ignored;
+        fs::remove(history_, ignored);
+        return;
+    }
+    const fs::path fresh = root_ / "outside.new";
+    WriteFile(fresh, *bytes);
+    fs::rename(fresh, history_);
+}
+
 std::string World::FileName(int n) const {
     std::string name = "f";
     name += std::to_string(n);
@@ -174,7 +257,14 @@ std::set<std::string> World::Strays() const {
     std::set<std::string> strays;
     for (const auto &entry : fs::directory_iterator(root_)) {
         const std::string name = entry.path().filename().string();
-        if (name != "quorvel.ini" && name != "files" && name != "copies") strays.insert(name);
+        // The lock file stays, empty while no save is under way; whatever
+        // another program put at its path may stay too.
+        const bool lock = name == "quorvel.ini.lock";
+        const bool resting = lock && (lockSpoil_ != LockSpoil::None ||
+                                      (entry.is_regular_file() && entry.file_size() == 0));
+        if (name != "quorvel.ini" && name != "files" && name != "copies" && name != "victim" &&
+            !resting)
+            strays.insert(name);
     }
     return strays;
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <random>
 #include <set>
 #include <string>
@@ -24,6 +25,12 @@ struct Look {
 
 // Ways another program can keep the plug-in from reading the history.
 enum class Spoil { None, Oversize, Fifo, Folder, Held };
+
+// What another program, or another user, can put at the lock's path: a
+// link to a file of the world's own, a folder, a FIFO, a file of another
+// user's.
+enum class LockSpoil { None, Link, Folder, Fifo, Foreign };
+const char *LockSpoilName(LockSpoil how);
 
 class World {
 public:
@@ -47,6 +54,17 @@ public:
     void MendHistory();
     [[nodiscard]] Spoil Spoilt() const { return spoil_; }
 
+    // The lock's path spoilt, and cleared again; false where the system or
+    // this user cannot do it.
+    [[nodiscard]] bool SpoilLock(LockSpoil how);
+    void MendLock();
+    [[nodiscard]] LockSpoil LockSpoilt() const { return lockSpoil_; }
+    // Whether the file a link at the lock's path leads to is as it was.
+    [[nodiscard]] bool VictimUntouched() const;
+
+    // The history as a power cut left it (nullopt: no file).
+    void PutHistory(const std::optional<std::string> &bytes);
+
     // The files that entries name: some exist, some come and go.
     [[nodiscard]] std::string FileName(int n) const;
     void SetFileExists(int n, bool exists);
@@ -61,6 +79,7 @@ private:
     std::string history_;
     std::string modulePath_;
     Spoil spoil_ = Spoil::None;
+    LockSpoil lockSpoil_ = LockSpoil::None;
     std::string spoiltBytes_;    // what the history held before it was spoilt
     std::intptr_t holder_ = -1;  // Windows: the handle that holds the file
 };
