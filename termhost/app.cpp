@@ -35,7 +35,7 @@ hostsim::MenuCall ListMenu(std::string title, const std::vector<std::string> &it
     menu.x = menu.y = host::kHostChooses;
     menu.title = std::move(title);
     for (std::size_t i = 0; i < items.size(); ++i)
-        menu.items.push_back({items[i], static_cast<int>(i) == selected ? 1 : 0});
+        menu.items.Add({items[i], static_cast<int>(i) == selected ? 1 : 0});
     menu.itemCount = static_cast<int>(items.size());
     return menu;
 }
@@ -64,6 +64,7 @@ App::App(std::string plugin, const fs::path &folder)
     : frontend_(terminal_, [this](std::span<const HelpKey> help) { Draw(help); }),
       host_(frontend_),
       plugin_(std::move(plugin)) {
+    host_.StopRecording();
     frontend_.onWindowsChanged = [this] { SyncViews(); };
     frontend_.onEditorOpening = [this](const std::string &path) { return EditorOpening(path); };
     std::string error;

@@ -58,12 +58,13 @@ void DrawMenu(const hostsim::MenuCall &call, const MenuTexts &texts, const MenuL
     for (int row = 0; row < layout.rows && view.top + row < count; ++row) {
         const int i = view.top + row;
         const int y = box.y + 1 + row;
-        if (texts.separators[i]) {
+        if (call.items[i].separator != 0) {
             DrawFrameSeparator(box, y, DialogAttr());
             continue;
         }
-        std::string line = call.items[i].checked != 0 ? " * " : "   ";
-        line += ShortenLeft(Printable(call.items[i].text), layout.textWidth);
+        const hostsim::MenuItem item = call.items[i];
+        std::string line = item.checked != 0 ? " * " : "   ";
+        line += ShortenLeft(Printable(item.text), layout.textWidth);
         PutText(y, box.x + 1, line, box.width - 2,
                 i == view.selected ? SelectedAttr() : DialogAttr());
     }
@@ -117,12 +118,20 @@ hostsim::MenuAnswer TerminalFrontend::ShowMenu(const hostsim::MenuCall &call) {
     MenuTexts texts;
     texts.title = Printable(call.title.value_or(""));
     texts.bottom = Printable(call.bottom.value_or(""));
+    // The one pass over every item: the widest, the separators, the
+    // highlight. Nothing else is done for an item that is not drawn.
     int preferred = -1;  // the first item marked selected
     for (std::size_t i = 0; i < call.items.size(); ++i) {
-        const hostsim::MenuItem &item = call.items[i];
-        texts.separators.push_back(item.separator != 0);
-        if (item.separator == 0)
-            texts.widest = std::max(texts.widest, DisplayWidth(Printable(item.text)));
+        const hostsim::MenuItem item = call.items[i];
+        if (item.separator != 0) {
+            texts.separators.resize(i + 1);  // items beyond it are no separators
+            texts.separators[i] = true;
+            continue;
+        }
+        // No character is wider than its bytes: a text no longer than the
+        // widest so far need not be measured.
+        if (static_cast<int>(item.text.size()) > texts.widest)
+            texts.widest = std::max(texts.widest, DisplayWidth(item.text));
         if (item.selected != 0 && preferred < 0) preferred = static_cast<int>(i);
     }
 

@@ -19,6 +19,10 @@ struct Char {
 };
 
 Char Decode(std::string_view text, std::size_t pos) {
+    // ASCII is itself in every locale, and most paths are ASCII alone.
+    const auto byte = static_cast<unsigned char>(text[pos]);
+    if (byte < 0x80)
+        return Char{1, byte >= ' ' && byte != 0x7f ? 1 : -1, static_cast<wchar_t>(byte)};
     std::mbstate_t state{};
     wchar_t wide = 0;
     const std::size_t n = std::mbrtowc(&wide, text.data() + pos, text.size() - pos, &state);

@@ -13,7 +13,7 @@ namespace termhost {
 // multiple of `tabSize` columns (one blank when tabSize is 0 or less).
 [[nodiscard]] std::string Printable(std::string_view text, int tabSize = 0);
 
-// Columns a printable text takes.
+// Columns a text takes; Printable does not change them.
 [[nodiscard]] int DisplayWidth(std::string_view printable);
 
 // Bytes of the longest start of a printable text that fits in `columns`.
