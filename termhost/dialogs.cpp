@@ -108,7 +108,28 @@ std::string UnusedKeyNotice(const Input &input) {
     return notice;
 }
 
+// Said when a break key came back as the same menu: the plug-in dropped it,
+// as the history menu drops a character that no entry holds.
+std::string RefusedKeyNotice(const Input &input) {
+    std::string typed = input.text;
+    if (typed.empty() && input.key.kind == TermKey::Kind::Keypad && input.key.value != '\r')
+        typed = static_cast<char>(input.key.value);
+    if (typed.empty()) return "That key changed nothing";
+    std::string notice = "no entry holds ";
+    notice += Ellipsis();
+    notice += Printable(typed);
+    return notice;
+}
+
 }  // namespace
+
+std::string TerminalFrontend::TakeRefusal(const hostsim::MenuCall &call) {
+    const std::optional<BreakKeyTaken> last = std::exchange(lastBreak_, std::nullopt);
+    if (!last || last->inputs != terminal_.InputsRead() || last->title != call.title.value_or("") ||
+        last->itemCount != call.items.size())
+        return {};
+    return last->refusal;
+}
 
 TerminalFrontend::TerminalFrontend(Terminal &terminal, Backdrop backdrop)
     : terminal_(terminal), backdrop_(std::move(backdrop)) {}
@@ -145,7 +166,7 @@ hostsim::MenuAnswer TerminalFrontend::ShowMenu(const hostsim::MenuCall &call) {
     MenuLayout layout = LayoutMenu(COLS, LINES, measure);
     ListShape shape{measure.itemCount, layout.rows, &texts.separators};
     ListView view = InitialView(shape, preferred);
-    std::string notice;
+    std::string notice = TakeRefusal(call);
     while (!interrupted_) {
         layout = LayoutMenu(COLS, LINES, measure);
         shape.rows = layout.rows;
@@ -163,7 +184,11 @@ hostsim::MenuAnswer TerminalFrontend::ShowMenu(const hostsim::MenuCall &call) {
         // A character the menu takes from the keypad only, such as '/' in
         // the history filter, counts from the main keys too.
         if (breakIndex < 0) breakIndex = BreakIndex(call, KeypadTwin(code));
-        if (breakIndex >= 0) return {view.selected, breakIndex};
+        if (breakIndex >= 0) {
+            lastBreak_ = BreakKeyTaken{terminal_.InputsRead(), call.title.value_or(""),
+                                       call.items.size(), RefusedKeyNotice(input)};
+            return {view.selected, breakIndex};
+        }
         if (code == kInterruptKey) {
             interrupted_ = true;
             break;
