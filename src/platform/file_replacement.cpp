@@ -200,6 +200,20 @@ void FileReplacement::Abandon() noexcept {
     temporary_.clear();
 }
 
+bool CanReplace(const char *path) {
+    const std::string target = system::ResolveLinks(path);
+    const system::Found existing = system::Inspect(target);
+    if (existing.kind == system::Existing::ReadOnly || existing.kind == system::Existing::NotAFile)
+        return false;
+    if (system::FolderTakesFiles(target)) return true;
+    // As Open does: rewritten in place, where the folder refuses new files.
+    if (existing.kind != system::Existing::Writable) return false;
+    const system::File file = system::OpenToRewrite(target);
+    if (file == system::kNoFile) return false;
+    (void)system::Close(file);
+    return true;
+}
+
 void RemoveCrashedSaves(const char *path) {
     const std::string target = system::ResolveLinks(path);
     for (const std::string &sibling : system::Siblings(target))

@@ -134,6 +134,12 @@ private:
 // live save's temporary file is never removed.
 void RemoveCrashedSaves(const char *path);
 
+// Whether a FileReplacement of the file could go ahead now: false when the
+// file is read-only or not a regular file, or when its folder takes no new
+// files and the file cannot be rewritten in place. For hosts, to say that
+// changes will not be saved; a save can still fail (a full disk).
+[[nodiscard]] bool CanReplace(const char *path);
+
 // The lock that every copy takes around a change to the file at a path: a
 // lock file beside it, held exclusively, released by the system when its
 // holder dies, and removed when let go. It is waited for while its holders
