@@ -6,6 +6,7 @@
 
 #include "history/history_path.h"
 #include "host/codes.h"
+#include "platform/platform.h"
 #include "termhost/crash_guard.h"
 #include "termhost/history_reading.h"
 #include "termhost/key_codes.h"
@@ -44,6 +45,18 @@ hostsim::MenuCall ListMenu(std::string title, const std::vector<std::string> &it
 // beside `besides`, so that the rest of the item stays whole.
 std::string MenuPath(const std::string &path, const std::string &besides) {
     return ShortenLeft(Printable(path), COLS - kMenuTextMargin - DisplayWidth(besides));
+}
+
+// What the history file holds, and whether changes to it are saved.
+std::string AboutHistory(const std::string &path) {
+    CursorList entries;
+    const HistoryState state = ReadHistory(path, entries);
+    std::string about = Describe(state);
+    if (state.problem.empty() && !platform::CanReplace(path.c_str())) {
+        about += ", ";
+        about += kNotSaved;
+    }
+    return about;
 }
 
 std::string Capitalised(std::string text) {
@@ -250,8 +263,8 @@ void App::ShowPluginMenu() {
     hostsim::MenuCall menu = ListMenu("Plug-ins", info.menuStrings, 0);
     // Where the history is, for whoever looks for the file.
     const std::string history = HistoryPathFor(host_.PluginPath().c_str()).buf;
-    const std::string count = " (" + Describe(ReadHistory(history)) + ")";
-    menu.bottom = "History: " + MenuPath(history, "History: " + count) + count;
+    const std::string about = " (" + AboutHistory(history) + ")";
+    menu.bottom = "History: " + MenuPath(history, "History: " + about) + about;
     const hostsim::MenuAnswer answer = frontend_.ShowMenu(menu);
     if (answer.result < 0 || answer.breakCode != host::kNoBreakKey) return;
     crash_guard::PluginCode plugin;

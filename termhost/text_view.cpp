@@ -4,9 +4,10 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "platform/platform.h"
 #include "termhost/key_codes.h"
 #include "termhost/list_view.h"
-#include "termhost/regular_file.h"
+#include "termhost/read_problem.h"
 #include "termhost/text_width.h"
 #include "termhost/theme.h"
 
@@ -21,30 +22,26 @@ constexpr int kMaxLeft = 4096;  // beyond any line a person scrolls along
 }  // namespace
 
 bool ReadForEditor(const std::string &path, EditorText &text, std::string &problem) {
-    RegularFile file(path);
+    platform::FileReader file(path.c_str());
     if (file.Missing()) {
         text = {{}, "new file"};  // as the editors of file managers open one
         return true;
     }
-    if (!file.IsOpen()) {
-        problem = file.Problem();
+    // The bytes the file had when it was opened: one that grows meanwhile
+    // shows as it was.
+    const auto size = static_cast<std::uint64_t>(file.IsOpen() ? file.Stamp().size : 0);
+    text.content.resize(static_cast<std::size_t>(std::min<std::uint64_t>(size, kMaxBytes)));
+    if (!file.IsOpen() || !file.Read(text.content.data(), text.content.size())) {
+        problem = ReadProblem(path);
         return false;
     }
-    std::vector<char> block(kReadBlockSize);
-    while (text.content.size() <= kMaxBytes) {
-        const long n = file.Read(block.data(), block.size());
-        if (n < 0) {
-            problem = file.Problem();
-            return false;
-        }
-        if (n == 0) break;
-        text.content.append(block.data(), static_cast<std::size_t>(n));
-    }
-    if (text.content.size() > kMaxBytes) {
-        text.content.resize(kMaxBytes);
-        text.note = "first 16 MiB shown";
-    }
+    if (size > kMaxBytes) text.note = "first 16 MiB shown";
     return true;
+}
+
+std::string EditorRefusal(const std::string &path) {
+    const platform::FileReader file(path.c_str());
+    return file.IsOpen() || file.Missing() ? std::string() : ReadProblem(path);
 }
 
 TextView::TextView(std::string path, EditorText text)
