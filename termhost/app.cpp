@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <utility>
 
 #include "history/history_path.h"
 #include "host/codes.h"
@@ -80,6 +81,7 @@ App::App(std::string plugin, const fs::path &folder)
     host_.StopRecording();
     frontend_.onWindowsChanged = [this] { SyncViews(); };
     frontend_.onEditorOpening = [this](const std::string &path) { return EditorOpening(path); };
+    SyncViews();  // the browser's
     std::string error;
     if (!browser_.Show(FolderPath(folder), &error)) throw std::runtime_error(error);
 }
@@ -116,9 +118,8 @@ int App::Run() {
 void App::Draw(std::span<const HelpKey> help) {
     erase();
     const Rect area{0, 1, COLS, std::max(0, LINES - 2)};
-    const int current = host_.CurrentWindow();
     if (EditorIsCurrent())
-        views_[static_cast<std::size_t>(current)]->Draw(area);
+        CurrentView().Draw(area);
     else
         browser_.Draw(area);
     DrawTitle();  // after the window, whose drawing settles what it reports
@@ -133,7 +134,7 @@ void App::DrawTitle() {
     prefix = Spaced('[' + prefix + ']');
     std::string path, status;
     if (EditorIsCurrent()) {
-        const TextView &view = *views_[static_cast<std::size_t>(current)];
+        const TextView &view = CurrentView();
         prefix += "Editor ";
         path = view.Path();
         status = view.Status();
@@ -155,26 +156,34 @@ void App::DrawTitle() {
 
 bool App::EditorIsCurrent() const {
     const auto current = static_cast<std::size_t>(host_.CurrentWindow());
-    return current < views_.size() && views_[current] != nullptr;
+    return current < slots_.size() && slots_[current].view != nullptr;
+}
+
+TextView &App::CurrentView() {
+    return *slots_[static_cast<std::size_t>(host_.CurrentWindow())].view;
 }
 
 void App::SyncViews() {
     const std::vector<hostsim::Window> &windows = host_.Windows();
-    views_.resize(windows.size());
+    slots_.resize(windows.size());
     for (std::size_t i = 0; i < windows.size(); ++i) {
+        Slot &slot = slots_[i];
         const std::string &name = windows[i].name;
         if (windows[i].type != host::kEditorWindow) {
-            views_[i].reset();
-        } else if (views_[i] == nullptr || views_[i]->Path() != name) {
+            slot = Slot{};
+        } else if (slot.view == nullptr || slot.view->Path() != name) {
+            slot.id = ++lastId_;
+            slot.returnTo = kNoWindow;
             if (opening_ != nullptr && opening_->Path() == name) {
-                views_[i] = std::move(opening_);
+                slot.view = std::move(opening_);
+                slot.returnTo = std::exchange(openingFrom_, kNoWindow);
                 continue;
             }
             // A window that was not asked about first: shown with what can be read.
             EditorText text;
             std::string problem;
             if (!ReadForEditor(name, text, problem)) text.note = problem;
-            views_[i] = std::make_unique<TextView>(name, std::move(text));
+            slot.view = std::make_unique<TextView>(name, std::move(text));
         }
     }
 }
@@ -194,7 +203,7 @@ bool App::HandleKey(int keyCode) {
         if (keyCode == vk::kEscape)
             CloseEditor();
         else
-            views_[static_cast<std::size_t>(host_.CurrentWindow())]->HandleKey(keyCode);
+            CurrentView().HandleKey(keyCode);
         return true;
     }
     if (keyCode == kReread) {
@@ -218,6 +227,7 @@ bool App::EditorOpening(const std::string &path) {
         return false;
     }
     opening_ = std::make_unique<TextView>(path, std::move(text));
+    openingFrom_ = slots_[static_cast<std::size_t>(host_.CurrentWindow())].id;
     return true;
 }
 
@@ -235,10 +245,14 @@ void App::OpenFile(const std::string &path) {
 
 void App::CloseEditor() {
     const int current = host_.CurrentWindow();
-    // Dropped first, so that the views still match the windows when the
+    const int returnTo = slots_[static_cast<std::size_t>(current)].returnTo;
+    // Dropped first, so that the slots still match the windows when the
     // host reports the change.
-    views_.erase(views_.begin() + current);
+    slots_.erase(slots_.begin() + current);
     host_.CloseWindow(current);
+    // Back where the editor was opened from, if that window is still open.
+    for (std::size_t i = 0; i < slots_.size(); ++i)
+        if (slots_[i].id == returnTo) host_.SwitchTo(static_cast<int>(i));
 }
 
 void App::SwitchBy(int step) {
