@@ -18,16 +18,16 @@ namespace termhost {
 namespace fs = std::filesystem;
 namespace {
 
-// Reread last: on a narrow screen, Quit had better stay in sight.
+// The keys that matter most first: a narrow screen shows the first few.
 constexpr HelpKey kBrowserHelp[] = {{"Enter", "Open"}, {"Bksp", "Parent"}, {"P", "Plug-ins"},
-                                    {"W", "Windows"},  {"Tab", "Next"},    {"Q", "Quit"},
+                                    {"W", "Windows"},  {"Q", "Quit"},      {"Tab", "Next"},
                                     {"^R", "Reread"}};
 constexpr HelpKey kEditorHelp[] = {{"Up Down PgUp PgDn", "Scroll"},
                                    {"Esc", "Close"},
+                                   {"Q", "Quit"},
                                    {"P", "Plug-ins"},
                                    {"W", "Windows"},
-                                   {"Tab", "Next"},
-                                   {"Q", "Quit"}};
+                                   {"Tab", "Next"}};
 constexpr int kReread = kCtrlFlag | 'R';
 constexpr int kMenuTextMargin = 8;  // a full-width menu's frame and padding
 constexpr int kMinTitlePath = 8;    // of the title bar, kept for the path
@@ -322,9 +322,10 @@ bool App::ConfirmQuit() {
         [](const hostsim::Window &window) { return window.type == host::kEditorWindow; });
     if (editors == 0) return true;
     hostsim::MessageCall box;
+    // The question last and short: a small screen keeps the last lines whole.
     box.lines = {
         "Quit", std::to_string(editors) + (editors == 1 ? " editor is" : " editors are") + " open.",
-        "Quit all the same?", "Yes", "No"};
+        "Quit anyway?", "Yes", "No"};
     box.lineCount = static_cast<int>(box.lines.size());
     box.buttonCount = 2;
     const int answer = frontend_.ShowMessage(box);

@@ -36,9 +36,10 @@ constexpr int kButtonExtra = 4 + kButtonGap;
 // An input box's width when its title and prompt need no more.
 constexpr int kPromptWidth = 50;
 
+// Centred above the help line; a box as high as the screen covers it.
 Rect Centred(int width, int height) {
     width = std::min(width, COLS);
-    height = std::min(height, std::max(1, LINES - 1));
+    height = std::min(height, std::max(1, LINES));
     return Rect{std::max(0, (COLS - width) / 2), std::max(0, (LINES - 1 - height) / 2), width,
                 height};
 }
@@ -220,17 +221,23 @@ int TerminalFrontend::ShowMessage(const hostsim::MessageCall &call) {
 
     int chosen = 0;
     while (!interrupted_) {
-        // The help line stays in sight below the box.
+        // The help line stays in sight below the box, unless the box would
+        // then show no text. Short of rows, the last lines stay: a question
+        // comes last.
         const int buttonRows = buttons ? kButtonRows : 0;
-        const int bodyRows =
-            std::clamp(bodyEnd - 1, 0, std::max(0, LINES - 1 - kFrameRows - buttonRows));
+        const int bodyLines = bodyEnd - 1;
+        const int room = LINES - kFrameRows - buttonRows;
+        int bodyRows = std::clamp(bodyLines, 0, std::max(0, room - 1));
+        if (bodyRows == 0 && bodyLines > 0 && room > 0) bodyRows = 1;  // over the help line
+        const int firstLine = bodyEnd - bodyRows;
         // A blank more on each side than the inset, so the text never touches it.
         const Rect box = Centred(widest + 2 * kInset + 2, bodyRows + kFrameRows + buttonRows);
         backdrop_(kMessageHelp);
         DrawFrame(box, DialogAttr(), title);
         for (int row = 0; row < bodyRows; ++row) {
             const int inner = box.width - 2 * kInset;
-            const std::string line = ShortenLeft(lines[1 + row], inner);  // a path keeps its name
+            // Cut from the left: a path keeps its name.
+            const std::string line = ShortenLeft(lines[firstLine + row], inner);
             const int indent = std::max(0, (inner - DisplayWidth(line)) / 2);
             PutText(box.y + 1 + row, box.x + kInset + indent, line, inner - indent, DialogAttr());
         }

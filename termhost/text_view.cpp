@@ -16,8 +16,7 @@ namespace {
 
 constexpr std::size_t kMaxBytes = 16u << 20;  // a viewer, not a pager for huge files
 constexpr int kTabSize = 8;
-constexpr int kSideStep = 8;    // columns per Left or Right
-constexpr int kMaxLeft = 4096;  // beyond any line a person scrolls along
+constexpr int kSideStep = 8;  // columns per Left or Right
 
 }  // namespace
 
@@ -81,6 +80,16 @@ void TextView::Draw(const Rect &area) {
     const int digits = static_cast<int>(std::to_string(std::max(1, LineCount())).size());
     const int textX = area.x + digits + 2;
     const int textWidth = std::max(0, area.width - digits - 2);
+    // Only what can show is made printable: a line may be megabytes long.
+    const auto visibleBytes = static_cast<std::size_t>(left_ + textWidth + 1) * MB_CUR_MAX;
+    std::vector<std::string> texts;
+    int widest = 0;
+    for (int i = top_; i < top_ + area.height && i < LineCount(); ++i) {
+        texts.push_back(Printable(Line(i).substr(0, visibleBytes), kTabSize));
+        widest = std::max(widest, DisplayWidth(texts.back()));
+    }
+    // Sideways no further than the longest line in sight goes.
+    left_ = std::min(left_, std::max(0, widest - textWidth));
     for (int row = 0; row < area.height; ++row) {
         const int i = top_ + row;
         const int y = area.y + row;
@@ -93,10 +102,8 @@ void TextView::Draw(const Rect &area) {
                 std::string(static_cast<std::size_t>(digits) - number.size(), ' ') + number,
                 digits + 1, NumberAttr());
         PutText(y, area.x + digits + 1, " ", 1, A_NORMAL);
-        // Only what can show is made printable: a line may be megabytes long.
         const std::string_view line = Line(i);
-        const auto visibleBytes = static_cast<std::size_t>(left_ + textWidth + 1) * MB_CUR_MAX;
-        const std::string text = Printable(line.substr(0, visibleBytes), kTabSize);
+        const std::string &text = texts[static_cast<std::size_t>(row)];
         const std::size_t skip = FitBytes(text, left_);
         PutText(y, textX, std::string_view(text).substr(skip), textWidth, A_NORMAL);
         // Marks where a line goes on beyond the edges, so that no cut passes for its end.
@@ -111,7 +118,8 @@ void TextView::Draw(const Rect &area) {
 void TextView::HandleKey(int keyCode) {
     if (const auto move = MoveForKey(keyCode)) top_ = ScrollText(LineCount(), rows_, top_, *move);
     if (keyCode == vk::kLeft) left_ = std::max(0, left_ - kSideStep);
-    if (keyCode == vk::kRight) left_ = std::min(kMaxLeft, left_ + kSideStep);
+    if (keyCode == vk::kRight) left_ += kSideStep;  // as far as Draw lets it
+    if (keyCode == vk::kHome) left_ = 0;
 }
 
 }  // namespace termhost

@@ -98,6 +98,17 @@ std::string ShortenLeft(std::string_view printable, int columns) {
     return shortened;
 }
 
+std::string ShortenRight(std::string_view printable, int columns) {
+    if (DisplayWidth(printable) <= columns) return std::string(printable);
+    const std::string_view ellipsis = Ellipsis();
+    const int room = columns - DisplayWidth(ellipsis);
+    // Too narrow for the mark and a character: the start alone.
+    if (room <= 0) return std::string(printable.substr(0, FitBytes(printable, columns)));
+    std::string shortened(printable.substr(0, FitBytes(printable, room)));
+    shortened += ellipsis;
+    return shortened;
+}
+
 bool Utf8Locale() { return std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0; }
 
 std::string_view Ellipsis() { return Utf8Locale() ? "\xE2\x80\xA6" : "..."; }

@@ -23,6 +23,10 @@ namespace termhost {
 // end (a path's file name) stays visible; as it is when it fits.
 [[nodiscard]] std::string ShortenLeft(std::string_view printable, int columns);
 
+// The text cut to `columns` on the right, ending in an ellipsis; as it is
+// when it fits.
+[[nodiscard]] std::string ShortenRight(std::string_view printable, int columns);
+
 // Whether the locale's texts are UTF-8, so that marks beyond ASCII show.
 [[nodiscard]] bool Utf8Locale();
 

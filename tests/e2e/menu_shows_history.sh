@@ -25,10 +25,10 @@ wait_for "File history []"
 keys C-c
 wait_for "2 editors are open."
 keys n
-wait_gone "Quit all the same?"
+wait_gone "Quit anyway?"
 shows "Q Quit" || fail "the menu did not close"
 keys q
-wait_for "Quit all the same?"
+wait_for "Quit anyway?"
 keys C-c
 expect_exit 0
 pass

@@ -1,5 +1,6 @@
-// A path cut to fit must keep its end, the file name, and say that it was
-// cut; a cut must never split a character or overrun the columns.
+// A path cut to fit must keep its end, the file name, and a name cut on the
+// right its start; both say that they were cut. A cut must never split a
+// character or overrun the columns.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,9 +13,9 @@
 namespace termhost {
 namespace {
 
-using ShortenLeftUtf8 = Utf8LocaleTest;
+using ShortenUtf8 = Utf8LocaleTest;
 
-TEST_F(ShortenLeftUtf8, KeepsTheEndBehindAnEllipsis) {
+TEST_F(ShortenUtf8, LeftKeepsTheEndBehindAnEllipsis) {
     struct Case {
         const char *text;
         int columns;
@@ -37,7 +38,28 @@ TEST_F(ShortenLeftUtf8, KeepsTheEndBehindAnEllipsis) {
     }
 }
 
-TEST(ShortenLeftWithoutUtf8, TheMarkIsPlainDots) {
+TEST_F(ShortenUtf8, RightKeepsTheStartBeforeAnEllipsis) {
+    struct Case {
+        const char *text;
+        int columns;
+        const char *shortened;
+    };
+    const Case cases[] = {
+        {"long name.txt", 13, "long name.txt"},  // fits: unchanged
+        {"long name.txt", 12, "long name.t\u2026"},
+        {"long name.txt", 1, "l"},  // no room for the mark: the start alone
+        {"long name.txt", 0, ""},
+        {"\u6587\u4ef6\u540d.txt", 6, "\u6587\u4ef6\u2026"},
+        {"\u6587\u4ef6\u540d.txt", 4, "\u6587\u2026"},  // a wide character stays whole
+    };
+    for (const Case &c : cases) {
+        const std::string shortened = ShortenRight(c.text, c.columns);
+        EXPECT_EQ(shortened, c.shortened) << c.text << " in " << c.columns;
+        EXPECT_LE(DisplayWidth(shortened), std::max(0, c.columns)) << c.text;
+    }
+}
+
+TEST(ShortenWithoutUtf8, TheMarkIsPlainDots) {
     std::setlocale(LC_CTYPE, "C");
     EXPECT_EQ(ShortenLeft("/a/deep/file.txt", 12), ".../file.txt");
 }
