@@ -47,7 +47,7 @@ Rect Centred(int width, int height) {
 // The menu's texts, measured once per call; only visible rows are drawn.
 struct MenuTexts {
     std::string title, bottom;
-    std::vector<bool> separators;
+    std::vector<bool> separators;  // up to the last separator only
     int widest = 0;
 };
 
@@ -59,11 +59,11 @@ void DrawMenu(const hostsim::MenuCall &call, const MenuTexts &texts, const MenuL
     for (int row = 0; row < layout.rows && view.top + row < count; ++row) {
         const int i = view.top + row;
         const int y = box.y + 1 + row;
-        if (call.items[i].separator != 0) {
+        const hostsim::MenuItem item = call.items[i];
+        if (item.separator != 0) {
             DrawFrameSeparator(box, y, DialogAttr());
             continue;
         }
-        const hostsim::MenuItem item = call.items[i];
         std::string line = item.checked != 0 ? " * " : "   ";
         line += ShortenLeft(Printable(item.text), layout.textWidth);
         PutText(y, box.x + 1, line, box.width - 2,
