@@ -216,6 +216,11 @@ void Host::SetPluginText(int number, std::string text) {
 
 std::string Host::PluginText(int number) const { return impl_->PluginText(number); }
 
+void Host::StopRecording() {
+    impl_->recording = false;
+    impl_->calls.clear();
+}
+
 const std::vector<Call> &Host::Calls() const { return impl_->calls; }
 
 void Host::ClearCalls() { impl_->calls.clear(); }

@@ -3,10 +3,11 @@
 // What a service shows to a user (menus, message boxes, prompts) is left to
 // a Frontend: a scripted one for tests, a terminal one for people.
 //
-// Every service call is recorded with deep copies of its arguments. Services
-// are plain C function pointers without context: they serve the Host whose
-// export call is under way. Several Hosts can each have a plug-in loaded, as
-// long as each loads its own file (a process loads one file once).
+// Every service call is recorded, unless the host is told not to, with deep
+// copies of its arguments. Services are plain C function pointers without
+// context: they serve the Host whose export call is under way. Several Hosts
+// can each have a plug-in loaded, as long as each loads its own file (a
+// process loads one file once).
 #pragma once
 
 #include <cstdint>
@@ -14,6 +15,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -24,11 +26,55 @@ namespace hostsim {
 
 using Text = std::optional<std::string>;  // a text argument; nullopt for a null pointer
 
+// One menu item as it is read; its text lies in the items it came from.
 struct MenuItem {
-    std::string text;
+    std::string_view text;
     int selected = 0;
     int checked = 0;
     int separator = 0;
+};
+
+// A menu's items. The plug-in's are read where it keeps them, while its call
+// lasts, so that showing a long menu costs what is read of it; a copy (a
+// recorded call) and the host's own menus hold their items themselves.
+class MenuItems {
+public:
+    MenuItems() = default;
+    // The plug-in's array, read in place; a text is read within its field
+    // even if the plug-in left no NUL there.
+    MenuItems(const MenuItemRecord *records, int count);
+    MenuItems(const MenuItems &other);
+    MenuItems &operator=(const MenuItems &other);
+    MenuItems(MenuItems &&) noexcept = default;
+    MenuItems &operator=(MenuItems &&) noexcept = default;
+    ~MenuItems() = default;
+
+    void Add(const MenuItem &item);
+    [[nodiscard]] std::size_t size() const noexcept;
+    [[nodiscard]] MenuItem operator[](std::size_t i) const noexcept;
+
+    struct Iterator {
+        const MenuItems *items;
+        std::size_t at;
+        MenuItem operator*() const noexcept { return (*items)[at]; }
+        Iterator &operator++() noexcept {
+            ++at;
+            return *this;
+        }
+        bool operator==(const Iterator &) const = default;
+    };
+    [[nodiscard]] Iterator begin() const noexcept { return {this, 0}; }
+    [[nodiscard]] Iterator end() const noexcept { return {this, size()}; }
+
+private:
+    struct Kept {
+        std::size_t offset = 0, length = 0;  // in texts_
+        int selected = 0, checked = 0, separator = 0;
+    };
+    const MenuItemRecord *records_ = nullptr;
+    std::size_t recordCount_ = 0;
+    std::string texts_;  // the kept items' texts, one after another
+    std::vector<Kept> kept_;
 };
 
 struct MenuCall {
@@ -38,7 +84,7 @@ struct MenuCall {
     std::vector<int> breakKeys;  // without the terminating 0
     bool hasBreakCode = false;   // whether a break code pointer was given
     int breakCodeBefore = 0;     // its value when the menu was shown
-    std::vector<MenuItem> items;
+    MenuItems items;
     int itemCount = 0;
 };
 struct MenuAnswer {
@@ -173,6 +219,9 @@ public:
     void SetPluginText(int number, std::string text);
     [[nodiscard]] std::string PluginText(int number) const;
 
+    // A host that people use keeps no record of the calls: a long menu,
+    // shown again at every key, would pile up copies.
+    void StopRecording();
     // Every service call so far, oldest first. Nested calls (those the
     // plug-in makes while handling the editor-opened event that its own
     // OpenEditor raised) follow the call that caused them.

@@ -26,7 +26,10 @@ struct Host::Impl {
     // The active host's state, for the services; null when none is active.
     static Impl *Active();
 
-    void Record(Call call) { calls.push_back(std::move(call)); }
+    template <class T>
+    void Record(const T &call) {
+        if (recording) calls.emplace_back(call);
+    }
     void TellWindowsChanged() { frontend.WindowsChanged(); }
     [[nodiscard]] bool ValidWindow(int position) const {
         return position >= 0 && position < static_cast<int>(windows.size());
@@ -51,6 +54,7 @@ struct Host::Impl {
     std::array<std::unique_ptr<std::string>, host::kTextCount> texts;
     std::vector<std::unique_ptr<std::string>> retiredTexts;
 
+    bool recording = true;
     std::vector<Call> calls;
 };
 

@@ -6,7 +6,6 @@
 
 #include "host/codes.h"
 #include "hostsim/host_impl.h"
-#include "text/bounded_length.h"
 
 namespace hostsim {
 namespace {
@@ -47,12 +46,7 @@ int QUORVEL_CALL ShowMenu(int pluginId, int x, int y, int maxHeight, unsigned fl
         call.hasBreakCode = breakCode != nullptr;
         call.breakCodeBefore = breakCode != nullptr ? *breakCode : 0;
         call.itemCount = itemCount;
-        for (int i = 0; items != nullptr && i < itemCount; ++i) {
-            const MenuItemRecord &item = items[i];
-            // Within the text field even if the plug-in left no NUL there.
-            const std::string text(item.Text, static_cast<std::size_t>(BoundedLength(item.Text)));
-            call.items.push_back(MenuItem{text, item.Selected, item.Checked, item.Separator});
-        }
+        call.items = MenuItems(items, itemCount);
         host.Record(call);
         const MenuAnswer answer = host.frontend.ShowMenu(call);
         if (breakCode != nullptr) *breakCode = answer.breakCode;

@@ -3,9 +3,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <utility>
 
 #include "history/history_path.h"
 #include "host/codes.h"
+#include "platform/platform.h"
 #include "termhost/crash_guard.h"
 #include "termhost/history_reading.h"
 #include "termhost/key_codes.h"
@@ -16,16 +18,16 @@ namespace termhost {
 namespace fs = std::filesystem;
 namespace {
 
-// Reread last: on a narrow screen, Quit had better stay in sight.
+// The keys that matter most first: a narrow screen shows the first few.
 constexpr HelpKey kBrowserHelp[] = {{"Enter", "Open"}, {"Bksp", "Parent"}, {"P", "Plug-ins"},
-                                    {"W", "Windows"},  {"Tab", "Next"},    {"Q", "Quit"},
+                                    {"W", "Windows"},  {"Q", "Quit"},      {"Tab", "Next"},
                                     {"^R", "Reread"}};
 constexpr HelpKey kEditorHelp[] = {{"Up Down PgUp PgDn", "Scroll"},
                                    {"Esc", "Close"},
+                                   {"Q", "Quit"},
                                    {"P", "Plug-ins"},
                                    {"W", "Windows"},
-                                   {"Tab", "Next"},
-                                   {"Q", "Quit"}};
+                                   {"Tab", "Next"}};
 constexpr int kReread = kCtrlFlag | 'R';
 constexpr int kMenuTextMargin = 8;  // a full-width menu's frame and padding
 constexpr int kMinTitlePath = 8;    // of the title bar, kept for the path
@@ -35,7 +37,7 @@ hostsim::MenuCall ListMenu(std::string title, const std::vector<std::string> &it
     menu.x = menu.y = host::kHostChooses;
     menu.title = std::move(title);
     for (std::size_t i = 0; i < items.size(); ++i)
-        menu.items.push_back({items[i], static_cast<int>(i) == selected ? 1 : 0});
+        menu.items.Add({items[i], static_cast<int>(i) == selected ? 1 : 0});
     menu.itemCount = static_cast<int>(items.size());
     return menu;
 }
@@ -44,6 +46,18 @@ hostsim::MenuCall ListMenu(std::string title, const std::vector<std::string> &it
 // beside `besides`, so that the rest of the item stays whole.
 std::string MenuPath(const std::string &path, const std::string &besides) {
     return ShortenLeft(Printable(path), COLS - kMenuTextMargin - DisplayWidth(besides));
+}
+
+// What the history file holds, and whether changes to it are saved.
+std::string AboutHistory(const std::string &path) {
+    CursorList entries;
+    const HistoryState state = ReadHistory(path, entries);
+    std::string about = Describe(state);
+    if (state.problem.empty() && !platform::CanReplace(path.c_str())) {
+        about += ", ";
+        about += kNotSaved;
+    }
+    return about;
 }
 
 std::string Capitalised(std::string text) {
@@ -64,8 +78,10 @@ App::App(std::string plugin, const fs::path &folder)
     : frontend_(terminal_, [this](std::span<const HelpKey> help) { Draw(help); }),
       host_(frontend_),
       plugin_(std::move(plugin)) {
+    host_.StopRecording();
     frontend_.onWindowsChanged = [this] { SyncViews(); };
     frontend_.onEditorOpening = [this](const std::string &path) { return EditorOpening(path); };
+    SyncViews();  // the browser's
     std::string error;
     if (!browser_.Show(FolderPath(folder), &error)) throw std::runtime_error(error);
 }
@@ -102,9 +118,8 @@ int App::Run() {
 void App::Draw(std::span<const HelpKey> help) {
     erase();
     const Rect area{0, 1, COLS, std::max(0, LINES - 2)};
-    const int current = host_.CurrentWindow();
     if (EditorIsCurrent())
-        views_[static_cast<std::size_t>(current)]->Draw(area);
+        CurrentView().Draw(area);
     else
         browser_.Draw(area);
     DrawTitle();  // after the window, whose drawing settles what it reports
@@ -119,7 +134,7 @@ void App::DrawTitle() {
     prefix = Spaced('[' + prefix + ']');
     std::string path, status;
     if (EditorIsCurrent()) {
-        const TextView &view = *views_[static_cast<std::size_t>(current)];
+        const TextView &view = CurrentView();
         prefix += "Editor ";
         path = view.Path();
         status = view.Status();
@@ -141,26 +156,34 @@ void App::DrawTitle() {
 
 bool App::EditorIsCurrent() const {
     const auto current = static_cast<std::size_t>(host_.CurrentWindow());
-    return current < views_.size() && views_[current] != nullptr;
+    return current < slots_.size() && slots_[current].view != nullptr;
+}
+
+TextView &App::CurrentView() {
+    return *slots_[static_cast<std::size_t>(host_.CurrentWindow())].view;
 }
 
 void App::SyncViews() {
     const std::vector<hostsim::Window> &windows = host_.Windows();
-    views_.resize(windows.size());
+    slots_.resize(windows.size());
     for (std::size_t i = 0; i < windows.size(); ++i) {
+        Slot &slot = slots_[i];
         const std::string &name = windows[i].name;
         if (windows[i].type != host::kEditorWindow) {
-            views_[i].reset();
-        } else if (views_[i] == nullptr || views_[i]->Path() != name) {
+            slot = Slot{};
+        } else if (slot.view == nullptr || slot.view->Path() != name) {
+            slot.id = ++lastId_;
+            slot.returnTo = kNoWindow;
             if (opening_ != nullptr && opening_->Path() == name) {
-                views_[i] = std::move(opening_);
+                slot.view = std::move(opening_);
+                slot.returnTo = std::exchange(openingFrom_, kNoWindow);
                 continue;
             }
             // A window that was not asked about first: shown with what can be read.
             EditorText text;
             std::string problem;
             if (!ReadForEditor(name, text, problem)) text.note = problem;
-            views_[i] = std::make_unique<TextView>(name, std::move(text));
+            slot.view = std::make_unique<TextView>(name, std::move(text));
         }
     }
 }
@@ -180,7 +203,7 @@ bool App::HandleKey(int keyCode) {
         if (keyCode == vk::kEscape)
             CloseEditor();
         else
-            views_[static_cast<std::size_t>(host_.CurrentWindow())]->HandleKey(keyCode);
+            CurrentView().HandleKey(keyCode);
         return true;
     }
     if (keyCode == kReread) {
@@ -204,6 +227,7 @@ bool App::EditorOpening(const std::string &path) {
         return false;
     }
     opening_ = std::make_unique<TextView>(path, std::move(text));
+    openingFrom_ = slots_[static_cast<std::size_t>(host_.CurrentWindow())].id;
     return true;
 }
 
@@ -221,10 +245,14 @@ void App::OpenFile(const std::string &path) {
 
 void App::CloseEditor() {
     const int current = host_.CurrentWindow();
-    // Dropped first, so that the views still match the windows when the
+    const int returnTo = slots_[static_cast<std::size_t>(current)].returnTo;
+    // Dropped first, so that the slots still match the windows when the
     // host reports the change.
-    views_.erase(views_.begin() + current);
+    slots_.erase(slots_.begin() + current);
     host_.CloseWindow(current);
+    // Back where the editor was opened from, if that window is still open.
+    for (std::size_t i = 0; i < slots_.size(); ++i)
+        if (slots_[i].id == returnTo) host_.SwitchTo(static_cast<int>(i));
 }
 
 void App::SwitchBy(int step) {
@@ -249,8 +277,8 @@ void App::ShowPluginMenu() {
     hostsim::MenuCall menu = ListMenu("Plug-ins", info.menuStrings, 0);
     // Where the history is, for whoever looks for the file.
     const std::string history = HistoryPathFor(host_.PluginPath().c_str()).buf;
-    const std::string count = " (" + Describe(ReadHistory(history)) + ")";
-    menu.bottom = "History: " + MenuPath(history, "History: " + count) + count;
+    const std::string about = " (" + AboutHistory(history) + ")";
+    menu.bottom = "History: " + MenuPath(history, "History: " + about) + about;
     const hostsim::MenuAnswer answer = frontend_.ShowMenu(menu);
     if (answer.result < 0 || answer.breakCode != host::kNoBreakKey) return;
     crash_guard::PluginCode plugin;
@@ -294,9 +322,10 @@ bool App::ConfirmQuit() {
         [](const hostsim::Window &window) { return window.type == host::kEditorWindow; });
     if (editors == 0) return true;
     hostsim::MessageCall box;
+    // The question last and short: a small screen keeps the last lines whole.
     box.lines = {
         "Quit", std::to_string(editors) + (editors == 1 ? " editor is" : " editors are") + " open.",
-        "Quit all the same?", "Yes", "No"};
+        "Quit anyway?", "Yes", "No"};
     box.lineCount = static_cast<int>(box.lines.size());
     box.buttonCount = 2;
     const int answer = frontend_.ShowMessage(box);

@@ -25,6 +25,7 @@ private:
     void Draw(std::span<const HelpKey> help);
     void DrawTitle();
     [[nodiscard]] bool EditorIsCurrent() const;
+    [[nodiscard]] TextView &CurrentView();
     void SyncViews();
 
     // Key actions; HandleKey is false when the user quits.
@@ -44,10 +45,20 @@ private:
     hostsim::Host host_;
     std::string plugin_;
     FileBrowser browser_;
-    // One per host window, at the same position; null where not an editor.
-    std::vector<std::unique_ptr<TextView>> views_;
-    // The view of an editor about to open, read before its window was made.
+    // One per host window, at the same position.
+    struct Slot {
+        std::unique_ptr<TextView> view;  // null where not an editor
+        int id = kBrowserId;             // an editor's: 1 up, never reused
+        int returnTo = kNoWindow;        // the window current when it opened
+    };
+    static constexpr int kBrowserId = 0;
+    static constexpr int kNoWindow = -1;
+    std::vector<Slot> slots_;
+    int lastId_ = kBrowserId;
+    // The view of an editor about to open, read before its window was made,
+    // and the window current then.
     std::unique_ptr<TextView> opening_;
+    int openingFrom_ = kNoWindow;
     int shownWindow_ = 0;  // the window drawn last
 };
 

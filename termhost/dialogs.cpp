@@ -36,9 +36,10 @@ constexpr int kButtonExtra = 4 + kButtonGap;
 // An input box's width when its title and prompt need no more.
 constexpr int kPromptWidth = 50;
 
+// Centred above the help line; a box as high as the screen covers it.
 Rect Centred(int width, int height) {
     width = std::min(width, COLS);
-    height = std::min(height, std::max(1, LINES - 1));
+    height = std::min(height, std::max(1, LINES));
     return Rect{std::max(0, (COLS - width) / 2), std::max(0, (LINES - 1 - height) / 2), width,
                 height};
 }
@@ -46,7 +47,7 @@ Rect Centred(int width, int height) {
 // The menu's texts, measured once per call; only visible rows are drawn.
 struct MenuTexts {
     std::string title, bottom;
-    std::vector<bool> separators;
+    std::vector<bool> separators;  // up to the last separator only
     int widest = 0;
 };
 
@@ -58,12 +59,13 @@ void DrawMenu(const hostsim::MenuCall &call, const MenuTexts &texts, const MenuL
     for (int row = 0; row < layout.rows && view.top + row < count; ++row) {
         const int i = view.top + row;
         const int y = box.y + 1 + row;
-        if (texts.separators[i]) {
+        const hostsim::MenuItem item = call.items[i];
+        if (item.separator != 0) {
             DrawFrameSeparator(box, y, DialogAttr());
             continue;
         }
-        std::string line = call.items[i].checked != 0 ? " * " : "   ";
-        line += ShortenLeft(Printable(call.items[i].text), layout.textWidth);
+        std::string line = item.checked != 0 ? " * " : "   ";
+        line += ShortenLeft(Printable(item.text), layout.textWidth);
         PutText(y, box.x + 1, line, box.width - 2,
                 i == view.selected ? SelectedAttr() : DialogAttr());
     }
@@ -107,7 +109,28 @@ std::string UnusedKeyNotice(const Input &input) {
     return notice;
 }
 
+// Said when a break key came back as the same menu: the plug-in dropped it,
+// as the history menu drops a character that no entry holds.
+std::string RefusedKeyNotice(const Input &input) {
+    std::string typed = input.text;
+    if (typed.empty() && input.key.kind == TermKey::Kind::Keypad && input.key.value != '\r')
+        typed = static_cast<char>(input.key.value);
+    if (typed.empty()) return "That key changed nothing";
+    std::string notice = "no entry holds ";
+    notice += Ellipsis();
+    notice += Printable(typed);
+    return notice;
+}
+
 }  // namespace
+
+std::string TerminalFrontend::TakeRefusal(const hostsim::MenuCall &call) {
+    const std::optional<BreakKeyTaken> last = std::exchange(lastBreak_, std::nullopt);
+    if (!last || last->inputs != terminal_.InputsRead() || last->title != call.title.value_or("") ||
+        last->itemCount != call.items.size())
+        return {};
+    return last->refusal;
+}
 
 TerminalFrontend::TerminalFrontend(Terminal &terminal, Backdrop backdrop)
     : terminal_(terminal), backdrop_(std::move(backdrop)) {}
@@ -117,12 +140,20 @@ hostsim::MenuAnswer TerminalFrontend::ShowMenu(const hostsim::MenuCall &call) {
     MenuTexts texts;
     texts.title = Printable(call.title.value_or(""));
     texts.bottom = Printable(call.bottom.value_or(""));
+    // The one pass over every item: the widest, the separators, the
+    // highlight. Nothing else is done for an item that is not drawn.
     int preferred = -1;  // the first item marked selected
     for (std::size_t i = 0; i < call.items.size(); ++i) {
-        const hostsim::MenuItem &item = call.items[i];
-        texts.separators.push_back(item.separator != 0);
-        if (item.separator == 0)
-            texts.widest = std::max(texts.widest, DisplayWidth(Printable(item.text)));
+        const hostsim::MenuItem item = call.items[i];
+        if (item.separator != 0) {
+            texts.separators.resize(i + 1);  // items beyond it are no separators
+            texts.separators[i] = true;
+            continue;
+        }
+        // No character is wider than its bytes: a text no longer than the
+        // widest so far need not be measured.
+        if (static_cast<int>(item.text.size()) > texts.widest)
+            texts.widest = std::max(texts.widest, DisplayWidth(item.text));
         if (item.selected != 0 && preferred < 0) preferred = static_cast<int>(i);
     }
 
@@ -136,7 +167,7 @@ hostsim::MenuAnswer TerminalFrontend::ShowMenu(const hostsim::MenuCall &call) {
     MenuLayout layout = LayoutMenu(COLS, LINES, measure);
     ListShape shape{measure.itemCount, layout.rows, &texts.separators};
     ListView view = InitialView(shape, preferred);
-    std::string notice;
+    std::string notice = TakeRefusal(call);
     while (!interrupted_) {
         layout = LayoutMenu(COLS, LINES, measure);
         shape.rows = layout.rows;
@@ -154,7 +185,11 @@ hostsim::MenuAnswer TerminalFrontend::ShowMenu(const hostsim::MenuCall &call) {
         // A character the menu takes from the keypad only, such as '/' in
         // the history filter, counts from the main keys too.
         if (breakIndex < 0) breakIndex = BreakIndex(call, KeypadTwin(code));
-        if (breakIndex >= 0) return {view.selected, breakIndex};
+        if (breakIndex >= 0) {
+            lastBreak_ = BreakKeyTaken{terminal_.InputsRead(), call.title.value_or(""),
+                                       call.items.size(), RefusedKeyNotice(input)};
+            return {view.selected, breakIndex};
+        }
         if (code == kInterruptKey) {
             interrupted_ = true;
             break;
@@ -186,17 +221,23 @@ int TerminalFrontend::ShowMessage(const hostsim::MessageCall &call) {
 
     int chosen = 0;
     while (!interrupted_) {
-        // The help line stays in sight below the box.
+        // The help line stays in sight below the box, unless the box would
+        // then show no text. Short of rows, the last lines stay: a question
+        // comes last.
         const int buttonRows = buttons ? kButtonRows : 0;
-        const int bodyRows =
-            std::clamp(bodyEnd - 1, 0, std::max(0, LINES - 1 - kFrameRows - buttonRows));
+        const int bodyLines = bodyEnd - 1;
+        const int room = LINES - kFrameRows - buttonRows;
+        int bodyRows = std::clamp(bodyLines, 0, std::max(0, room - 1));
+        if (bodyRows == 0 && bodyLines > 0 && room > 0) bodyRows = 1;  // over the help line
+        const int firstLine = bodyEnd - bodyRows;
         // A blank more on each side than the inset, so the text never touches it.
         const Rect box = Centred(widest + 2 * kInset + 2, bodyRows + kFrameRows + buttonRows);
         backdrop_(kMessageHelp);
         DrawFrame(box, DialogAttr(), title);
         for (int row = 0; row < bodyRows; ++row) {
             const int inner = box.width - 2 * kInset;
-            const std::string line = ShortenLeft(lines[1 + row], inner);  // a path keeps its name
+            // Cut from the left: a path keeps its name.
+            const std::string line = ShortenLeft(lines[firstLine + row], inner);
             const int indent = std::max(0, (inner - DisplayWidth(line)) / 2);
             PutText(box.y + 1 + row, box.x + kInset + indent, line, inner - indent, DialogAttr());
         }

@@ -3,8 +3,11 @@
 // screen behind it, then itself, until a key closes it.
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "hostsim/host.h"
@@ -37,9 +40,20 @@ public:
     std::function<bool(const std::string &)> onEditorOpening;
 
 private:
+    // A menu closed by a break key, to tell whether the plug-in shows it
+    // again unchanged, having done nothing with the key.
+    struct BreakKeyTaken {
+        std::uint64_t inputs = 0;  // Terminal::InputsRead() then
+        std::string title;
+        std::size_t itemCount = 0;
+        std::string refusal;  // what to say if it did nothing
+    };
+    [[nodiscard]] std::string TakeRefusal(const hostsim::MenuCall &call);
+
     Terminal &terminal_;
     Backdrop backdrop_;
     bool interrupted_ = false;
+    std::optional<BreakKeyTaken> lastBreak_;
 };
 
 }  // namespace termhost

@@ -75,12 +75,13 @@ void DrawFrameSeparator(const Rect &box, int y, attr_t attr) {
 void DrawHelpLine(int y, std::span<const HelpKey> keys) {
     int x = 0;
     for (const HelpKey &key : keys) {
-        if (x >= COLS) break;
         const int keyWidth = DisplayWidth(key.key);
-        PutText(y, x, key.key, keyWidth, A_BOLD);
-        x += keyWidth;
         const std::string label = Spaced(key.label);
         const int labelWidth = DisplayWidth(label);
+        // Whole items only, the label's last blank aside: half an item misleads.
+        if (x + keyWidth + labelWidth - 1 > COLS) break;
+        PutText(y, x, key.key, keyWidth, A_BOLD);
+        x += keyWidth;
         PutText(y, x, label, labelWidth, BarAttr());
         x += labelWidth;
         PutText(y, x++, " ", 1, A_NORMAL);

@@ -34,6 +34,7 @@ struct HelpKey {
     std::string_view key;
     std::string_view label;
 };
+// The keys in their order, as many whole ones as the screen's width takes.
 void DrawHelpLine(int y, std::span<const HelpKey> keys);
 
 }  // namespace termhost

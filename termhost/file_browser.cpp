@@ -123,7 +123,10 @@ void FileBrowser::Draw(const Rect &area) {
             continue;
         }
         const Entry &entry = entries_[static_cast<std::size_t>(i)];
-        const std::string name = Printable(entry.name) + (entry.folder ? "/" : "");
+        // A name cut to fit says so; a folder keeps its mark.
+        const std::string mark = entry.folder ? "/" : "";
+        const std::string name =
+            ShortenRight(Printable(entry.name), nameWidth - DisplayWidth(mark)) + mark;
         const attr_t base = entry.folder ? FolderAttr() : A_NORMAL;
         const attr_t attr = i == view_.selected ? (base | A_REVERSE) : base;
         PutText(y, area.x, " " + name, nameWidth + 1, attr);

@@ -1,34 +1,26 @@
-// The history file as the host shows it: its entries, read with a bound and
-// without ever blocking, apart from the plug-in's own copy.
+// The history file as the host shows it, read by the plug-in's own loader.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string>
-#include <string_view>
+
+#include "text/cursor_list.h"
 
 namespace termhost {
 
-// The most bytes read: far more than any history of real use, little enough
-// to read in a moment.
-inline constexpr std::size_t kHistoryReadLimit = std::size_t{64} << 20;
-inline constexpr char kHistoryReadLimitText[] = "64 MiB";
-
-struct HistorySummary {
-    std::uintmax_t entries = 0;
+struct HistoryState {
+    std::int32_t entries = 0;
     bool missing = false;  // no history file yet
-    bool cut = false;      // larger than the limit: only its start was read
     std::string problem;   // why it cannot be read, when it is there
 };
 
-// Reads the entries as the plug-in splits them (a line ends at CR, LF or
-// CR LF; a NUL ends its text) and hands each to `entry`, if given. A line
-// that the limit cuts is not an entry.
-[[nodiscard]] HistorySummary ReadHistory(const std::string &path,
-                                         const std::function<void(std::string_view)> &entry = {});
+// Loads the history file into `entries`, which stay empty unless it loads.
+[[nodiscard]] HistoryState ReadHistory(const std::string &path, CursorList &entries);
 
-// "3 entries", "no file yet", "at least 812 entries in its first 64 MiB"...
-[[nodiscard]] std::string Describe(const HistorySummary &summary);
+// "3 entries", "no file yet", "cannot be read: a folder, not a file".
+[[nodiscard]] std::string Describe(const HistoryState &state);
+
+// Said where the plug-in's changes to the history file cannot be saved.
+inline constexpr char kNotSaved[] = "read-only: changes are not saved";
 
 }  // namespace termhost

@@ -192,6 +192,11 @@ Terminal::Terminal() {
 Terminal::~Terminal() { RestoreTerminal(); }
 
 Input Terminal::ReadKey() {
+    ++inputsRead_;
+    return NextInput();
+}
+
+Input Terminal::NextInput() {
     if (pending_) {
         pending_ = false;
         return next_;

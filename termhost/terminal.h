@@ -2,6 +2,7 @@
 // reading key presses as TermKeys.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "termhost/key_codes.h"
@@ -22,10 +23,15 @@ public:
     Terminal &operator=(const Terminal &) = delete;
 
     [[nodiscard]] Input ReadKey();
+    // How many inputs ReadKey has returned: whether a key came in between.
+    [[nodiscard]] std::uint64_t InputsRead() const { return inputsRead_; }
 
 private:
+    [[nodiscard]] Input NextInput();
+
     bool pending_ = false;  // a key read ahead, to be returned next
     Input next_;
+    std::uint64_t inputsRead_ = 0;
 };
 
 // Gives the terminal back to the shell if a session has it. Safe to call

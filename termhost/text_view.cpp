@@ -4,9 +4,10 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "platform/platform.h"
 #include "termhost/key_codes.h"
 #include "termhost/list_view.h"
-#include "termhost/regular_file.h"
+#include "termhost/read_problem.h"
 #include "termhost/text_width.h"
 #include "termhost/theme.h"
 
@@ -15,36 +16,31 @@ namespace {
 
 constexpr std::size_t kMaxBytes = 16u << 20;  // a viewer, not a pager for huge files
 constexpr int kTabSize = 8;
-constexpr int kSideStep = 8;    // columns per Left or Right
-constexpr int kMaxLeft = 4096;  // beyond any line a person scrolls along
+constexpr int kSideStep = 8;  // columns per Left or Right
 
 }  // namespace
 
 bool ReadForEditor(const std::string &path, EditorText &text, std::string &problem) {
-    RegularFile file(path);
+    platform::FileReader file(path.c_str());
     if (file.Missing()) {
         text = {{}, "new file"};  // as the editors of file managers open one
         return true;
     }
-    if (!file.IsOpen()) {
-        problem = file.Problem();
+    // The bytes the file had when it was opened: one that grows meanwhile
+    // shows as it was.
+    const auto size = static_cast<std::uint64_t>(file.IsOpen() ? file.Stamp().size : 0);
+    text.content.resize(static_cast<std::size_t>(std::min<std::uint64_t>(size, kMaxBytes)));
+    if (!file.IsOpen() || !file.Read(text.content.data(), text.content.size())) {
+        problem = ReadProblem(path);
         return false;
     }
-    std::vector<char> block(kReadBlockSize);
-    while (text.content.size() <= kMaxBytes) {
-        const long n = file.Read(block.data(), block.size());
-        if (n < 0) {
-            problem = file.Problem();
-            return false;
-        }
-        if (n == 0) break;
-        text.content.append(block.data(), static_cast<std::size_t>(n));
-    }
-    if (text.content.size() > kMaxBytes) {
-        text.content.resize(kMaxBytes);
-        text.note = "first 16 MiB shown";
-    }
+    if (size > kMaxBytes) text.note = "first 16 MiB shown";
     return true;
+}
+
+std::string EditorRefusal(const std::string &path) {
+    const platform::FileReader file(path.c_str());
+    return file.IsOpen() || file.Missing() ? std::string() : ReadProblem(path);
 }
 
 TextView::TextView(std::string path, EditorText text)
@@ -84,6 +80,16 @@ void TextView::Draw(const Rect &area) {
     const int digits = static_cast<int>(std::to_string(std::max(1, LineCount())).size());
     const int textX = area.x + digits + 2;
     const int textWidth = std::max(0, area.width - digits - 2);
+    // Only what can show is made printable: a line may be megabytes long.
+    const auto visibleBytes = static_cast<std::size_t>(left_ + textWidth + 1) * MB_CUR_MAX;
+    std::vector<std::string> texts;
+    int widest = 0;
+    for (int i = top_; i < top_ + area.height && i < LineCount(); ++i) {
+        texts.push_back(Printable(Line(i).substr(0, visibleBytes), kTabSize));
+        widest = std::max(widest, DisplayWidth(texts.back()));
+    }
+    // Sideways no further than the longest line in sight goes.
+    left_ = std::min(left_, std::max(0, widest - textWidth));
     for (int row = 0; row < area.height; ++row) {
         const int i = top_ + row;
         const int y = area.y + row;
@@ -96,10 +102,8 @@ void TextView::Draw(const Rect &area) {
                 std::string(static_cast<std::size_t>(digits) - number.size(), ' ') + number,
                 digits + 1, NumberAttr());
         PutText(y, area.x + digits + 1, " ", 1, A_NORMAL);
-        // Only what can show is made printable: a line may be megabytes long.
         const std::string_view line = Line(i);
-        const auto visibleBytes = static_cast<std::size_t>(left_ + textWidth + 1) * MB_CUR_MAX;
-        const std::string text = Printable(line.substr(0, visibleBytes), kTabSize);
+        const std::string &text = texts[static_cast<std::size_t>(row)];
         const std::size_t skip = FitBytes(text, left_);
         PutText(y, textX, std::string_view(text).substr(skip), textWidth, A_NORMAL);
         // Marks where a line goes on beyond the edges, so that no cut passes for its end.
@@ -114,7 +118,8 @@ void TextView::Draw(const Rect &area) {
 void TextView::HandleKey(int keyCode) {
     if (const auto move = MoveForKey(keyCode)) top_ = ScrollText(LineCount(), rows_, top_, *move);
     if (keyCode == vk::kLeft) left_ = std::max(0, left_ - kSideStep);
-    if (keyCode == vk::kRight) left_ = std::min(kMaxLeft, left_ + kSideStep);
+    if (keyCode == vk::kRight) left_ += kSideStep;  // as far as Draw lets it
+    if (keyCode == vk::kHome) left_ = 0;
 }
 
 }  // namespace termhost

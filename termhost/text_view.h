@@ -20,6 +20,9 @@ struct EditorText {
 // reason when no editor can open it (not a regular file, unreadable). A
 // missing file opens as a new, empty one.
 [[nodiscard]] bool ReadForEditor(const std::string &path, EditorText &text, std::string &problem);
+// Why an editor would refuse the file, as ReadForEditor says it, without
+// reading it; empty when it would open it.
+[[nodiscard]] std::string EditorRefusal(const std::string &path);
 
 class TextView {
 public:

@@ -19,6 +19,10 @@ struct Char {
 };
 
 Char Decode(std::string_view text, std::size_t pos) {
+    // ASCII is itself in every locale, and most paths are ASCII alone.
+    const auto byte = static_cast<unsigned char>(text[pos]);
+    if (byte < 0x80)
+        return Char{1, byte >= ' ' && byte != 0x7f ? 1 : -1, static_cast<wchar_t>(byte)};
     std::mbstate_t state{};
     wchar_t wide = 0;
     const std::size_t n = std::mbrtowc(&wide, text.data() + pos, text.size() - pos, &state);
@@ -91,6 +95,17 @@ std::string ShortenLeft(std::string_view printable, int columns) {
     }
     std::string shortened(room < columns ? ellipsis : std::string_view());
     shortened += printable.substr(pos);
+    return shortened;
+}
+
+std::string ShortenRight(std::string_view printable, int columns) {
+    if (DisplayWidth(printable) <= columns) return std::string(printable);
+    const std::string_view ellipsis = Ellipsis();
+    const int room = columns - DisplayWidth(ellipsis);
+    // Too narrow for the mark and a character: the start alone.
+    if (room <= 0) return std::string(printable.substr(0, FitBytes(printable, columns)));
+    std::string shortened(printable.substr(0, FitBytes(printable, room)));
+    shortened += ellipsis;
     return shortened;
 }
 

@@ -13,7 +13,7 @@ namespace termhost {
 // multiple of `tabSize` columns (one blank when tabSize is 0 or less).
 [[nodiscard]] std::string Printable(std::string_view text, int tabSize = 0);
 
-// Columns a printable text takes.
+// Columns a text takes; Printable does not change them.
 [[nodiscard]] int DisplayWidth(std::string_view printable);
 
 // Bytes of the longest start of a printable text that fits in `columns`.
@@ -22,6 +22,10 @@ namespace termhost {
 // The text cut to `columns` from the left, behind an ellipsis, so that its
 // end (a path's file name) stays visible; as it is when it fits.
 [[nodiscard]] std::string ShortenLeft(std::string_view printable, int columns);
+
+// The text cut to `columns` on the right, ending in an ellipsis; as it is
+// when it fits.
+[[nodiscard]] std::string ShortenRight(std::string_view printable, int columns);
 
 // Whether the locale's texts are UTF-8, so that marks beyond ASCII show.
 [[nodiscard]] bool Utf8Locale();

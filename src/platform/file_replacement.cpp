@@ -220,6 +220,20 @@ void FileReplacement::Abandon() noexcept {
     if (leftBehind_) sweepDue = true;
 }
 
+bool CanReplace(const char *path) {
+    const std::string target = system::ResolveLinks(path);
+    const system::Found existing = system::Inspect(target);
+    if (existing.kind == system::Existing::ReadOnly || existing.kind == system::Existing::NotAFile)
+        return false;
+    if (system::FolderTakesFiles(target)) return true;
+    // As a save does: rewritten in place, where the folder refuses new files.
+    if (existing.kind != system::Existing::Writable) return false;
+    const system::File file = system::OpenToRewrite(target);
+    if (file == system::kNoFile) return false;
+    (void)system::Close(file);
+    return true;
+}
+
 bool RemoveCrashedSaves(const char *path) {
     const std::string target = system::ResolveLinks(path);
     bool all = true;

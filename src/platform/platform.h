@@ -183,6 +183,12 @@ private:
     FileStamp stamp_;
 };
 
+// Whether a FileReplacement of the file could go ahead now: false when the
+// file is read-only or not a regular file, or when its folder takes no new
+// files and the file cannot be rewritten in place. For hosts, to say that
+// changes will not be saved; a save can still fail (a full disk).
+[[nodiscard]] bool CanReplace(const char *path);
+
 // Removes the temporary files that crashed saves left beside the file; false
 // when one stays. A live save's temporary file is never removed (rule 8).
 [[nodiscard]] bool RemoveCrashedSaves(const char *path);

@@ -97,6 +97,8 @@ void Remove(const std::string &path);
 [[nodiscard]] bool RemoveOwn(File file, const std::string &path);
 [[nodiscard]] unsigned long ProcessId();
 
+// Whether new files can be made in the folder that holds the path.
+[[nodiscard]] bool FolderTakesFiles(const std::string &path);
 // The names in the path's folder that start with the path's own file name.
 [[nodiscard]] std::vector<std::string> Siblings(const std::string &path);
 // Removes a file that no open CreatePrivate handle holds; false when such a

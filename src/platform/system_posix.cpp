@@ -327,6 +327,13 @@ bool RemoveOwn(File file, const std::string &path) {
 
 unsigned long ProcessId() { return static_cast<unsigned long>(::getpid()); }
 
+bool FolderTakesFiles(const std::string &path) {
+    if (fault::Fails(fault::Call::RefuseTemporary)) return false;
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    return ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
 std::vector<std::string> Siblings(const std::string &path) {
     std::vector<std::string> found;
     const std::size_t slash = path.rfind('/');

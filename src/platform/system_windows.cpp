@@ -277,6 +277,10 @@ bool RemoveOwn(File, const std::string &path) {
 
 unsigned long ProcessId() { return ::GetCurrentProcessId(); }
 
+// A folder's access list tells whether it takes new files only to a try;
+// a save that is refused rewrites the file in place.
+bool FolderTakesFiles(const std::string &) { return !fault::Fails(fault::Call::RefuseTemporary); }
+
 std::vector<std::string> Siblings(const std::string &path) {
     std::vector<std::string> found;
     const std::size_t slash = path.find_last_of("\\/");

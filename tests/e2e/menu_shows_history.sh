@@ -1,8 +1,8 @@
 # Two files opened from the browser appear in the history menu, oldest at
 # the top, the newest highlighted, under a title with empty brackets; the
-# plug-in menu says where the history is. Quitting then asks first, since
-# editors are open, with Ctrl+C as with Q, even from inside the menu; a
-# second Ctrl+C on the question quits.
+# plug-in menu says where the history is, and when it cannot be saved.
+# Quitting then asks first, since editors are open, with Ctrl+C as with Q,
+# even from inside the menu; a second Ctrl+C on the question quits.
 source "$(dirname "$0")/lib.sh"
 start_with_two_files_opened
 keys p
@@ -14,14 +14,21 @@ shows "$FILES/b.txt" || fail "b.txt is not listed"
 (($(row_of "$FILES/a.txt") < $(row_of "$FILES/b.txt"))) || fail "the oldest is not on top"
 highlighted "$FILES/b.txt" || fail "the newest entry is not highlighted"
 ! highlighted "$FILES/a.txt" || fail "the older entry is highlighted too"
+keys Escape
+wait_gone "File history ["
+chmod a-w "$HISTORY"
+keys p
+wait_for "(2 entries, read-only: changes are not saved)"
+keys Enter
+wait_for "File history []"
 
 keys C-c
 wait_for "2 editors are open."
 keys n
-wait_gone "Quit all the same?"
+wait_gone "Quit anyway?"
 shows "Q Quit" || fail "the menu did not close"
 keys q
-wait_for "Quit all the same?"
+wait_for "Quit anyway?"
 keys C-c
 expect_exit 0
 pass

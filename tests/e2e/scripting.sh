@@ -1,7 +1,8 @@
 # The scripting mode records files as the editor would and prints the
 # history, without the full screen or a terminal, and says on standard
-# error where the history is and how many entries it has. It reads a
-# bounded amount, and never waits on what is not a file.
+# error where the history is and how many entries it has. What the editor
+# refuses is not recorded, a history that cannot be saved is warned of,
+# and nothing waits on what is not a file.
 source "$(dirname "$0")/lib.sh"
 cd "$FILES"
 output=$("$HOST" --plugin "$PLUGIN" --open a.txt --open sub/b.txt --open ./a.txt --print-history </dev/null 2>"$WORK/err")
@@ -12,9 +13,14 @@ again=$("$HOST" --plugin "$PLUGIN" --print-history 2>/dev/null)
 [[ $again == "$output" ]] || fail "a second run printed: $again"
 ! "$HOST" --plugin "$WORK/missing.so" --print-history 2>/dev/null || fail "a missing plug-in counted as success"
 
-truncate -s 65M "$HISTORY"
-"$HOST" --plugin "$PLUGIN" --print-history >/dev/null 2>"$WORK/err" || fail "a large history failed"
-grep -qF "larger than 64 MiB" "$WORK/err" || fail "the bound went unsaid: $(cat "$WORK/err")"
+mkdir tree
+! "$HOST" --plugin "$PLUGIN" --open tree --open '' --open c.txt 2>"$WORK/err" || fail "a refused name counted as success"
+grep -qxF "quorvel-host: cannot open $FILES/tree: a folder, not a file" "$WORK/err" || fail "said: $(cat "$WORK/err")"
+grep -qxF "quorvel-host: --open '': an empty name records nothing" "$WORK/err" || fail "said: $(cat "$WORK/err")"
+[[ $(history_lines) == "$FILES/sub/b.txt"$'\n'"$FILES/a.txt"$'\n'"$FILES/c.txt" ]] || fail "the history holds: $(history_lines)"
+chmod a-w "$HISTORY"
+! "$HOST" --plugin "$PLUGIN" --open d.txt 2>"$WORK/err" || fail "a recording into a read-only history counted as success"
+grep -qxF "quorvel-host: history file $HISTORY: read-only: changes are not saved" "$WORK/err" || fail "said: $(cat "$WORK/err")"
 ln -sf /dev/zero "$HISTORY"
 ! timeout 20 "$HOST" --plugin "$PLUGIN" --print-history >/dev/null 2>"$WORK/err" || fail "a device counted as a history"
 grep -qF "a device, not a file" "$WORK/err" || fail "said: $(cat "$WORK/err")"

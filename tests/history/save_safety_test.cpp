@@ -6,6 +6,7 @@
 
 #include "history/history_test_support.h"
 #include "platform/fault.h"
+#include "platform/platform.h"
 #include "support/temp_dir.h"
 
 #ifdef _WIN32
@@ -146,6 +147,37 @@ TEST_F(SaveSafety, AReadOnlyHistoryIsLoadedButNeverReplaced) {
     CursorList back;
     EXPECT_EQ(back.LoadFromFile(path.c_str()), 1);
     EXPECT_EQ(Entries(back), (std::vector<std::string>{"C:\\old\\a.txt", "C:\\old\\b.txt"}));
+}
+
+// What hosts are told before a change must be what the save then does.
+TEST_F(SaveSafety, CanReplaceForetellsWhetherASaveGoesAhead) {
+    const std::string readOnly = dir.File("read-only.ini");
+    WriteBytes(readOnly, kOld);
+    fs::permissions(readOnly,
+                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    const std::string folder = dir.File("folder.ini");
+    fs::create_directory(folder);
+    struct Case {
+        const char *name;
+        std::string path;
+        bool folderRefuses;
+        bool saved;
+    };
+    const Case cases[] = {
+        {"a writable file", path, false, true},
+        {"no file yet", dir.File("new.ini"), false, true},
+        {"a read-only file", readOnly, false, false},
+        {"a folder in its place", folder, false, false},
+        {"in place, where the folder refuses new files", path, true, true},
+        {"no file, where the folder refuses new files", dir.File("none.ini"), true, false},
+    };
+    for (const Case &c : cases) {
+        if (c.folderRefuses) FailAt(Call::RefuseTemporary);
+        EXPECT_EQ(platform::CanReplace(c.path.c_str()), c.saved) << c.name;
+        EXPECT_EQ(list.SaveToFile(c.path.c_str()), c.saved ? 1 : 0) << c.name;
+        platform::fault::SetHook(nullptr);
+    }
 }
 
 TEST_F(SaveSafety, AFolderInThePlaceOfTheFileIsLeftAlone) {

@@ -54,6 +54,6 @@ void PluginTest::RemoveHistory() const { fs::remove(HistoryPath()); }
 
 std::vector<std::string> PluginTest::Texts(const hostsim::MenuCall &menu) const {
     std::vector<std::string> texts;
-    for (const hostsim::MenuItem &item : menu.items) texts.push_back(item.text);
+    for (const hostsim::MenuItem &item : menu.items) texts.emplace_back(item.text);
     return texts;
 }

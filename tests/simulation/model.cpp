@@ -206,7 +206,7 @@ hostsim::MenuAnswer Simulation::Menu(Copy &copy, const hostsim::MenuCall &call) 
         call.title == "File history [" + run.filter + "]",
         "menu title " + Quoted(call.title.value_or("")) + " for the filter " + Quoted(run.filter));
     std::vector<std::string> shown;
-    for (const hostsim::MenuItem &item : call.items) shown.push_back(item.text);
+    for (const hostsim::MenuItem &item : call.items) shown.emplace_back(item.text);
     Expect(shown == listing.texts, "menu items " + Shown(shown) + ", expected " +
                                        Shown(listing.texts) + " of " + Shown(copy.memory));
     for (int i = 0; i < items; ++i)
