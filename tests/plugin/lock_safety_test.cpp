@@ -1,0 +1,208 @@
+// Copies that record at once in the ways a lock alone cannot be trusted
+// with: a holder stopped in the middle of its save, something spoilt at the
+// lock's path, a folder that takes no new files, another user watching. In
+// host processes of their own, through the real exports: no name is lost,
+// none written twice, no line spliced, nothing private shown.
+#include <gmock/gmock.h>
+
+#include <filesystem>
+#include <set>
+
+#include "plugin/plugin_fixture.h"
+#include "plugin/run_program.h"
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A recorder's names: PREFIX0, PREFIX1, ...
+std::vector<std::string> Names(const std::string &prefix, int count) {
+    std::vector<std::string> names;
+    for (int i = 0; i < count; ++i) names.push_back(prefix + std::to_string(i));
+    return names;
+}
+
+// What the history holds against what it must: names missing, names held
+// twice, and lines that are no one's (spliced, say).
+struct Tally {
+    std::vector<std::string> lost, twice, strange;
+};
+
+Tally Count(const std::vector<std::string> &history, const std::set<std::string> &expected) {
+    Tally tally;
+    std::set<std::string> seen;
+    for (const std::string &entry : history) {
+        if (!expected.count(entry)) tally.strange.push_back(entry);
+        if (!seen.insert(entry).second) tally.twice.push_back(entry);
+    }
+    for (const std::string &name : expected)
+        if (!seen.count(name)) tally.lost.push_back(name);
+    return tally;
+}
+
+#define EXPECT_KEPT(history, expected)                                        \
+    do {                                                                      \
+        const Tally tally = Count(history, expected);                         \
+        EXPECT_THAT(tally.lost, ::testing::IsEmpty()) << "names lost";        \
+        EXPECT_THAT(tally.twice, ::testing::IsEmpty()) << "names twice";      \
+        EXPECT_THAT(tally.strange, ::testing::IsEmpty()) << "no one's lines"; \
+    } while (false)
+
+// Three host processes record 150 names each with something other than a
+// lock file at the lock's path: none hangs, none writes through a link,
+// none loses another's names.
+TEST_F(PluginTest, NothingAtTheLockPathStopsCopiesOrLosesTheirNames) {
+    const std::string lock = HistoryPath() + ".lock";
+    const std::string victim = dir.File("victim");
+    struct Spoil {
+        const char *what;
+        bool (*put)(const std::string &lock, const std::string &victim);
+    };
+    const Spoil spoils[] = {
+        {"a folder",
+         [](const std::string &at, const std::string &) { return fs::create_directory(at); }},
+#ifndef _WIN32
+        {"a link",
+         [](const std::string &at, const std::string &to) {
+             fs::create_symlink(to, at);
+             return true;
+         }},
+        {"a FIFO", [](const std::string &at,
+                      const std::string &) { return ::mkfifo(at.c_str(), 0600) == 0; }},
+        // Only root can make a file another user's.
+        {"another user's file",
+         [](const std::string &at, const std::string &) {
+             WriteBytes(at, "");
+             return ::geteuid() == 0 && ::chown(at.c_str(), 65534, 65534) == 0;
+         }},
+#endif
+    };
+    for (const Spoil &spoil : spoils) {
+        SCOPED_TRACE(spoil.what);
+        RemoveHistory();
+        fs::remove_all(lock);
+        WriteBytes(victim, "the victim\n");
+        if (!spoil.put(lock, victim)) continue;
+        std::set<std::string> expected;
+        std::vector<Program> recorders;
+        for (const char *prefix : {"a-", "b-", "c-"}) {
+            for (const std::string &name : Names(prefix, 150)) expected.insert(name);
+            recorders.emplace_back(
+                std::vector<std::string>{QUORVEL_RECORDER, LibraryPath(), "--many", prefix, "150"});
+        }
+        for (Program &recorder : recorders) EXPECT_EQ(recorder.Wait(), 0);
+        EXPECT_KEPT(History(), expected);
+        EXPECT_EQ(ReadBytes(victim), "the victim\n");
+    }
+}
+
+// A folder that takes no new files: copies rewrite the history in place,
+// and take turns. Some of their names are new, some move old entries.
+TEST_F(PluginTest, CopiesRewritingInPlaceTakeTurns) {
+    const std::vector<std::string> base = Names(dir.File("old-"), 20000);
+    WriteHistory(base);
+    std::set<std::string> expected(base.begin(), base.end());
+    std::vector<Program> copies;
+    for (int p = 0; p < 3; ++p) {
+        std::vector<std::string> arguments{QUORVEL_SIM_COPY, QUORVEL_SIM_PLUGIN, LibraryPath(),
+                                           "--refuse"};
+        for (int i = 0; i < 100; ++i) {
+            // Each third name moves an old entry, one no other copy moves.
+            arguments.push_back(i % 3 == 0 ? base[static_cast<std::size_t>(p * 1000 + i)]
+                                           : "new-" + std::to_string(p) + "-" + std::to_string(i));
+            expected.insert(arguments.back());
+        }
+        copies.emplace_back(arguments);
+    }
+    for (Program &copy : copies) EXPECT_EQ(copy.Wait(), 0);
+    EXPECT_KEPT(History(), expected);
+    EXPECT_FALSE(fs::exists(HistoryPath() + ".lock")) << "a folder that takes no new files";
+}
+
+#ifndef _WIN32
+// A copy stopped by a signal at each step of its save in turn, holding the
+// lock, while one or three others record; then it goes on. The others pass
+// it and save; whichever saves after whom, every name is kept.
+TEST_F(PluginTest, ACopyStoppedAtAnyStepOfItsSaveLosesNoOnesName) {
+    const std::vector<std::string> base = Names(dir.File("old-"), 50);
+    WriteHistory(base);
+    std::set<std::string> expected(base.begin(), base.end());
+    int stopped = 0;
+    for (const int others : {1, 3}) {
+        for (int step = 1; step <= 14; ++step) {
+            SCOPED_TRACE(std::to_string(others) + " others, stopped at call " +
+                         std::to_string(step));
+            const std::string tag = std::to_string(others) + "-" + std::to_string(step) + "-";
+            Program stalled({QUORVEL_SIM_COPY, QUORVEL_SIM_PLUGIN, LibraryPath(), "--stop-at",
+                             std::to_string(step), "stopped-" + tag});
+            expected.insert("stopped-" + tag);
+            stopped += stalled.WaitUntilStopped();
+            std::vector<Program> copies;
+            for (int p = 0; p < others; ++p) {
+                const std::string prefix = "other-" + tag + std::to_string(p) + "-";
+                copies.emplace_back(std::vector<std::string>{QUORVEL_SIM_COPY, QUORVEL_SIM_PLUGIN,
+                                                             LibraryPath(), "--patience", "50",
+                                                             prefix + "0", prefix + "1"});
+                expected.insert({prefix + "0", prefix + "1"});
+            }
+            for (Program &copy : copies) EXPECT_EQ(copy.Wait(), 0);
+            stalled.Resume();
+            EXPECT_EQ(stalled.Wait(), 0);
+            EXPECT_KEPT(History(), expected);
+        }
+    }
+    EXPECT_GE(stopped, 16) << "most steps are inside the save";
+}
+
+// Another user, in the same folder, tries to open every file beside a
+// private history while copies save it again and again: the lock file and
+// every temporary file are this user's alone from the first moment.
+TEST_F(PluginTest, AnotherUserOpensNoFileOfAPrivateHistorysSave) {
+    if (::geteuid() != 0) GTEST_SKIP() << "only root can act as another user";
+    WriteHistory(Names(dir.File("old-"), 5000));
+    ASSERT_EQ(::chmod(HistoryPath().c_str(), 0600), 0);
+    ASSERT_EQ(::chmod(dir.Root().c_str(), 0755), 0);
+    WriteBytes(dir.File("public"), "");  // shows that the watcher can open a file
+    int report[2];
+    ASSERT_EQ(::pipe(report), 0);
+    const pid_t watcher = ::fork();
+    ASSERT_GE(watcher, 0);
+    if (watcher == 0) {
+        ::close(report[0]);
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(1);
+        for (;;) {
+            std::error_code error;
+            for (const auto &entry : fs::directory_iterator(dir.Root(), error)) {
+                const std::string name = entry.path().filename().string();
+                if (name == "quorvel.ini" || name == "quorvel.so") continue;
+                const int fd = ::open(entry.path().c_str(), O_RDONLY | O_NONBLOCK);
+                if (fd < 0) continue;
+                ::close(fd);
+                const char what = name == "public" ? 'p' : 'x';
+                (void)!::write(report[1], &what, 1);
+            }
+        }
+    }
+    ::close(report[1]);
+    EXPECT_EQ(RunProgram({QUORVEL_RECORDER, LibraryPath(), "--many", "new-", "200"}), 0);
+    ::kill(watcher, SIGKILL);
+    ::waitpid(watcher, nullptr, 0);
+    std::string opened;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(report[0], buffer, sizeof buffer)) > 0;)
+        opened.append(buffer, static_cast<std::size_t>(n));
+    ::close(report[0]);
+    EXPECT_NE(opened.find('p'), std::string::npos) << "the watcher never got to look";
+    EXPECT_EQ(opened.find('x'), std::string::npos) << "another user opened a file of the save";
+}
+#endif
+
+}  // namespace
