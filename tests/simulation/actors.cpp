@@ -100,7 +100,10 @@ void Simulation::StallACopy(std::mt19937_64 &random) {
             ++totals_.stalls;
             Note() +=
                 " [stalls at call " + std::to_string(faults.calls) + " (" + CallName(call) + "):";
+            // The stalled copy's own save is checked as its own.
+            faults.nested = false;
             SettleLandedSave(stalled);
+            faults.nested = true;
             ActWhileStalled(&stalled, *random_);
             Note() += " ]";
         } catch (const Violation &violation) {
