@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <iostream>
 
@@ -89,6 +90,34 @@ TEST_F(PluginTest, AHistoryThatCannotBeReadIsNeverReplaced) {
         host.UnloadPlugin();
     }
 }
+
+#ifndef _WIN32
+// A history just under the loader's limit, 2 GiB less a byte: a recording
+// that would take it past the limit is not written, as on a full disk, and
+// the file stays as it was, readable. (A 32-bit process cannot hold it.)
+TEST_F(PluginTest, ARecordingNeverTakesTheHistoryPastWhatCanBeRead) {
+    constexpr std::uintmax_t kLimit = 0x7FFFFFFF;
+    if (fs::space(dir.Root()).available < 5 * (std::uintmax_t{1} << 30))
+        GTEST_SKIP() << "needs 5 GiB free for a 2 GiB history and its new file";
+    {
+        const std::string line(std::size_t{1} << 20, 'x');
+        std::ofstream out(HistoryPath(), std::ios::binary);
+        std::uintmax_t size = 0;
+        while (size + line.size() + 2 <= kLimit - 10) {
+            out << line << "\r\n";
+            size += line.size() + 2;
+        }
+        out << std::string(kLimit - 10 - size - 2, 'y') << "\r\n";
+    }
+    ASSERT_EQ(fs::file_size(HistoryPath()), kLimit - 10);
+    const auto written = fs::last_write_time(HistoryPath());
+    Load();
+    host.OpenEditorWindow("a name that does not fit");
+    EXPECT_EQ(fs::file_size(HistoryPath()), kLimit - 10);
+    EXPECT_EQ(fs::last_write_time(HistoryPath()), written);
+    EXPECT_EQ(ListFolder(dir.Root()), AtRest());
+}
+#endif
 
 #ifdef _WIN32
 // A virus scanner holds a new or changed file for a moment; the host's
