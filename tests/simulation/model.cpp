@@ -84,7 +84,9 @@ void Simulation::Settle(Copy &copy, const Change &change) {
     // during a stall pass the stalled holder, and may or may not hold it.
     if (!faults.nested) {
         const bool locked = !Plan().lockFails && Lockable();
-        if (LeftSomething()) {
+        // A save that landed while its copy stands still may have files
+        // of its own beside the history still: they are not left yet.
+        if (!landing_ && LeftSomething()) {
             DebrisLeft(locked, copy.index);
             copy.sweeps = true;
         } else if (Plan().removeFails) {
@@ -147,7 +149,10 @@ void Simulation::SettlePending(Copy &copy) {
 // A copy stalled after its save took the file's place: the change is
 // checked now, before other copies act on that file.
 void Simulation::SettleLandedSave(Copy &copy) {
-    if (Differs(world_.LookAtHistory(), last_, world_.Spoilt() == Spoil::Held)) SettlePending(copy);
+    if (!Differs(world_.LookAtHistory(), last_, world_.Spoilt() == Spoil::Held)) return;
+    landing_ = true;
+    SettlePending(copy);
+    landing_ = false;
 }
 
 // Another program changed the history: no copy has seen this version.

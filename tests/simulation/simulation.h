@@ -171,6 +171,7 @@ private:
     bool debrisMarked_ = false;
     std::set<int> debrisOwedBy_;
     std::set<std::string> strays_;  // beside the history at the last look
+    bool landing_ = false;          // checking a save whose copy stands still
     // A stall planned for this step: at that call of that copy's change.
     long stallAt_ = -1;
     int stalledIndex_ = -1;
