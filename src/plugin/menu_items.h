@@ -12,8 +12,9 @@
 class MenuItems {
 public:
     // Takes HistoryList's entries as they are now, for the builds that
-    // follow; again after every change to the history. The arrays are sized
-    // at the first take: the history never grows while a menu runs.
+    // follow; again after every change to the history. The arrays grow when
+    // the history has: a trim or purge works on the file as it is then, to
+    // which other copies may have added entries since the menu opened.
     void TakeHistory();
     // Rebuilds the items from every entry taken; an empty filter lets every
     // entry through. Returns the number of items.

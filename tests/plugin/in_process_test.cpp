@@ -7,6 +7,7 @@
 
 #include "history/history.h"
 #include "platform/fault.h"
+#include "plugin/break_keys.h"
 #include "plugin/export.h"
 #include "support/allocation_limit.h"
 #include "support/list_entries.h"
@@ -100,8 +101,8 @@ TEST_F(InProcess, RunningOutOfMemoryWhileRecordingLeavesTheHistoryWhole) {
 
 TEST_F(InProcess, AKeystrokeAllocatesNothingButTheTitle) {
     Start("alpha\r\nbeta\r\ngamma\r\nrecord\r\n", ScriptedMenu);
-    constexpr int kBackspace = 47;
-    const auto letter = [](char c) { return MenuAnswer{0, c - 'A'}; };
+    constexpr int kBackspace = BreakKeyIndex(host::vk::kBackspace);
+    const auto letter = [](char c) { return MenuAnswer{0, BreakKeyIndex(c)}; };
     // Narrowing, a character that matches nothing, a rebuild, a display
     // with no key, narrowing again.
     const MenuAnswer script[] = {letter('A'), letter('L'), letter('Q'), {0, kBackspace},

@@ -8,12 +8,18 @@
 #include <vector>
 
 #include "hostsim/host.h"
+#include "plugin/break_keys.h"
 #include "support/temp_dir.h"
 
-// Break-key indices, as the host reports them.
-inline int LetterKey(char upper) { return upper - 'A'; }
-inline constexpr int kKeypad5 = 40, kKeypadDivide = 46, kBackspace = 47, kPeriod = 48,
-                     kBackslashKey = 49, kShiftMinus = 51, kF5 = 52, kDelete = 53;
+// Break-key indices, as the host reports them, from the plug-in's table.
+constexpr int LetterKey(char upper) { return BreakKeyIndex(upper); }
+inline constexpr int kKeypad5 = BreakKeyIndex(host::vk::kNumpad0 + 5),
+                     kKeypadDivide = BreakKeyIndex(host::vk::kDivide),
+                     kBackspace = BreakKeyIndex(host::vk::kBackspace),
+                     kPeriod = BreakKeyIndex(host::vk::kPeriod),
+                     kBackslashKey = BreakKeyIndex(host::vk::kBackslash),
+                     kShiftMinus = BreakKeyIndex(host::kShiftFlag | host::vk::kMinus),
+                     kF5 = BreakKeyIndex(host::vk::kF5), kDelete = BreakKeyIndex(host::vk::kDelete);
 
 class PluginTest : public ::testing::Test {
 protected:

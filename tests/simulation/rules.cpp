@@ -74,17 +74,9 @@ std::optional<std::int32_t> KeepCount(const std::string &answer) {
 }
 
 char KeyCharacter(int index) {
-    if (index < 26) return static_cast<char>('a' + index);
-    if (index < 36) return static_cast<char>('0' + index - 26);
-    if (index < 46) return "7894561230"[index - 36];
-    switch (index) {
-    case 46: return kWindows ? '\\' : '/';  // keypad divide: the separator
-    case 48: return '.';
-    case 49: return '\\';
-    case 50: return '-';
-    case 51: return '_';
-    default: return 0;
-    }
+    const BreakKey &key = kBreakKeys[static_cast<std::size_t>(index)];
+    // The filter is kept in lower case.
+    return key.effect == KeyEffect::AppendCharacter ? Lower(key.character) : 0;
 }
 
 Listing ListFor(const Entries &list, std::string &filter) {

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "plugin/break_keys.h"
+
 namespace sim {
 
 using Entries = std::vector<std::string>;
@@ -40,9 +42,11 @@ std::string HistoryBytes(const Entries &list);
 // nothing without digits or with a minus sign; beyond INT32_MAX keeps all.
 std::optional<std::int32_t> KeepCount(const std::string &answer);
 
-// The menu's break keys, by the index the host reports.
-inline constexpr int kBreakKeyCount = 54;
-inline constexpr int kBackspaceKey = 47, kPurgeKey = 52, kTrimKey = 53;
+// The menu's break keys, by the index the host reports, from the plug-in's
+// one table of them.
+inline constexpr int kBackspaceKey = BreakKeyIndex(host::vk::kBackspace),
+                     kPurgeKey = BreakKeyIndex(host::vk::kF5),
+                     kTrimKey = BreakKeyIndex(host::vk::kDelete);
 // The character a key adds to the filter, or 0 for the editing keys.
 char KeyCharacter(int index);
 
