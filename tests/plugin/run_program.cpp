@@ -79,8 +79,8 @@ int Program::Wait() {
     const auto child = static_cast<pid_t>(std::exchange(process_, -1));
     if (ended_ != -2) return ended_;
     int status = 0;
-    if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
-    return WEXITSTATUS(status);
+    if (waitpid(child, &status, 0) != child) return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 #endif
 }
 
@@ -90,7 +90,7 @@ bool Program::WaitUntilStopped() {
     int status = 0;
     if (waitpid(static_cast<pid_t>(process_), &status, WUNTRACED) != process_) return false;
     if (WIFSTOPPED(status)) return true;
-    ended_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    ended_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     return false;
 }
 

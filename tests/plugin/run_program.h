@@ -14,8 +14,8 @@ public:
     Program(Program &&other) noexcept;
     ~Program();  // kills it if still running
 
-    // Waits for its end: its exit code, or -1 when it did not start or end
-    // normally.
+    // Waits for its end: its exit code, -1 when it did not start, or 128 and
+    // the signal's number when a signal ended it.
     int Wait();
     // Ends it at once, as a crash would.
     void Kill();

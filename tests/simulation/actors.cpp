@@ -291,7 +291,8 @@ void Simulation::CrashACopy(std::mt19937_64 &random) {
     const Look before = last_;
     const int code = RunProgram({programs_.copy, programs_.library, world_.ModulePath(),
                                  "--crash-at", std::to_string(crashAt), name});
-    Expect(code == 0 || code == 77, "the crashing copy failed to run");
+    Expect(code == 0 || code == 77,
+           "the crashing copy failed to run (exit status " + std::to_string(code) + ")");
     totals_.crashes += code == 77;
     Note() += " a copy records " + Quoted(name) +
               (code == 77 ? " and dies at call " : " and lives past call ") +
