@@ -66,7 +66,7 @@ TEST_F(PluginTest, ProcessesRecordingAtOnceLoseNothingWhileAnotherReads) {
 }
 
 // A copy that hangs while it holds the lock holds the others up for about a
-// second, no longer; the lock file goes with its holder.
+// second, no longer.
 TEST_F(PluginTest, ALockHeldByAHungCopyOnlyDelaysTheOthers) {
     Load();
     {
@@ -80,8 +80,9 @@ TEST_F(PluginTest, ALockHeldByAHungCopyOnlyDelaysTheOthers) {
     EXPECT_EQ(ListFolder(dir.Root()), AtRest());
 }
 
-// A crash can leave the lock file holding a save's bytes; the next save
-// neither lets them into the history nor leaves the file behind.
+// A crash leaves the lock file marked, and an older version's crash could
+// leave a save's bytes in it; the next save lets nothing of it into the
+// history, sweeps, and leaves the lock file empty.
 TEST_F(PluginTest, ALockFileLeftByACrashIsClearedByTheNextSave) {
     WriteHistory({"a.txt"});
     WriteBytes(HistoryPath() + ".lock", "stale-1.txt\r\nstale-2.txt\r\nstale-3.txt\r\n");
