@@ -82,6 +82,9 @@ void Simulation::Settle(Copy &copy, const Change &change) {
     // save under the lock marks the lock file, so any copy's next save
     // sweeps; one without it leaves that to its own next save. Copies acting
     // during a stall pass the stalled holder, and may or may not hold it.
+    // A copy acting during a stall may or may not have had the lock, and so
+    // may or may not have swept: from now on it is not counted on to.
+    if (faults.nested) copy.sweeps = false;
     if (!faults.nested) {
         const bool locked = !Plan().lockFails && Lockable();
         // A save that landed while its copy stands still may have files
