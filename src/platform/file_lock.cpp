@@ -27,11 +27,21 @@ Progress Seen(const std::string &lock, const std::string &guarded) {
 // A progress mark each MiB: a few calls for a large history, one for most.
 constexpr int kMarkShift = 20;
 
+// Taking turns: a copy that had to wait for the lock, and wants it again
+// the moment it let go, first gives the copies still waiting (who look
+// every 8 ms at most) a chance. Without it one busy copy could keep the lock
+// to itself, and the others would wait until they pass it.
+bool hadToWait = false;
+std::uint64_t letGoAt = 0;
+constexpr std::uint32_t kTurnMs = 10;
+
 }  // namespace
 
 FileLock::FileLock(const char *path)
     : guarded_(system::ResolveLinks(path)), path_(guarded_ + system::kLockMark) {
-    if (TryOnce()) Wait();
+    if (hadToWait && system::Milliseconds() - letGoAt < kTurnMs) system::Pause(kTurnMs);
+    hadToWait = TryOnce();
+    if (hadToWait) Wait();
     FileStamp lockFile;
     // A mark left on the lock file: the last holder's save never ended.
     interrupted_ =
@@ -39,7 +49,12 @@ FileLock::FileLock(const char *path)
 }
 
 FileLock::~FileLock() {
-    if (Held()) system::Unlock(handle_);
+    if (!Held()) return;
+    if (Guarded())
+        system::UnlockGuarded(handle_);
+    else
+        system::Unlock(handle_);
+    letGoAt = system::Milliseconds();
 }
 
 // One try: the lock file, or where it cannot be used, the guarded file.
@@ -67,14 +82,19 @@ void FileLock::Wait() {
     const std::uint64_t start = system::Milliseconds();
     std::uint64_t lastProgress = start;
     Progress seen = Seen(path_, guarded_);
-    // Polled each millisecond at first, then less often, down to every 8.
+    // Polled each millisecond at first, then less often, down to every 8;
+    // and more often again the longer the wait, so that the longest waiting
+    // copy is the likeliest to take the lock when it comes free.
     std::uint32_t pause = 1;
-    constexpr std::uint32_t kLongestPause = 8;
-    for (;;) {
+    constexpr std::uint64_t kLongestPause = 8, kAging = 64;
+    for (std::uint64_t now = start;;) {
         system::Pause(pause);
-        pause = std::min(pause * 2, kLongestPause);
+        const std::uint64_t waited = now - start;
+        const std::uint64_t aged =
+            waited / kAging < kLongestPause ? kLongestPause - waited / kAging : 1;
+        pause = static_cast<std::uint32_t>(std::min<std::uint64_t>(pause * 2, aged));
         if (!TryOnce()) return;
-        const std::uint64_t now = system::Milliseconds();
+        now = system::Milliseconds();
         const Progress progress = Seen(path_, guarded_);
         if (!(progress == seen)) {
             seen = progress;
@@ -93,13 +113,6 @@ void FileLock::ShowProgress(std::uint64_t bytes) noexcept {
 void FileLock::SaveOver() noexcept {
     if (kind_ != Kind::LockFile || shown_ == 0) return;
     if (system::SetSize(handle_, 0)) shown_ = 0;
-}
-
-void FileLock::ReleaseGuard() noexcept {
-    if (kind_ != Kind::GuardedFile) return;
-    system::Unlock(handle_);
-    handle_ = kNoHandle;
-    kind_ = Kind::None;
 }
 
 }  // namespace platform

@@ -54,8 +54,7 @@ FileReplacement::FileReplacement(const char *path, const FileStamp &expected, Fi
     if (existing.kind == system::Existing::ReadOnly || existing.kind == system::Existing::NotAFile)
         return;
     // What a sweep could not remove keeps the lock's mark, for the next.
-    if (lock_ && lock_->Held() &&
-        (sweepDue || lock_->interrupted_ || lock_->Guard() != kNoHandle)) {
+    if (lock_ && lock_->Held() && (sweepDue || lock_->interrupted_ || lock_->Guarded())) {
         leftBehind_ = !RemoveCrashedSaves(target_.c_str());
         sweepDue = leftBehind_;
     }
@@ -163,7 +162,6 @@ SaveOutcome FileReplacement::CommitBeside() noexcept {
     if (failed_ || !Finish()) return SaveOutcome::Failed;
     if (permissions_ != kFirstPermissions && !system::GivePermissions(handle_, permissions_))
         return SaveOutcome::Failed;
-    if (lock_ && system::kOpenFilesBlockReplace) lock_->ReleaseGuard();
     const SaveOutcome outcome =
         system::PutInPlace(handle_, temporary_, target_, expected_, leftBehind_);
     if (outcome != SaveOutcome::Saved) return outcome;

@@ -82,8 +82,9 @@ private:
 // (rules 2 to 5). It keeps copies from redoing each other's work; it never
 // decides whether a save may replace the file, which the check of rule 1
 // does. Normally it is a lock file beside the guarded file, made once and
-// kept; where that cannot be used, the guarded file itself is locked. The
-// system releases it when its holder dies.
+// kept; where that cannot be used, the guarded file itself is locked (a
+// mutex named after it on Windows). The system releases it when its holder
+// dies.
 //
 // A copy waits for it while the holder shows progress, and passes a holder
 // that shows none for about a second, or after a few seconds in all; it then
@@ -106,12 +107,7 @@ private:
     // file's size is 0 between saves and grows as a save writes.
     void ShowProgress(std::uint64_t bytes) noexcept;
     void SaveOver() noexcept;
-    // A lock on the guarded file itself: on Windows it would keep that file
-    // from being replaced, so it is let go of right before.
-    [[nodiscard]] std::intptr_t Guard() const noexcept {
-        return kind_ == Kind::GuardedFile ? handle_ : kNoHandle;
-    }
-    void ReleaseGuard() noexcept;
+    [[nodiscard]] bool Guarded() const noexcept { return kind_ == Kind::GuardedFile; }
 
     std::string guarded_;  // the guarded file, links resolved
     std::string path_;     // the lock file

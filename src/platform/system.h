@@ -18,13 +18,6 @@ inline constexpr File kNoFile = -1;
 // The lock file's name is the guarded file's with this added.
 inline constexpr char kLockMark[] = ".lock";
 
-#ifdef _WIN32
-// A file open anywhere, even shared for deletion, cannot be replaced.
-inline constexpr bool kOpenFilesBlockReplace = true;
-#else
-inline constexpr bool kOpenFilesBlockReplace = false;
-#endif
-
 enum class Existing { Missing, Writable, ReadOnly, NotAFile };
 
 enum class Opened {
@@ -107,13 +100,15 @@ void Remove(const std::string &path);
 
 // The lock file at a path, made if missing, private to this user (rule 4).
 [[nodiscard]] Locking LockFile(const std::string &path, File &file);
-// The guarded file itself, when it exists (rules 4 and 5).
+// A lock that needs no lock file (rules 4 and 5): on POSIX the guarded
+// file itself, when it exists; on Windows a mutex named after it.
 [[nodiscard]] Locking LockGuarded(const std::string &path, File &file);
 // The lock of a file opened to be rewritten in place (rule 11), which
 // keeps other rewriters and every reader out until it is closed; waited
 // for a moment.
 [[nodiscard]] bool LockForRewrite(File file);
 void Unlock(File lock);
+void UnlockGuarded(File lock);
 // The lock file's size: its holder's progress mark (rule 3).
 [[nodiscard]] bool SetSize(File file, std::uint64_t size);
 

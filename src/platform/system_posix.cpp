@@ -420,6 +420,8 @@ bool LockForRewrite(File file) { return LockBytes(Fd(file), F_WRLCK); }
 
 void Unlock(File lock) { ::close(Fd(lock)); }
 
+void UnlockGuarded(File lock) { ::close(Fd(lock)); }
+
 bool SetSize(File file, std::uint64_t size) { return Truncate(file, size); }
 
 void Pause(std::uint32_t milliseconds) {

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <memory>
 
 #include "platform/fault.h"
@@ -47,12 +48,9 @@ void FillStamp(const BY_HANDLE_FILE_INFORMATION &info, FileStamp &stamp) {
 constexpr int kRetries = 10;
 constexpr DWORD kRetryPauseMs = 10;
 
-// Byte-range locks stand in readers' way on Windows, so they cover ranges
-// chosen for it: the file's bytes, which readers share and a rewrite in
-// place takes alone (rule 11), and one byte far beyond them, the lock on
-// the guarded file itself (rule 5).
-constexpr DWORD kBytesHigh = 0x40000000;  // the bytes: 2^62 of them from 0
-constexpr DWORD kGuardOffsetHigh = kBytesHigh;
+// The file's bytes, which readers lock shared and a rewrite in place alone
+// (rule 11): 2^62 of them from 0.
+constexpr DWORD kBytesHigh = 0x40000000;
 
 bool LockRange(HANDLE file, DWORD flags, DWORD offsetHigh, DWORD lengthLow, DWORD lengthHigh) {
     OVERLAPPED at{};
@@ -349,26 +347,33 @@ Locking LockFile(const std::string &path, File &file) {
 
 Locking LockGuarded(const std::string &path, File &file) {
     if (fault::Fails(fault::Call::Lock, path.c_str())) return Locking::Unusable;
-    const HANDLE handle = ::CreateFileA(path.c_str(), GENERIC_READ,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return Locking::Unusable;
-    if (::GetFileType(handle) != FILE_TYPE_DISK) {
-        ::CloseHandle(handle);
-        return Locking::Unusable;
+    // A mutex named after the file: it needs no folder that takes files,
+    // and, unlike a handle on the file, never keeps it from being replaced.
+    // Its owner's death releases it.
+    std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
+    for (const char c : path) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    char name[48];
+    std::snprintf(name, sizeof name, "Local\\quorvel-%016llx",
+                  static_cast<unsigned long long>(hash));
+    const HANDLE mutex = ::CreateMutexA(nullptr, FALSE, name);
+    if (mutex == nullptr) return Locking::Unusable;
+    const DWORD waited = ::WaitForSingleObject(mutex, 0);
+    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) {
+        file = reinterpret_cast<File>(mutex);
+        return Locking::Held;
     }
-    if (!LockRange(handle, LOCKFILE_EXCLUSIVE_LOCK, kGuardOffsetHigh, 1, 0) ||
-        !StillNamed(handle, path)) {
-        ::CloseHandle(handle);
-        return Locking::Busy;
-    }
-    file = reinterpret_cast<File>(handle);
-    return Locking::Held;
+    ::CloseHandle(mutex);
+    return waited == WAIT_TIMEOUT ? Locking::Busy : Locking::Unusable;
 }
 
 bool LockForRewrite(File file) { return LockBytes(AsHandle(file), true); }
 
 void Unlock(File lock) { ::CloseHandle(AsHandle(lock)); }
+
+void UnlockGuarded(File lock) {
+    ::ReleaseMutex(AsHandle(lock));
+    ::CloseHandle(AsHandle(lock));
+}
 
 bool SetSize(File file, std::uint64_t size) { return Truncate(file, size); }
 
