@@ -165,11 +165,12 @@ SaveOutcome FileReplacement::CommitBeside() noexcept {
     const SaveOutcome outcome =
         system::PutInPlace(handle_, temporary_, target_, expected_, leftBehind_);
     if (outcome != SaveOutcome::Saved) return outcome;
+    // Held up to here, so no sweep could take the file before it was placed;
+    // let go at once, as on Windows no one else can read it while it is held.
     temporary_.clear();
-    system::FlushFolderOf(target_);
-    // Held up to here, so no sweep could take the file before it was placed.
     (void)system::Close(handle_);
     handle_ = kNoHandle;
+    system::FlushFolderOf(target_);
     return SaveOutcome::Saved;
 }
 

@@ -306,20 +306,6 @@ bool RemoveIfAbandoned(const std::string &path) {
     return HeldByAnother(error) || NothingThere(error);
 }
 
-namespace {
-
-// Whether the path still names the open file: a save may have replaced it.
-bool StillNamed(HANDLE file, const std::string &path) {
-    BY_HANDLE_FILE_INFORMATION info{};
-    FileStamp opened, named;
-    if (!::GetFileInformationByHandle(file, &info)) return false;
-    FillStamp(info, opened);
-    return StampAt(path.c_str(), named) == Presence::Present && opened.volume == named.volume &&
-           opened.fileId == named.fileId;
-}
-
-}  // namespace
-
 Locking LockFile(const std::string &path, File &file) {
     if (fault::Fails(fault::Call::Lock, path.c_str())) return Locking::Unusable;
     // Twice at most: a link found at the lock's own name is removed, and

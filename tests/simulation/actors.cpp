@@ -94,8 +94,9 @@ void Simulation::StallACopy(std::mt19937_64 &random) {
     stallAt_ = 1 + Below(random, 16);
     faults.stalled = [this, &stalled](Call call, const char *) {
         // Rewriting in place, a copy keeps every reader out until it is
-        // done: a stall there would only hold the others up.
-        if (faults.inPlace) return;
+        // done: a stall there would only hold the others up. So does a
+        // reader on Windows, where a file open anywhere cannot be replaced.
+        if (faults.inPlace || (kWindows && call == Call::Read)) return;
         try {
             ++totals_.stalls;
             Note() +=
@@ -199,7 +200,8 @@ void Simulation::CutThePower(std::mt19937_64 &random) {
     ++totals_.powerCuts;
     const Look now = world_.LookAtHistory();
     const bool reported = cutInChange ? disk.FolderFlushed() : Differs(now, last_, false);
-    const std::optional<std::string> survivor = disk.Survivor(before, Below(random, 2) == 0);
+    const std::optional<std::string> survivor =
+        disk.Survivor(before, now.bytes, Below(random, 2) == 0);
     const auto shown = [](const std::optional<std::string> &bytes) {
         return bytes ? Shown(ParseHistory(*bytes)) : std::string("(no file)");
     };
@@ -335,9 +337,12 @@ void Simulation::RecordAtOnce(std::mt19937_64 &random, long step) {
                 const std::string &entry = before[Below(random, static_cast<int>(before.size()))];
                 if (Recordable(entry)) name = entry;
             }
-            if (std::find(sequences[p].begin(), sequences[p].end(), name) != sequences[p].end())
+            // Kept as the plug-in keeps it: an entry another program wrote
+            // with slashes comes back with backslashes on Windows.
+            const std::string stored = StoredForm(name);
+            if (std::find(sequences[p].begin(), sequences[p].end(), stored) != sequences[p].end())
                 continue;
-            sequences[p].push_back(name);
+            sequences[p].push_back(stored);
             arguments.push_back(name);
         }
         programs.emplace_back(arguments);

@@ -1,8 +1,6 @@
 // The disk as a power cut leaves it.
 #include "simulation/power_cut.h"
 
-#include <fstream>
-#include <sstream>
 
 namespace sim {
 
@@ -12,13 +10,7 @@ void Disk::Saw(Call call, const std::string &path) {
     switch (call) {
     case Call::Write: flushed_[path] = false; break;
     case Call::Flush: flushed_[path] = true; break;
-    case Call::Replace: {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream bytes;
-        bytes << in.rdbuf();
-        renames_.push_back({flushed_[path], false, bytes.str()});
-        break;
-    }
+    case Call::Replace: renames_.push_back({flushed_[path], false}); break;
     case Call::FlushFolder:
         for (Rename &rename : renames_) rename.durable = true;
         break;
@@ -29,12 +21,12 @@ void Disk::Saw(Call call, const std::string &path) {
 bool Disk::FolderFlushed() const { return !renames_.empty() && renames_.back().durable; }
 
 std::optional<std::string> Disk::Survivor(const std::optional<std::string> &before,
+                                          const std::string &renamed,
                                           bool unflushedSurvive) const {
-    std::optional<std::string> history = before;
-    for (const Rename &rename : renames_)
-        if (rename.durable || unflushedSurvive)
-            history = rename.bytesOnDisk ? rename.bytes : std::string();
-    return history;
+    if (renames_.empty()) return before;
+    const Rename &last = renames_.back();
+    if (!last.durable && !unflushedSurvive) return before;
+    return last.bytesOnDisk ? renamed : std::string();
 }
 
 }  // namespace sim

@@ -21,15 +21,17 @@ public:
     // Whether a save was reported done: its rename's folder was flushed.
     [[nodiscard]] bool FolderFlushed() const;
     // The history after the cut, from what it held before (nullopt: no
-    // file); `unflushedSurvive` says whether renames not flushed survive.
+    // file) and what the last rename put in its place (the history as the
+    // copy left it: a new file is held open until it is in place);
+    // `unflushedSurvive` says whether renames not flushed survive.
     [[nodiscard]] std::optional<std::string> Survivor(const std::optional<std::string> &before,
+                                                      const std::string &renamed,
                                                       bool unflushedSurvive) const;
 
 private:
     struct Rename {
-        bool bytesOnDisk;   // flushed after the last write
-        bool durable;       // its folder flushed since
-        std::string bytes;  // what the renamed file holds
+        bool bytesOnDisk;  // flushed after the last write
+        bool durable;      // its folder flushed since
     };
     std::map<std::string, bool> flushed_;  // by path: bytes on disk
     std::vector<Rename> renames_;
