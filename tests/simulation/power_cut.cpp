@@ -1,7 +1,6 @@
 // The disk as a power cut leaves it.
 #include "simulation/power_cut.h"
 
-
 namespace sim {
 
 using platform::fault::Call;
@@ -21,8 +20,7 @@ void Disk::Saw(Call call, const std::string &path) {
 bool Disk::FolderFlushed() const { return !renames_.empty() && renames_.back().durable; }
 
 std::optional<std::string> Disk::Survivor(const std::optional<std::string> &before,
-                                          const std::string &renamed,
-                                          bool unflushedSurvive) const {
+                                          const std::string &renamed, bool unflushedSurvive) const {
     if (renames_.empty()) return before;
     const Rename &last = renames_.back();
     if (!last.durable && !unflushedSurvive) return before;
