@@ -6,10 +6,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <iostream>
-#include <memory>
 
 #include "platform/fault.h"
 #include "ratio_reporter.h"
@@ -62,33 +60,14 @@ void Reload(benchmark::State &state) {
     }
 }
 
-// The baselines' read: the whole sample file with one fread, or null.
-std::unique_ptr<char[]> ReadSample(const SampleHistory &sample) {
-    const std::size_t size = sample.bytes.size();
-    std::unique_ptr<char[]> bytes(new char[size]);
-    std::FILE *file = std::fopen(sample.path.c_str(), "rb");
-    if (!file) return nullptr;
-    const bool read = std::fread(bytes.get(), 1, size, file) == size;
-    std::fclose(file);
-    if (!read) return nullptr;
-    return bytes;
-}
-
 void LoadBaseline(benchmark::State &state) {
     const SampleHistory &sample = SampleFor(state);
-    const std::size_t size = sample.bytes.size();
     for (auto _ : state) {
-        const std::unique_ptr<char[]> bytes = ReadSample(sample);
-        if (!bytes) {
+        const std::int64_t breaks = ReadAndCountLines(sample);
+        if (breaks < 0) {
             state.SkipWithError("read failed");
             break;
         }
-        std::int64_t breaks = 0;
-        for (const char *p = bytes.get(), *end = p + size;
-             (p = static_cast<const char *>(
-                  std::memchr(p, '\n', static_cast<std::size_t>(end - p))));
-             ++p)
-            ++breaks;
         benchmark::DoNotOptimize(breaks);
     }
 }

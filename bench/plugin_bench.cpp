@@ -15,10 +15,10 @@
 
 #include "history/file_names.h"
 #include "history/history.h"
-#include "history/history_store.h"
 #include "platform/fault.h"
 #include "plugin/menu_items.h"
 #include "ratio_reporter.h"
+#include "recording.h"
 #include "sample_history.h"
 
 namespace {
@@ -152,44 +152,22 @@ void FilterBaseline(benchmark::State &state, PathForm form, std::string filterTe
     state.SetLabel(std::to_string(hits) + " items");
 }
 
-// Two files the sample lacks. Recorded in turn, each replaces its own older
-// entry near the end, so the list keeps its size.
-constexpr const char *kRecorded[] = {
-    "C:\\Users\\alice\\source\\repos\\Contoso\\billing-service\\src\\core\\Handlers\\recorded_1."
-    "cpp",
-    "C:\\Users\\alice\\source\\repos\\Contoso\\billing-service\\src\\core\\Handlers\\recorded_2."
-    "cpp"};
-
 bool NoLockFile(platform::fault::Call call, const char *) {
     return call == platform::fault::Call::Lock;
 }
 
-// Each recording takes the lock, finds the file as its own last save left it
-// (nothing to read), walks for older entries and saves; all of it is timed.
-// Unlocked, the lock file is refused, to show what the lock costs.
+// Each recording is timed whole. Unlocked, the lock file is refused, to show
+// what the lock costs.
 void RecordFile(benchmark::State &state, bool flushed, bool locked) {
     platform::fault::SetDiskFlush(flushed);
     platform::fault::SetHook(locked ? nullptr : &NoLockFile);
-    const std::int32_t entries = EntriesOf(state);
-    const std::string name = "recording-" + std::to_string(entries);
-    const std::string file = CopyOfSample(entries, name + ".ini");
-    SetHistoryPath(ScratchFile(name + ".so").c_str());
-    if (file != HistoryPath.buf || LoadHistory() != LoadResult::Loaded) {
+    if (!StartRecording(EntriesOf(state))) {
         state.SkipWithError("history not loaded");
         return;
     }
-    for (const char *recorded : kRecorded) RecordEditedFile(recorded);
-    std::size_t turn = 0;
-    for (auto _ : state) {
-        RecordEditedFile(kRecorded[turn]);
-        turn ^= 1;
-    }
+    for (auto _ : state) RecordNext();
     // Every recording must have reached the file, or less was written.
-    CursorList saved;
-    if (!saved.LoadFromFile(file.c_str()) || saved.count != entries + 2 ||
-        HistoryList.count != entries + 2)
-        state.SkipWithError("a recording was not saved");
-    HistoryList.Clear();
+    if (!EndRecording(EntriesOf(state))) state.SkipWithError("a recording was not saved");
     platform::fault::SetHook(nullptr);
 }
 

@@ -40,20 +40,6 @@ std::optional<double> RatioReporter::Counter(const std::string &name, int entrie
     return found->second;
 }
 
-void RatioReporter::PrintLine(std::ostream &out, const std::string &label,
-                              std::optional<double> ratio, double target) {
-    char line[200];
-    if (!ratio) {
-        std::snprintf(line, sizeof line, "%-48s %8s\n", label.c_str(), "n/a");
-    } else if (target <= 0) {
-        std::snprintf(line, sizeof line, "%-48s %7.2fx\n", label.c_str(), *ratio);
-    } else {
-        std::snprintf(line, sizeof line, "%-48s %7.2fx  (target <= %gx) %s\n", label.c_str(),
-                      *ratio, target, *ratio <= target ? "ok" : "MISSED");
-    }
-    out << line;
-}
-
 void RatioReporter::PrintSummary(std::ostream &out) const {
     out << "\nHistory file against its baselines (wall-clock time)\n";
     for (const int entries : {1000, 10000, 100000}) {
@@ -80,6 +66,6 @@ void RatioReporter::PrintSummary(std::ostream &out) const {
         char label[100];
         std::snprintf(label, sizeof label, "heap per entry / its bytes (%.1f / %.1f)", *heap,
                       *bytes);
-        PrintLine(out, label, *heap / *bytes, 1.9);
+        PrintRatioLine(out, label, *heap / *bytes, 1.9);
     }
 }

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "ratio_line.h"
+
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     explicit RatioReporter(bool colour) : ConsoleReporter(colour ? OO_ColorTabular : OO_Tabular) {}
@@ -25,14 +27,11 @@ public:
     // A benchmark's counter (its median with repetitions); nullopt when missing.
     [[nodiscard]] std::optional<double> Counter(const std::string &name, int entries,
                                                 const std::string &counter) const;
-    // Prints one ratio and whether it meets the target; a target of 0 prints
-    // no verdict.
-    static void PrintLine(std::ostream &out, const std::string &label, std::optional<double> ratio,
-                          double target);
+    // Prints one ratio and whether it meets the target (ratio_line.h).
     void PrintRatio(std::ostream &out, const std::string &label, const std::string &over,
                     int overEntries, const std::string &under, int underEntries,
                     double target) const {
-        PrintLine(out, label, Ratio(over, overEntries, under, underEntries), target);
+        PrintRatioLine(out, label, Ratio(over, overEntries, under, underEntries), target);
     }
 
 private:

@@ -4,13 +4,20 @@
 // them unevenly, as a user opens many files in a few folders.
 #include "sample_history.h"
 
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <set>
 #include <stdexcept>
 #include <vector>
@@ -196,10 +203,18 @@ std::string MakeHistory(std::int32_t entries, PathForm form) {
 class SampleFolder {
 public:
     SampleFolder() {
+#ifdef _WIN32
+        // No mkdtemp: a name of this process's own.
+        path_ = (std::filesystem::temp_directory_path() /
+                 ("quorvel-bench-" + std::to_string(::GetCurrentProcessId())))
+                    .string();
+        std::filesystem::create_directories(path_);
+#else
         const char *tmp = std::getenv("TMPDIR");
         std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/quorvel-bench-XXXXXX";
         if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot create " + pattern);
         path_ = pattern;
+#endif
     }
     ~SampleFolder() {
         std::error_code ignored;
@@ -214,6 +229,26 @@ private:
 SampleFolder &Samples() {
     static SampleFolder folder;
     return folder;
+}
+
+// Flushes a written stream's file to disk.
+bool FlushToDisk(std::FILE *file) {
+#ifdef _WIN32
+    return ::_commit(::_fileno(file)) == 0;  // FlushFileBuffers
+#else
+    return ::fsync(fileno(file)) == 0;
+#endif
+}
+
+// Puts one file in place of another, as a safe save does.
+bool RenameOver(const std::string &from, const std::string &to) {
+#ifdef _WIN32
+    // rename refuses to replace a file here. Not written through: the POSIX
+    // baseline flushes no folder either.
+    return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+#else
+    return std::rename(from.c_str(), to.c_str()) == 0;
+#endif
 }
 
 void WriteFile(const std::string &path, const std::string &bytes) {
@@ -249,7 +284,22 @@ bool WriteAndFlush(const std::string &bytes, const std::string &path, bool flush
     std::FILE *file = std::fopen(written.c_str(), "wb");
     if (!file) return false;
     const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() &&
-                    std::fflush(file) == 0 && (!flushed || ::fsync(fileno(file)) == 0);
-    return std::fclose(file) == 0 && ok &&
-           (!replacing || std::rename(written.c_str(), path.c_str()) == 0);
+                    std::fflush(file) == 0 && (!flushed || FlushToDisk(file));
+    return std::fclose(file) == 0 && ok && (!replacing || RenameOver(written, path));
+}
+
+std::int64_t ReadAndCountLines(const SampleHistory &sample) {
+    const std::size_t size = sample.bytes.size();
+    const std::unique_ptr<char[]> bytes(new char[size]);
+    std::FILE *file = std::fopen(sample.path.c_str(), "rb");
+    if (!file) return -1;
+    const bool read = std::fread(bytes.get(), 1, size, file) == size;
+    std::fclose(file);
+    if (!read) return -1;
+    std::int64_t breaks = 0;
+    for (const char *p = bytes.get(), *end = p + size;
+         (p = static_cast<const char *>(std::memchr(p, '\n', static_cast<std::size_t>(end - p))));
+         ++p)
+        ++breaks;
+    return breaks;
 }

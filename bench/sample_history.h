@@ -30,3 +30,7 @@ std::string CopyOfSample(std::int32_t entries, const std::string &name,
 // disk work of a safe save.
 [[nodiscard]] bool WriteAndFlush(const std::string &bytes, const std::string &path, bool flushed,
                                  bool replacing);
+
+// The floor of a load: one fread of the whole sample file, then memchr
+// counting its line breaks. The breaks counted, or -1 when the read failed.
+[[nodiscard]] std::int64_t ReadAndCountLines(const SampleHistory &sample);

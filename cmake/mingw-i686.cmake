@@ -1,11 +1,13 @@
 # 32-bit Windows through MinGW-w64; the -posix compilers, since GoogleTest
-# needs their threads. Everything links statically: the DLL and the tests
-# need no compiler runtime DLLs beside them.
+# and std::thread need their threads. The DLLs alone are built by the -win32
+# twins, through this launcher (see src/CMakeLists.txt). Everything links
+# statically: the DLL and the tests need no compiler runtime DLLs beside them.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
 set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
 set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
+set(QUORVEL_WIN32_THREADS ${CMAKE_CURRENT_LIST_DIR}/win32-threads)
 set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)

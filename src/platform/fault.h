@@ -1,6 +1,7 @@
 // Test hooks of the platform layer: make any call fail, see every call with
-// the file it concerns, give any console height, skip the flush to disk and
-// shorten the lock's patience. They do nothing unless a test sets them.
+// the file it concerns, give any console height, skip the flush to disk,
+// shorten the lock's patience and count the file-system calls. They do
+// nothing unless a test or a benchmark sets them.
 #pragma once
 
 #include <chrono>
@@ -33,6 +34,24 @@ enum class Call {
 // would.
 using Hook = bool (*)(Call call, const char *path);
 
+// The file-system calls the platform layer makes, by kind, as a benchmark
+// counts them. Reading, writing and moving within an open file are left out.
+enum class FileCall {
+    Create,  // making a file: a new file beside the history, the lock file
+    Open,    // opening an existing file or folder
+    Close,
+    Delete,
+    List,   // listing a folder
+    Flush,  // flushing to disk
+    Rename,
+    Query,   // reading a file's attributes, times, size or identity
+    Change,  // setting a file's attributes, permissions, times or length
+    Lock,    // locking or unlocking an open file or a range of it
+};
+// Told of each file-system call, right after it; it must leave the system's
+// last error as it is.
+using Counter = void (*)(FileCall);
+
 void SetHook(Hook hook) noexcept;
 // The console height to report instead of asking; nullopt asks again.
 void SetConsoleRows(std::optional<int> rows) noexcept;
@@ -41,11 +60,19 @@ void SetConsoleRows(std::optional<int> rows) noexcept;
 void SetDiskFlush(bool enabled) noexcept;
 // How long a waiter bears with a lock holder that shows no progress.
 void SetLockPatience(std::chrono::milliseconds patience) noexcept;
+void SetCounter(Counter counter) noexcept;
 
 // For the platform layer itself.
 [[nodiscard]] bool Fails(Call call, const char *path = nullptr) noexcept;
 [[nodiscard]] std::optional<int> ConsoleRowsOverride() noexcept;
 [[nodiscard]] bool DiskFlushEnabled() noexcept;
 [[nodiscard]] std::chrono::milliseconds LockPatience() noexcept;
+void Count(FileCall call) noexcept;
+// Counts a file-system call made, and hands on its result.
+template <class Result>
+Result Counted(FileCall call, Result result) noexcept {
+    Count(call);
+    return result;
+}
 
 }  // namespace platform::fault

@@ -22,6 +22,9 @@
 namespace platform {
 namespace {
 
+using fault::Counted;
+using fault::FileCall;
+
 constexpr std::int64_t kNanosecondsPerSecond = 1000000000;
 constexpr std::int64_t kNanosecondsPerMillisecond = 1000000;
 
@@ -54,8 +57,8 @@ bool SameFile(const struct stat &a, const struct stat &b) {
 bool StillNamed(int fd, const std::string &path) {
     struct stat opened {};
     struct stat named {};
-    return ::fstat(fd, &opened) == 0 && ::lstat(path.c_str(), &named) == 0 &&
-           SameFile(opened, named);
+    return Counted(FileCall::Query, ::fstat(fd, &opened)) == 0 &&
+           Counted(FileCall::Query, ::lstat(path.c_str(), &named)) == 0 && SameFile(opened, named);
 }
 
 // Everything but a vanished path or a vanished folder is an unknown state.
@@ -77,7 +80,7 @@ bool LockBytes(int fd, short type) {
         struct flock range {};
         range.l_type = type;
         range.l_whence = SEEK_SET;
-        if (::fcntl(fd, F_OFD_SETLK, &range) == 0) return true;
+        if (Counted(FileCall::Lock, ::fcntl(fd, F_OFD_SETLK, &range)) == 0) return true;
         if (errno != EAGAIN && errno != EACCES && errno != EINTR) return false;
         if (attempt == kRetries) return false;
         system::Pause(kRetryPauseMs);
@@ -86,7 +89,7 @@ bool LockBytes(int fd, short type) {
 
 bool TryFlock(int fd) {
     for (;;) {
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
+        if (Counted(FileCall::Lock, ::flock(fd, LOCK_EX | LOCK_NB)) == 0) return true;
         if (errno != EINTR) return false;
     }
 }
@@ -94,27 +97,30 @@ bool TryFlock(int fd) {
 // First creation (rule 10): the new file takes the name only if nothing has
 // it, so two copies creating the history at once cannot both win.
 SaveOutcome CreateOnly(const std::string &from, const std::string &to) {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+    if (Counted(FileCall::Rename,
+                ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE)) == 0)
         return SaveOutcome::Saved;
     if (errno == EEXIST) return SaveOutcome::Stale;
     if (!Unsupported(errno)) return SaveOutcome::Failed;
     // A hard link is made only if the name is free, as atomically.
-    if (::link(from.c_str(), to.c_str()) == 0) {
-        (void)::unlink(from.c_str());
+    if (Counted(FileCall::Rename, ::link(from.c_str(), to.c_str())) == 0) {
+        (void)Counted(FileCall::Delete, ::unlink(from.c_str()));
         return SaveOutcome::Saved;
     }
     if (errno == EEXIST) return SaveOutcome::Stale;
     // No links either (FAT): a look, then the rename; the window is named.
     struct stat st {};
-    if (::lstat(to.c_str(), &st) == 0) return SaveOutcome::Stale;
-    return ::rename(from.c_str(), to.c_str()) == 0 ? SaveOutcome::Saved : SaveOutcome::Failed;
+    if (Counted(FileCall::Query, ::lstat(to.c_str(), &st)) == 0) return SaveOutcome::Stale;
+    return Counted(FileCall::Rename, ::rename(from.c_str(), to.c_str())) == 0 ? SaveOutcome::Saved
+                                                                              : SaveOutcome::Failed;
 }
 
 }  // namespace
 
 bool FileAttributesQueryable(const char *path) {
     struct stat st {};
-    return !fault::Fails(fault::Call::FileAttributes, path) && ::stat(path, &st) == 0;
+    return !fault::Fails(fault::Call::FileAttributes, path) &&
+           Counted(FileCall::Query, ::stat(path, &st)) == 0;
 }
 
 int ConsoleBufferRows() {
@@ -135,9 +141,11 @@ std::string ResolveLinks(const char *path) {
     constexpr int kMostLinks = 40;
     for (int depth = 0; depth < kMostLinks; ++depth) {
         struct stat st {};
-        if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) break;
+        if (Counted(FileCall::Query, ::lstat(target.c_str(), &st)) != 0 || !S_ISLNK(st.st_mode))
+            break;
         std::vector<char> link(PATH_MAX + 1);
-        const ssize_t n = ::readlink(target.c_str(), link.data(), PATH_MAX);
+        const ssize_t n =
+            Counted(FileCall::Query, ::readlink(target.c_str(), link.data(), PATH_MAX));
         if (n <= 0) break;
         const std::string next(link.data(), static_cast<std::size_t>(n));
         const std::size_t slash = target.rfind('/');
@@ -151,7 +159,7 @@ std::string ResolveLinks(const char *path) {
 
 Found Inspect(const std::string &path) {
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return {};
+    if (Counted(FileCall::Query, ::stat(path.c_str(), &st)) != 0) return {};
     Found found{Existing::Writable, Nanoseconds(st.st_mtim), st.st_mode & kChmodBits};
     constexpr mode_t kAnyWrite = S_IWUSR | S_IWGRP | S_IWOTH;
     if (!S_ISREG(st.st_mode))
@@ -164,7 +172,8 @@ Found Inspect(const std::string &path) {
 Presence Stamp(const char *path, FileStamp &stamp) {
     struct stat st {};
     if (fault::Fails(fault::Call::FileStamp, path)) return Presence::Unknown;
-    if (::stat(path, &st) != 0) return NothingThere(errno) ? Presence::Missing : Presence::Unknown;
+    if (Counted(FileCall::Query, ::stat(path, &st)) != 0)
+        return NothingThere(errno) ? Presence::Missing : Presence::Unknown;
     stamp = StampFrom(st);
     return Presence::Present;
 }
@@ -172,15 +181,16 @@ Presence Stamp(const char *path, FileStamp &stamp) {
 Opened OpenToRead(const char *path, File &file, FileStamp &stamp) {
     if (fault::Fails(fault::Call::OpenToRead, path)) return Opened::Failed;
     // Non-blocking, so a FIFO in the file's place cannot hang the host.
-    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const int fd =
+        Counted(FileCall::Open, ::open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (fd < 0) return NothingThere(errno) ? Opened::Missing : Opened::Failed;
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
+    if (Counted(FileCall::Query, ::fstat(fd, &st)) != 0 || !S_ISREG(st.st_mode)) {
+        Counted(FileCall::Close, ::close(fd));
         return Opened::Failed;
     }
     if (!LockBytes(fd, F_RDLCK)) {
-        ::close(fd);
+        Counted(FileCall::Close, ::close(fd));
         return Opened::Held;
     }
     stamp = StampFrom(st);
@@ -199,7 +209,9 @@ std::int64_t ReadSome(File file, void *into, std::size_t count) {
 Created CreatePrivate(const std::string &path, File &file) {
     if (fault::Fails(fault::Call::RefuseTemporary, path.c_str())) return Created::Refused;
     if (fault::Fails(fault::Call::CreateTemporary, path.c_str())) return Created::Failed;
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | kSafeOpen, kPrivateMode);
+    const int fd =
+        Counted(FileCall::Create,
+                ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | kSafeOpen, kPrivateMode));
     if (fd < 0) {
         if (errno == EEXIST) return Created::NameTaken;
         return errno == EACCES || errno == EPERM || errno == EROFS ? Created::Refused
@@ -209,7 +221,7 @@ Created CreatePrivate(const std::string &path, File &file) {
     // holds was left by a crash. Only a sweep that opened it first can have
     // it; it is then its to remove.
     if (!TryFlock(fd)) {
-        ::close(fd);
+        Counted(FileCall::Close, ::close(fd));
         return Created::NameTaken;
     }
     file = fd;
@@ -219,15 +231,15 @@ Created CreatePrivate(const std::string &path, File &file) {
 bool GivePermissions(File file, unsigned permissions) {
     // fchmod, unlike open's mode, is not narrowed by the umask.
     return !fault::Fails(fault::Call::CopyPermissions) &&
-           ::fchmod(Fd(file), static_cast<mode_t>(permissions)) == 0;
+           Counted(FileCall::Change, ::fchmod(Fd(file), static_cast<mode_t>(permissions))) == 0;
 }
 
 File OpenToRewrite(const std::string &path) {
-    const int fd = ::open(path.c_str(), O_RDWR | kSafeOpen);
+    const int fd = Counted(FileCall::Open, ::open(path.c_str(), O_RDWR | kSafeOpen));
     if (fd < 0) return kNoFile;
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
+    if (Counted(FileCall::Query, ::fstat(fd, &st)) != 0 || !S_ISREG(st.st_mode)) {
+        Counted(FileCall::Close, ::close(fd));
         return kNoFile;
     }
     return fd;
@@ -249,10 +261,10 @@ bool Rewind(File file) { return ::lseek(Fd(file), 0, SEEK_SET) == 0; }
 
 bool Truncate(File file, std::uint64_t size) {
     return size <= static_cast<std::uint64_t>(INT64_MAX) &&
-           ::ftruncate(Fd(file), static_cast<off_t>(size)) == 0;
+           Counted(FileCall::Change, ::ftruncate(Fd(file), static_cast<off_t>(size))) == 0;
 }
 
-bool FlushToDisk(File file) { return ::fsync(Fd(file)) == 0; }
+bool FlushToDisk(File file) { return Counted(FileCall::Flush, ::fsync(Fd(file))) == 0; }
 
 std::int64_t Now() {
     timespec now{};
@@ -264,17 +276,17 @@ bool SetWriteTime(File file, std::int64_t time) {
     // Access time untouched, write time set.
     const timespec times[2] = {{0, UTIME_OMIT},
                                {time / kNanosecondsPerSecond, time % kNanosecondsPerSecond}};
-    return ::futimens(Fd(file), times) == 0;
+    return Counted(FileCall::Change, ::futimens(Fd(file), times)) == 0;
 }
 
 bool StampOpen(File file, FileStamp &stamp) {
     struct stat st {};
-    if (::fstat(Fd(file), &st) != 0) return false;
+    if (Counted(FileCall::Query, ::fstat(Fd(file), &st)) != 0) return false;
     stamp = StampFrom(st);
     return true;
 }
 
-bool Close(File file) { return ::close(Fd(file)) == 0; }
+bool Close(File file) { return Counted(FileCall::Close, ::close(Fd(file))) == 0; }
 
 SaveOutcome PutInPlace(File, const std::string &from, const std::string &to,
                        const FileStamp &expected, bool &leftBehind) {
@@ -282,21 +294,28 @@ SaveOutcome PutInPlace(File, const std::string &from, const std::string &to,
     if (expected == FileStamp{}) return CreateOnly(from, to);
     // A look first: a stale save need not be swapped in to be found out.
     struct stat now {};
-    if (::stat(to.c_str(), &now) != 0 || !(StampFrom(now) == expected)) return SaveOutcome::Stale;
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_EXCHANGE) != 0) {
+    if (Counted(FileCall::Query, ::stat(to.c_str(), &now)) != 0 || !(StampFrom(now) == expected))
+        return SaveOutcome::Stale;
+    if (Counted(FileCall::Rename,
+                ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_EXCHANGE)) != 0) {
         if (!Unsupported(errno)) return SaveOutcome::Failed;
         // No exchange here (NFS, FAT): the look above must do (rule 10).
-        return ::rename(from.c_str(), to.c_str()) == 0 ? SaveOutcome::Saved : SaveOutcome::Failed;
+        return Counted(FileCall::Rename, ::rename(from.c_str(), to.c_str())) == 0
+                   ? SaveOutcome::Saved
+                   : SaveOutcome::Failed;
     }
     // The replaced file now has the new file's name: nothing is lost, and
     // what it is can be checked after the fact.
     struct stat replaced {};
-    if (::lstat(from.c_str(), &replaced) == 0 && StampFrom(replaced) == expected) {
-        leftBehind = fault::Fails(fault::Call::Remove, from.c_str()) || ::unlink(from.c_str()) != 0;
+    if (Counted(FileCall::Query, ::lstat(from.c_str(), &replaced)) == 0 &&
+        StampFrom(replaced) == expected) {
+        leftBehind = fault::Fails(fault::Call::Remove, from.c_str()) ||
+                     Counted(FileCall::Delete, ::unlink(from.c_str())) != 0;
         return SaveOutcome::Saved;
     }
     // Another writer saved in between: its file goes back in place.
-    (void)::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_EXCHANGE);
+    (void)Counted(FileCall::Rename,
+                  ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_EXCHANGE));
     return SaveOutcome::Stale;
 }
 
@@ -310,19 +329,19 @@ void FlushFolderOf(const std::string &path) {
         path.copy(folder, slash + 1);
         folder[slash + 1] = '\0';
     }
-    const int fd = ::open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = Counted(FileCall::Open, ::open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (fd < 0) return;
     // Some file systems cannot flush a folder; the rename stands all the same.
-    (void)::fsync(fd);
-    ::close(fd);
+    (void)Counted(FileCall::Flush, ::fsync(fd));
+    Counted(FileCall::Close, ::close(fd));
 }
 
-void Remove(const std::string &path) { (void)::unlink(path.c_str()); }
+void Remove(const std::string &path) { (void)Counted(FileCall::Delete, ::unlink(path.c_str())); }
 
 bool RemoveOwn(File file, const std::string &path) {
     if (fault::Fails(fault::Call::Remove, path.c_str())) return false;
     // After a failed exchange the name may be another copy's save.
-    return !StillNamed(Fd(file), path) || ::unlink(path.c_str()) == 0;
+    return !StillNamed(Fd(file), path) || Counted(FileCall::Delete, ::unlink(path.c_str())) == 0;
 }
 
 unsigned long ProcessId() { return static_cast<unsigned long>(::getpid()); }
@@ -331,7 +350,7 @@ bool FolderTakesFiles(const std::string &path) {
     if (fault::Fails(fault::Call::RefuseTemporary)) return false;
     const std::size_t slash = path.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-    return ::access(folder.c_str(), W_OK | X_OK) == 0;
+    return Counted(FileCall::Query, ::access(folder.c_str(), W_OK | X_OK)) == 0;
 }
 
 std::vector<std::string> Siblings(const std::string &path) {
@@ -340,7 +359,7 @@ std::vector<std::string> Siblings(const std::string &path) {
     const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
     const std::string name = path.substr(folder.size());
     const std::unique_ptr<DIR, int (*)(DIR *)> listing(
-        ::opendir(folder.empty() ? "." : folder.c_str()), &::closedir);
+        Counted(FileCall::List, ::opendir(folder.empty() ? "." : folder.c_str())), &::closedir);
     if (!listing) return found;
     while (const dirent *entry = ::readdir(listing.get())) {
         const std::string sibling = entry->d_name;
@@ -351,13 +370,13 @@ std::vector<std::string> Siblings(const std::string &path) {
 }
 
 bool RemoveIfAbandoned(const std::string &path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | kSafeOpen);
+    const int fd = Counted(FileCall::Open, ::open(path.c_str(), O_RDONLY | kSafeOpen));
     if (fd < 0) return true;
     // A save still under way holds its file; so would one that just began.
     const bool abandoned = TryFlock(fd) && StillNamed(fd, path);
     const bool removed = !abandoned || (!fault::Fails(fault::Call::Remove, path.c_str()) &&
-                                        ::unlink(path.c_str()) == 0);
-    ::close(fd);
+                                        Counted(FileCall::Delete, ::unlink(path.c_str())) == 0);
+    Counted(FileCall::Close, ::close(fd));
     return removed;
 }
 
@@ -366,32 +385,33 @@ Locking LockFile(const std::string &path, File &file) {
     // Twice at most: a link, FIFO, socket or device found at the lock's own
     // name is removed, and the name then made a lock file.
     for (int attempt = 0; attempt < 2; ++attempt) {
-        const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | kSafeOpen, kPrivateMode);
+        const int fd = Counted(FileCall::Create,
+                               ::open(path.c_str(), O_RDWR | O_CREAT | kSafeOpen, kPrivateMode));
         struct stat st {};
-        if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        if (fd >= 0 && Counted(FileCall::Query, ::fstat(fd, &st)) == 0 && S_ISREG(st.st_mode)) {
             // Another user's file, or one linked elsewhere, is not made to
             // carry progress marks: the guarded file is locked instead.
             if (st.st_uid != ::geteuid() || st.st_nlink != 1) {
-                ::close(fd);
+                Counted(FileCall::Close, ::close(fd));
                 return Locking::Unusable;
             }
             if (!TryFlock(fd)) {
                 const int error = errno;
-                ::close(fd);
+                Counted(FileCall::Close, ::close(fd));
                 return error == EWOULDBLOCK ? Locking::Busy : Locking::Unusable;
             }
             if (!StillNamed(fd, path)) {  // removed meanwhile: try again later
-                ::close(fd);
+                Counted(FileCall::Close, ::close(fd));
                 return Locking::Busy;
             }
             file = fd;
             return Locking::Held;
         }
-        if (fd >= 0) ::close(fd);
+        if (fd >= 0) Counted(FileCall::Close, ::close(fd));
         // A folder takes no files, or a directory sits at the name: that is
         // not ours to clear.
-        if (::lstat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode) || S_ISREG(st.st_mode) ||
-            ::unlink(path.c_str()) != 0)
+        if (Counted(FileCall::Query, ::lstat(path.c_str(), &st)) != 0 || S_ISDIR(st.st_mode) ||
+            S_ISREG(st.st_mode) || Counted(FileCall::Delete, ::unlink(path.c_str())) != 0)
             return Locking::Unusable;
     }
     return Locking::Unusable;
@@ -399,17 +419,17 @@ Locking LockFile(const std::string &path, File &file) {
 
 Locking LockGuarded(const std::string &path, File &file) {
     if (fault::Fails(fault::Call::Lock, path.c_str())) return Locking::Unusable;
-    const int fd = ::open(path.c_str(), O_RDONLY | kSafeOpen);
+    const int fd = Counted(FileCall::Open, ::open(path.c_str(), O_RDONLY | kSafeOpen));
     if (fd < 0) return Locking::Unusable;
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
+    if (Counted(FileCall::Query, ::fstat(fd, &st)) != 0 || !S_ISREG(st.st_mode)) {
+        Counted(FileCall::Close, ::close(fd));
         return Locking::Unusable;
     }
     // A save replaces the file: a lock on one no longer at the path guards
     // nothing, and the next try opens the new one.
     if (!TryFlock(fd) || !StillNamed(fd, path)) {
-        ::close(fd);
+        Counted(FileCall::Close, ::close(fd));
         return Locking::Busy;
     }
     file = fd;
@@ -418,7 +438,7 @@ Locking LockGuarded(const std::string &path, File &file) {
 
 bool LockForRewrite(File file) { return LockBytes(Fd(file), F_WRLCK); }
 
-void Unlock(File lock) { ::close(Fd(lock)); }
+void Unlock(File lock) { Counted(FileCall::Close, ::close(Fd(lock))); }
 
 void UnlockGuarded(File lock) { ::close(Fd(lock)); }
 

@@ -13,6 +13,9 @@
 namespace platform {
 namespace {
 
+using fault::Counted;
+using fault::FileCall;
+
 HANDLE AsHandle(system::File file) { return reinterpret_cast<HANDLE>(file); }
 
 bool NothingThere(DWORD error) {
@@ -55,7 +58,8 @@ constexpr DWORD kBytesHigh = 0x40000000;
 bool LockRange(HANDLE file, DWORD flags, DWORD offsetHigh, DWORD lengthLow, DWORD lengthHigh) {
     OVERLAPPED at{};
     at.OffsetHigh = offsetHigh;
-    return ::LockFileEx(file, flags | LOCKFILE_FAIL_IMMEDIATELY, 0, lengthLow, lengthHigh, &at);
+    return Counted(FileCall::Lock, ::LockFileEx(file, flags | LOCKFILE_FAIL_IMMEDIATELY, 0,
+                                                lengthLow, lengthHigh, &at));
 }
 
 // The file's bytes, shared or alone, waited for a moment.
@@ -71,7 +75,7 @@ bool LockBytes(HANDLE file, bool alone) {
 
 bool FileAttributesQueryable(const char *path) {
     return !fault::Fails(fault::Call::FileAttributes, path) &&
-           ::GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+           Counted(FileCall::Query, ::GetFileAttributesA(path)) != INVALID_FILE_ATTRIBUTES;
 }
 
 int ConsoleBufferRows() {
@@ -88,7 +92,9 @@ std::string ResolveLinks(const char *path) { return path; }
 
 Found Inspect(const std::string &path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return {};
+    if (!Counted(FileCall::Query,
+                 ::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)))
+        return {};
     Found found{Existing::Writable, Ticks(data.ftLastWriteTime)};
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
         found.kind = Existing::NotAFile;
@@ -103,13 +109,14 @@ namespace {
 Presence StampAt(const char *path, FileStamp &stamp) {
     // Attribute access only, so the open never waits for or blocks a reader.
     const HANDLE file =
-        ::CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        Counted(FileCall::Open,
+                ::CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (file == INVALID_HANDLE_VALUE)
         return NothingThere(::GetLastError()) ? Presence::Missing : Presence::Unknown;
     BY_HANDLE_FILE_INFORMATION info{};
-    const bool ok = ::GetFileInformationByHandle(file, &info) != 0;
-    ::CloseHandle(file);
+    const bool ok = Counted(FileCall::Query, ::GetFileInformationByHandle(file, &info)) != 0;
+    Counted(FileCall::Close, ::CloseHandle(file));
     if (!ok) return Presence::Unknown;
     FillStamp(info, stamp);
     return Presence::Present;
@@ -127,9 +134,10 @@ Opened OpenToRead(const char *path, File &file, FileStamp &stamp) {
     HANDLE handle = INVALID_HANDLE_VALUE;
     for (int attempt = 0;; ++attempt) {
         // Shared for everything, so that reading never refuses a writer.
-        handle = ::CreateFileA(path, GENERIC_READ,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+        handle = Counted(FileCall::Open,
+                         ::CreateFileA(path, GENERIC_READ,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
         if (handle != INVALID_HANDLE_VALUE) break;
         const DWORD error = ::GetLastError();
         if (NothingThere(error)) return Opened::Missing;
@@ -139,13 +147,14 @@ Opened OpenToRead(const char *path, File &file, FileStamp &stamp) {
     }
     BY_HANDLE_FILE_INFORMATION info{};
     // Pipes, consoles and devices are not history files.
-    if (::GetFileType(handle) != FILE_TYPE_DISK || !::GetFileInformationByHandle(handle, &info) ||
+    if (Counted(FileCall::Query, ::GetFileType(handle)) != FILE_TYPE_DISK ||
+        !Counted(FileCall::Query, ::GetFileInformationByHandle(handle, &info)) ||
         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        ::CloseHandle(handle);
+        Counted(FileCall::Close, ::CloseHandle(handle));
         return Opened::Failed;
     }
     if (!LockBytes(handle, false)) {
-        ::CloseHandle(handle);
+        Counted(FileCall::Close, ::CloseHandle(handle));
         return Opened::Held;
     }
     FillStamp(info, stamp);
@@ -168,8 +177,9 @@ Created CreatePrivate(const std::string &path, File &file) {
     // Shared for deletion alone: no other program can read it, and it can be
     // renamed into place while still open; a sweep's open, which asks to
     // read, is refused while it is (rules 6 and 8).
-    const HANDLE handle = ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
-                                        CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE handle = Counted(
+        FileCall::Create, ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
+                                        CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (handle == INVALID_HANDLE_VALUE) {
         switch (::GetLastError()) {
         case ERROR_FILE_EXISTS:
@@ -186,8 +196,9 @@ Created CreatePrivate(const std::string &path, File &file) {
 bool GivePermissions(File, unsigned) { return !fault::Fails(fault::Call::CopyPermissions); }
 
 File OpenToRewrite(const std::string &path) {
-    const HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = Counted(
+        FileCall::Open, ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     return file == INVALID_HANDLE_VALUE ? kNoFile : reinterpret_cast<File>(file);
 }
 
@@ -213,10 +224,12 @@ bool Truncate(File file, std::uint64_t size) {
     LARGE_INTEGER position{};
     position.QuadPart = static_cast<LONGLONG>(size);
     return ::SetFilePointerEx(AsHandle(file), position, nullptr, FILE_BEGIN) &&
-           ::SetEndOfFile(AsHandle(file));
+           Counted(FileCall::Change, ::SetEndOfFile(AsHandle(file)));
 }
 
-bool FlushToDisk(File file) { return ::FlushFileBuffers(AsHandle(file)) != 0; }
+bool FlushToDisk(File file) {
+    return Counted(FileCall::Flush, ::FlushFileBuffers(AsHandle(file))) != 0;
+}
 
 std::int64_t Now() {
     FILETIME now{};
@@ -227,17 +240,19 @@ std::int64_t Now() {
 bool SetWriteTime(File file, std::int64_t time) {
     const auto ticks = static_cast<std::uint64_t>(time);
     const FILETIME written{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> kHalfBits)};
-    return ::SetFileTime(AsHandle(file), nullptr, nullptr, &written) != 0;
+    return Counted(FileCall::Change,
+                   ::SetFileTime(AsHandle(file), nullptr, nullptr, &written) != 0);
 }
 
 bool StampOpen(File file, FileStamp &stamp) {
     BY_HANDLE_FILE_INFORMATION info{};
-    if (!::GetFileInformationByHandle(AsHandle(file), &info)) return false;
+    if (!Counted(FileCall::Query, ::GetFileInformationByHandle(AsHandle(file), &info)))
+        return false;
     FillStamp(info, stamp);
     return true;
 }
 
-bool Close(File file) { return ::CloseHandle(AsHandle(file)) != 0; }
+bool Close(File file) { return Counted(FileCall::Close, ::CloseHandle(AsHandle(file))) != 0; }
 
 SaveOutcome PutInPlace(File, const std::string &from, const std::string &to,
                        const FileStamp &expected, bool &) {
@@ -252,7 +267,8 @@ SaveOutcome PutInPlace(File, const std::string &from, const std::string &to,
     // holding it, refuses the replace for a moment: try again for a while.
     const DWORD flags = MOVEFILE_WRITE_THROUGH | (first ? 0 : MOVEFILE_REPLACE_EXISTING);
     for (int attempt = 0;; ++attempt) {
-        if (::MoveFileExA(from.c_str(), to.c_str(), flags)) return SaveOutcome::Saved;
+        if (Counted(FileCall::Rename, ::MoveFileExA(from.c_str(), to.c_str(), flags)))
+            return SaveOutcome::Saved;
         const DWORD error = ::GetLastError();
         if (first && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS))
             return SaveOutcome::Stale;
@@ -266,11 +282,14 @@ void FlushFolderOf(const std::string &path) {
     (void)fault::Fails(fault::Call::FlushFolder, path.c_str());
 }
 
-void Remove(const std::string &path) { (void)::DeleteFileA(path.c_str()); }
+void Remove(const std::string &path) {
+    (void)Counted(FileCall::Delete, ::DeleteFileA(path.c_str()));
+}
 
 // Without an exchange, the new file's name is never another's.
 bool RemoveOwn(File, const std::string &path) {
-    return !fault::Fails(fault::Call::Remove, path.c_str()) && ::DeleteFileA(path.c_str());
+    return !fault::Fails(fault::Call::Remove, path.c_str()) &&
+           Counted(FileCall::Delete, ::DeleteFileA(path.c_str()));
 }
 
 unsigned long ProcessId() { return ::GetCurrentProcessId(); }
@@ -284,7 +303,7 @@ std::vector<std::string> Siblings(const std::string &path) {
     const std::size_t slash = path.find_last_of("\\/");
     const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
     WIN32_FIND_DATAA entry{};
-    const HANDLE first = ::FindFirstFileA((path + "?*").c_str(), &entry);
+    const HANDLE first = Counted(FileCall::List, ::FindFirstFileA((path + "?*").c_str(), &entry));
     if (first == INVALID_HANDLE_VALUE) return found;
     const std::unique_ptr<void, BOOL(WINAPI *)(HANDLE)> listing(first, &::FindClose);
     do {
@@ -297,10 +316,16 @@ bool RemoveIfAbandoned(const std::string &path) {
     if (fault::Fails(fault::Call::Remove, path.c_str())) return false;
     // Asks to read: a live save's handle shares nothing but deletion, and
     // refuses it.
-    const HANDLE file = ::CreateFileA(
-        path.c_str(), GENERIC_READ | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-        nullptr, OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (file != INVALID_HANDLE_VALUE) return ::CloseHandle(file);
+    const HANDLE file =
+        Counted(FileCall::Open,
+                ::CreateFileA(path.c_str(), GENERIC_READ | DELETE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING,
+                              FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (file != INVALID_HANDLE_VALUE) {
+        fault::Count(FileCall::Delete);  // as it closes
+        return Counted(FileCall::Close, ::CloseHandle(file));
+    }
     // Refused while a live save holds it; gone already is as good.
     const DWORD error = ::GetLastError();
     return HeldByAnother(error) || NothingThere(error);
@@ -312,21 +337,23 @@ Locking LockFile(const std::string &path, File &file) {
     // the name then made a lock file (rule 4).
     for (int attempt = 0; attempt < 2; ++attempt) {
         // Unshared, so a second copy's open is refused; kept when closed.
-        const HANDLE handle =
+        const HANDLE handle = Counted(
+            FileCall::Create,
             ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
         if (handle == INVALID_HANDLE_VALUE)
             return HeldByAnother(::GetLastError()) ? Locking::Busy : Locking::Unusable;
         BY_HANDLE_FILE_INFORMATION info{};
-        const bool plain = ::GetFileInformationByHandle(handle, &info) &&
+        const bool plain = Counted(FileCall::Query, ::GetFileInformationByHandle(handle, &info)) &&
                            !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
         if (plain && info.nNumberOfLinks == 1) {
             file = reinterpret_cast<File>(handle);
             return Locking::Held;
         }
-        ::CloseHandle(handle);
+        Counted(FileCall::Close, ::CloseHandle(handle));
         // A file named elsewhere too is not made to carry progress marks.
-        if (plain || !::DeleteFileA(path.c_str())) return Locking::Unusable;
+        if (plain || !Counted(FileCall::Delete, ::DeleteFileA(path.c_str())))
+            return Locking::Unusable;
     }
     return Locking::Unusable;
 }
@@ -354,7 +381,7 @@ Locking LockGuarded(const std::string &path, File &file) {
 
 bool LockForRewrite(File file) { return LockBytes(AsHandle(file), true); }
 
-void Unlock(File lock) { ::CloseHandle(AsHandle(lock)); }
+void Unlock(File lock) { Counted(FileCall::Close, ::CloseHandle(AsHandle(lock))); }
 
 void UnlockGuarded(File lock) {
     ::ReleaseMutex(AsHandle(lock));

@@ -1,6 +1,7 @@
 # Checks a DLL as it ships, with the binutils: it imports system DLLs only
-# (no compiler runtime beside it), exports exactly the four plain names,
-# carries a version resource of VERSION and is stripped.
+# (no compiler runtime beside it) and none of the calls below, exports
+# exactly the four plain names, carries a version resource of VERSION, is
+# stripped and at most 350 KB.
 # Included by check_package.cmake, which sets OBJDUMP, WINDRES, DLL, VERSION.
 execute_process(COMMAND ${OBJDUMP} -p ${DLL} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
 if(failed)
@@ -26,6 +27,19 @@ foreach(line IN LISTS imports)
 endforeach()
 if(NOT imports)
   message(FATAL_ERROR "no import table found")
+endif()
+
+# The plug-in starts no thread and leaves the clock alone: calls that create,
+# suspend or steer threads, or set the time, come from a thread library
+# linked in, which also costs a thread-local slot at each load.
+set(unwanted CreateThread CreateRemoteThread CreateRemoteThreadEx _beginthread _beginthreadex
+    ExitThread _endthread _endthreadex TerminateThread SuspendThread ResumeThread QueueUserAPC
+    GetThreadContext SetThreadContext SetThreadAffinityMask SetProcessAffinityMask
+    SetSystemTime SetLocalTime SetSystemTimeAdjustment)
+# Imported names are the lines "<address> <hint>  <name>" of the import tables.
+list(JOIN unwanted "|" pattern)
+if(dump MATCHES "\n\t[0-9a-f]+\t +[0-9]+  (${pattern})\n")
+  message(FATAL_ERROR "imports ${CMAKE_MATCH_1}, a thread or clock call the plug-in never makes")
 endif()
 
 # Exported names: the lines "[   n] Name" after the name pointer table.
@@ -61,4 +75,8 @@ execute_process(COMMAND ${OBJDUMP} -h -t ${DLL} OUTPUT_VARIABLE sections)
 if(NOT sections MATCHES "\nno symbols" OR sections MATCHES " \\.debug")
   message(FATAL_ERROR "not stripped:\n${sections}")
 endif()
-message(STATUS "imports: ${imports}; exports: ${exports}; version ${VERSION}")
+file(SIZE ${DLL} size)
+if(size GREATER 350000)
+  message(FATAL_ERROR "${size} bytes, more than 350 KB")
+endif()
+message(STATUS "imports: ${imports}; exports: ${exports}; version ${VERSION}; ${size} bytes")
