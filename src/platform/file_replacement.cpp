@@ -22,10 +22,17 @@ unsigned long saveCounter = 0;
 bool sweepDue = true;
 
 constexpr char kTemporaryMark[] = ".tmp";
+// Where target.tmp<process>.<save> would be too long for the system (a deep
+// install on Windows), the new file is ~qv<save>.tmp beside the target: a
+// name no longer than any history's that the system takes.
+constexpr char kShortMark[] = "~qv";
+// Room for a save's number in a name.
+constexpr std::size_t kNumberRoom = 10;
 
-// A history made here for the first time is its user's alone, as are the
-// files it opens; the user may widen that, and later saves keep it.
-constexpr unsigned kFirstPermissions = 0600;
+std::string FolderOf(const std::string &path) {
+    const std::size_t slash = path.find_last_of(kPathSeparator == '/' ? "/" : "\\/");
+    return slash == std::string::npos ? "" : path.substr(0, slash + 1);
+}
 
 // Whether the text is one or more decimal digits.
 bool AllDigits(const std::string &text, std::size_t from, std::size_t to) {
@@ -35,13 +42,21 @@ bool AllDigits(const std::string &text, std::size_t from, std::size_t to) {
     return true;
 }
 
-// Whether the name is target's temporary file: target.tmp<process>.<save>.
+// Whether the name is target's temporary file: target.tmp<process>.<save>,
+// or ~qv<save>.tmp in its folder.
 bool IsTemporaryOf(const std::string &name, const std::string &target) {
     const std::size_t start = target.size() + sizeof kTemporaryMark - 1;
-    if (name.compare(0, start, target + kTemporaryMark) != 0) return false;
-    const std::size_t dot = name.find('.', start);
-    return dot != std::string::npos && AllDigits(name, start, dot) &&
-           AllDigits(name, dot + 1, name.size());
+    if (name.compare(0, start, target + kTemporaryMark) == 0) {
+        const std::size_t dot = name.find('.', start);
+        return dot != std::string::npos && AllDigits(name, start, dot) &&
+               AllDigits(name, dot + 1, name.size());
+    }
+    const std::string shortPrefix = FolderOf(target) + kShortMark;
+    const std::size_t end = name.size() - (sizeof kTemporaryMark - 1);
+    return name.size() > shortPrefix.size() + sizeof kTemporaryMark - 1 &&
+           name.compare(0, shortPrefix.size(), shortPrefix) == 0 &&
+           name.compare(end, std::string::npos, kTemporaryMark) == 0 &&
+           AllDigits(name, shortPrefix.size(), end);
 }
 
 }  // namespace
@@ -60,7 +75,8 @@ FileReplacement::FileReplacement(const char *path, const FileStamp &expected, Fi
     }
     if (lock_) lock_->ShowProgress(0);
     const bool missing = existing.kind == system::Existing::Missing;
-    permissions_ = missing ? kFirstPermissions : existing.permissions;
+    replacing_ = !missing;
+    permissions_ = existing.permissions;
     OpenBeside();
     // The folder takes no new files: rewriting in place is the only way
     // left, and it exists to keep the history savable there.
@@ -76,11 +92,14 @@ FileReplacement::~FileReplacement() {
 // Rule 6: the new file is this user's alone until it is complete.
 void FileReplacement::OpenBeside() {
     const std::string prefix = target_ + kTemporaryMark + std::to_string(system::ProcessId()) + ".";
+    const bool fits = prefix.size() + kNumberRoom <= system::kLongestPath;
     // Names clash only with files of an earlier process of the same number,
     // or of another copy loaded in this process; a few tries get past them.
     constexpr int kNameTries = 100;
     for (int attempt = 0; attempt < kNameTries; ++attempt) {
-        std::string name = prefix + std::to_string(++saveCounter);
+        const std::string number = std::to_string(++saveCounter);
+        std::string name =
+            fits ? prefix + number : FolderOf(target_) + kShortMark + number + kTemporaryMark;
         system::File file = system::kNoFile;
         switch (system::CreatePrivate(name, file)) {
         case system::Created::NameTaken: continue;
@@ -160,7 +179,7 @@ SaveOutcome FileReplacement::Commit() noexcept {
 // then in its place if it is still the file expected there.
 SaveOutcome FileReplacement::CommitBeside() noexcept {
     if (failed_ || !Finish()) return SaveOutcome::Failed;
-    if (permissions_ != kFirstPermissions && !system::GivePermissions(handle_, permissions_))
+    if (replacing_ && !system::GivePermissions(handle_, target_, permissions_))
         return SaveOutcome::Failed;
     const SaveOutcome outcome =
         system::PutInPlace(handle_, temporary_, target_, expected_, leftBehind_);
@@ -236,8 +255,9 @@ bool CanReplace(const char *path) {
 bool RemoveCrashedSaves(const char *path) {
     const std::string target = system::ResolveLinks(path);
     bool all = true;
-    for (const std::string &sibling : system::Siblings(target))
-        if (IsTemporaryOf(sibling, target)) all = system::RemoveIfAbandoned(sibling) && all;
+    for (const std::string &start : {target, FolderOf(target) + kShortMark})
+        for (const std::string &sibling : system::Siblings(start))
+            if (IsTemporaryOf(sibling, target)) all = system::RemoveIfAbandoned(sibling) && all;
     return all;
 }
 

@@ -167,6 +167,7 @@ private:
     std::string temporary_;  // the new file beside it; empty when in place
     FileStamp expected_;
     FileLock *lock_;            // or null
+    bool replacing_ = false;    // there is a file to replace, not a first creation
     unsigned permissions_ = 0;  // the replaced file's, for the new one
     std::string original_;      // in place: the bytes the file held before
     std::intptr_t handle_ = kNoHandle;

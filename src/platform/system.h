@@ -18,6 +18,14 @@ inline constexpr File kNoFile = -1;
 // The lock file's name is the guarded file's with this added.
 inline constexpr char kLockMark[] = ".lock";
 
+// The longest path the system takes, in bytes (Windows: MAX_PATH less its
+// NUL; refused here even where Wine would take more).
+#ifdef _WIN32
+inline constexpr std::size_t kLongestPath = 259;
+#else
+inline constexpr std::size_t kLongestPath = 4095;
+#endif
+
 enum class Existing { Missing, Writable, ReadOnly, NotAFile };
 
 enum class Opened {
@@ -61,8 +69,10 @@ struct Found {
 // Creates a new file that must not exist yet, readable and writable by this
 // user alone, and held until it is closed: RemoveIfAbandoned leaves it.
 [[nodiscard]] Created CreatePrivate(const std::string &path, File &file);
-// Gives a complete new file the permissions of the file it is to replace.
-[[nodiscard]] bool GivePermissions(File file, unsigned permissions);
+// Gives a complete new file the permissions of the file at `replaced`,
+// which it is to replace: POSIX mode bits; Windows attributes (hidden,
+// system, archive, not indexed) and access list.
+[[nodiscard]] bool GivePermissions(File file, const std::string &replaced, unsigned permissions);
 // Opens an existing file to read and write, keeping its contents.
 [[nodiscard]] File OpenToRewrite(const std::string &path);
 [[nodiscard]] bool WriteAll(File file, const void *bytes, std::size_t size);

@@ -228,8 +228,10 @@ Created CreatePrivate(const std::string &path, File &file) {
     return Created::Yes;
 }
 
-bool GivePermissions(File file, unsigned permissions) {
-    // fchmod, unlike open's mode, is not narrowed by the umask.
+bool GivePermissions(File file, const std::string &, unsigned permissions) {
+    // Made with these already; fchmod, unlike open's mode, is not narrowed
+    // by the umask.
+    if (permissions == kPrivateMode) return !fault::Fails(fault::Call::CopyPermissions);
     return !fault::Fails(fault::Call::CopyPermissions) &&
            Counted(FileCall::Change, ::fchmod(Fd(file), static_cast<mode_t>(permissions))) == 0;
 }

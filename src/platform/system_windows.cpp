@@ -2,6 +2,8 @@
 #ifdef _WIN32
 
 #include <windows.h>
+// After windows.h, whose types it needs.
+#include <aclapi.h>
 
 #include <cstdio>
 #include <memory>
@@ -95,7 +97,7 @@ Found Inspect(const std::string &path) {
     if (!Counted(FileCall::Query,
                  ::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)))
         return {};
-    Found found{Existing::Writable, Ticks(data.ftLastWriteTime)};
+    Found found{Existing::Writable, Ticks(data.ftLastWriteTime), data.dwFileAttributes};
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
         found.kind = Existing::NotAFile;
     else if (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY)
@@ -173,13 +175,14 @@ std::int64_t ReadSome(File file, void *into, std::size_t count) {
 
 Created CreatePrivate(const std::string &path, File &file) {
     if (fault::Fails(fault::Call::RefuseTemporary, path.c_str())) return Created::Refused;
-    if (fault::Fails(fault::Call::CreateTemporary, path.c_str())) return Created::Failed;
+    if (fault::Fails(fault::Call::CreateTemporary, path.c_str()) || path.size() > kLongestPath)
+        return Created::Failed;
     // Shared for deletion alone: no other program can read it, and it can be
     // renamed into place while still open; a sweep's open, which asks to
     // read, is refused while it is (rules 6 and 8).
     const HANDLE handle = Counted(
-        FileCall::Create, ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
-                                        CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        FileCall::Create, ::CreateFileA(path.c_str(), GENERIC_WRITE | WRITE_DAC, FILE_SHARE_DELETE,
+                                        nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (handle == INVALID_HANDLE_VALUE) {
         switch (::GetLastError()) {
         case ERROR_FILE_EXISTS:
@@ -193,7 +196,39 @@ Created CreatePrivate(const std::string &path, File &file) {
     return Created::Yes;
 }
 
-bool GivePermissions(File, unsigned) { return !fault::Fails(fault::Call::CopyPermissions); }
+bool GivePermissions(File file, const std::string &replaced, unsigned permissions) {
+    if (fault::Fails(fault::Call::CopyPermissions)) return false;
+    // The attributes a user sets on a file.
+    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                            FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    FILE_BASIC_INFO basic{};  // times of 0 stay as they are
+    basic.FileAttributes = permissions & kKept ? permissions & kKept : FILE_ATTRIBUTE_NORMAL;
+    if (!Counted(FileCall::Change,
+                 ::SetFileInformationByHandle(AsHandle(file), FileBasicInfo, &basic, sizeof basic)))
+        return false;
+    // The access list as set on the file; entries it inherits from the
+    // folder are worked out again for the new file.
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (Counted(FileCall::Query,
+                ::GetNamedSecurityInfoA(replaced.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                        nullptr, nullptr, &dacl, nullptr, &descriptor)) !=
+        ERROR_SUCCESS)
+        return false;
+    const std::unique_ptr<void, HLOCAL(WINAPI *)(HLOCAL)> owned(descriptor, &::LocalFree);
+    // No list at all (a file system without them): nothing to give.
+    if (dacl == nullptr) return true;
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    const bool inherits = ::GetSecurityDescriptorControl(descriptor, &control, &revision) &&
+                          !(control & SE_DACL_PROTECTED);
+    const SECURITY_INFORMATION what =
+        DACL_SECURITY_INFORMATION |
+        (inherits ? UNPROTECTED_DACL_SECURITY_INFORMATION : PROTECTED_DACL_SECURITY_INFORMATION);
+    return Counted(FileCall::Change, ::SetSecurityInfo(AsHandle(file), SE_FILE_OBJECT, what,
+                                                       nullptr, nullptr, dacl, nullptr)) ==
+           ERROR_SUCCESS;
+}
 
 File OpenToRewrite(const std::string &path) {
     const HANDLE file = Counted(
@@ -332,7 +367,8 @@ bool RemoveIfAbandoned(const std::string &path) {
 }
 
 Locking LockFile(const std::string &path, File &file) {
-    if (fault::Fails(fault::Call::Lock, path.c_str())) return Locking::Unusable;
+    if (fault::Fails(fault::Call::Lock, path.c_str()) || path.size() > kLongestPath)
+        return Locking::Unusable;
     // Twice at most: a link found at the lock's own name is removed, and
     // the name then made a lock file (rule 4).
     for (int attempt = 0; attempt < 2; ++attempt) {

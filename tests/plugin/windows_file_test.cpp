@@ -1,0 +1,114 @@
+// The history as Windows keeps it: what the user set on the file survives
+// every save, and a library installed as deep as the system allows still
+// saves its history.
+#include <gmock/gmock.h>
+
+#include <filesystem>
+#include <iostream>
+#include <optional>
+
+#include "plugin/plugin_fixture.h"
+
+#ifdef _WIN32
+#include <windows.h>
+// After windows.h, whose types it needs.
+#include <aclapi.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::ElementsAre;
+
+// The history's access list: whether it is protected from the folder's, and
+// its entries.
+struct Access {
+    bool isProtected = false;
+    DWORD entries = 0;
+};
+
+std::optional<Access> AccessOf(const std::string &path) {
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                                nullptr, &dacl, nullptr, &descriptor) != ERROR_SUCCESS)
+        return std::nullopt;
+    Access access;
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    ::GetSecurityDescriptorControl(descriptor, &control, &revision);
+    access.isProtected = (control & SE_DACL_PROTECTED) != 0;
+    access.entries = dacl ? dacl->AceCount : 0;
+    ::LocalFree(descriptor);
+    return access;
+}
+
+// A hidden history stays hidden, and one the user gave an access list of
+// its own keeps it, however many saves replace the file.
+TEST_F(PluginTest, WhatTheUserSetOnTheHistorySurvivesItsSaves) {
+    WriteHistory({"C:\\old.txt"});
+    ASSERT_TRUE(::SetFileAttributesA(HistoryPath().c_str(),
+                                     FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+    // Everyone may read it, and nothing is inherited from the folder.
+    EXPLICIT_ACCESS_A grant{};
+    ::BuildExplicitAccessWithNameA(&grant, const_cast<char *>("Everyone"), GENERIC_ALL, SET_ACCESS,
+                                   NO_INHERITANCE);
+    PACL dacl = nullptr;
+    ASSERT_EQ(::SetEntriesInAclA(1, &grant, nullptr, &dacl), static_cast<DWORD>(ERROR_SUCCESS));
+    const bool aclSet =
+        ::SetNamedSecurityInfoA(const_cast<char *>(HistoryPath().c_str()), SE_FILE_OBJECT,
+                                DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                                nullptr, nullptr, dacl, nullptr) == ERROR_SUCCESS;
+    ::LocalFree(dacl);
+    const std::optional<Access> before = AccessOf(HistoryPath());
+    Load();
+    for (int i = 0; i < 100; ++i) host.OpenEditorWindow("C:\\new" + std::to_string(i) + ".txt");
+    EXPECT_EQ(History().size(), 101u);
+    const DWORD attributes = ::GetFileAttributesA(HistoryPath().c_str());
+    EXPECT_TRUE(attributes & FILE_ATTRIBUTE_HIDDEN) << std::hex << attributes;
+    EXPECT_TRUE(attributes & FILE_ATTRIBUTE_ARCHIVE) << std::hex << attributes;
+    if (!aclSet || !before || !before->isProtected) {
+        std::cout << "skipped the access list: this system keeps none on the file\n";
+        return;
+    }
+    const std::optional<Access> after = AccessOf(HistoryPath());
+    ASSERT_TRUE(after.has_value());
+    EXPECT_TRUE(after->isProtected);
+    EXPECT_EQ(after->entries, before->entries);
+}
+
+// A library so deep that its history's path takes all the 259 bytes the
+// system allows: no name longer than the history's fits beside it, and the
+// history is still saved, trimmed and shown.
+TEST_F(PluginTest, ALibraryInstalledAsDeepAsAllowedSavesItsHistory) {
+    constexpr std::size_t kLongestPath = 259;
+    const std::string name = "quorvel.ini";
+    std::string folder = dir.Root().string();
+    while (folder.size() + 1 + name.size() < kLongestPath) {
+        const std::size_t room = kLongestPath - folder.size() - 1 - name.size();
+        // Folders of at most 100 bytes, the last one filling what is left.
+        const std::size_t length = room > 101 ? 100 : room - 1;
+        folder.append(1, '\\').append(length, 'd');
+        fs::create_directory(folder);
+    }
+    const std::string library = folder + "\\quorvel.dll";
+    const std::string history = folder + "\\" + name;
+    ASSERT_EQ(history.size(), kLongestPath);
+    fs::copy_file(LibraryPath(), library);
+    std::string error;
+    ASSERT_TRUE(host.LoadPlugin(library, &error)) << error;
+    for (const char *file : {"C:\\a.txt", "C:\\b.txt", "C:\\c.txt"}) host.OpenEditorWindow(file);
+    EXPECT_EQ(ReadBytes(history), "C:\\a.txt\r\nC:\\b.txt\r\nC:\\c.txt\r\n");
+
+    ui.menuAnswers = {Key(kDelete), hostsim::MenuAnswer{-1, -1}};
+    ui.promptAnswers = {{true, "1"}};
+    host.OpenPlugin();
+    EXPECT_EQ(ReadBytes(history), "C:\\c.txt\r\n") << "the old tail must go";
+    host.OpenPlugin();
+    EXPECT_THAT(Texts(Menus().back()), ElementsAre("C:\\c.txt"));
+    host.UnloadPlugin();
+    // Nothing of the saves is left beside it.
+    EXPECT_EQ(ListFolder(folder), "quorvel.dll\nquorvel.ini\n");
+}
+
+}  // namespace
+#endif
