@@ -21,7 +21,9 @@ DynString StoredName(const char *reported) {
 bool EqualIgnoringAsciiCase(const char *a, std::int32_t aLength, const char *b,
                             std::int32_t bLength) noexcept {
     if (aLength != bLength) return false;
-    for (std::int32_t i = 0; i < aLength; ++i) {
+    // From the end: paths in a history share their folders and differ in
+    // their names, so a difference shows within a few bytes.
+    for (std::int32_t i = aLength - 1; i >= 0; --i) {
         if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
     }
     return true;

@@ -42,10 +42,6 @@ FileLock::FileLock(const char *path)
     if (hadToWait && system::Milliseconds() - letGoAt < kTurnMs) system::Pause(kTurnMs);
     hadToWait = TryOnce();
     if (hadToWait) Wait();
-    FileStamp lockFile;
-    // A mark left on the lock file: the last holder's save never ended.
-    interrupted_ =
-        kind_ == Kind::LockFile && system::StampOpen(handle_, lockFile) && lockFile.size != 0;
 }
 
 FileLock::~FileLock() {
@@ -62,7 +58,8 @@ FileLock::~FileLock() {
 bool FileLock::TryOnce() {
     system::File file = system::kNoFile;
     Kind kind = Kind::LockFile;
-    system::Locking locking = system::LockFile(path_, file);
+    // A mark left on the lock file: the last holder's save never ended.
+    system::Locking locking = system::LockFile(path_, file, interrupted_);
     if (locking == system::Locking::Unusable) {
         kind = Kind::GuardedFile;
         locking = system::LockGuarded(guarded_, file);

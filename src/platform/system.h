@@ -108,8 +108,9 @@ void Remove(const std::string &path);
 // file stays.
 [[nodiscard]] bool RemoveIfAbandoned(const std::string &path);
 
-// The lock file at a path, made if missing, private to this user (rule 4).
-[[nodiscard]] Locking LockFile(const std::string &path, File &file);
+// The lock file at a path, made if missing, private to this user (rule 4);
+// marked: a holder's progress mark is on it (rule 8).
+[[nodiscard]] Locking LockFile(const std::string &path, File &file, bool &marked);
 // A lock that needs no lock file (rules 4 and 5): on POSIX the guarded
 // file itself, when it exists; on Windows a mutex named after it.
 [[nodiscard]] Locking LockGuarded(const std::string &path, File &file);

@@ -382,7 +382,7 @@ bool RemoveIfAbandoned(const std::string &path) {
     return removed;
 }
 
-Locking LockFile(const std::string &path, File &file) {
+Locking LockFile(const std::string &path, File &file, bool &marked) {
     if (fault::Fails(fault::Call::Lock, path.c_str())) return Locking::Unusable;
     // Twice at most: a link, FIFO, socket or device found at the lock's own
     // name is removed, and the name then made a lock file.
@@ -402,11 +402,16 @@ Locking LockFile(const std::string &path, File &file) {
                 Counted(FileCall::Close, ::close(fd));
                 return error == EWOULDBLOCK ? Locking::Busy : Locking::Unusable;
             }
-            if (!StillNamed(fd, path)) {  // removed meanwhile: try again later
+            // Removed meanwhile: try again later.
+            struct stat named {};
+            if (Counted(FileCall::Query, ::fstat(fd, &st)) != 0 ||
+                Counted(FileCall::Query, ::lstat(path.c_str(), &named)) != 0 ||
+                !SameFile(st, named)) {
                 Counted(FileCall::Close, ::close(fd));
                 return Locking::Busy;
             }
             file = fd;
+            marked = st.st_size != 0;
             return Locking::Held;
         }
         if (fd >= 0) Counted(FileCall::Close, ::close(fd));

@@ -201,11 +201,15 @@ bool GivePermissions(File file, const std::string &replaced, unsigned permission
     // The attributes a user sets on a file.
     constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
                             FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-    FILE_BASIC_INFO basic{};  // times of 0 stay as they are
-    basic.FileAttributes = permissions & kKept ? permissions & kKept : FILE_ATTRIBUTE_NORMAL;
-    if (!Counted(FileCall::Change,
-                 ::SetFileInformationByHandle(AsHandle(file), FileBasicInfo, &basic, sizeof basic)))
-        return false;
+    // A new file is marked for archiving already.
+    const DWORD kept = permissions & kKept;
+    if (kept != 0 && kept != FILE_ATTRIBUTE_ARCHIVE) {
+        FILE_BASIC_INFO basic{};  // times of 0 stay as they are
+        basic.FileAttributes = kept;
+        if (!Counted(FileCall::Change, ::SetFileInformationByHandle(AsHandle(file), FileBasicInfo,
+                                                                    &basic, sizeof basic)))
+            return false;
+    }
     // The access list as set on the file; entries it inherits from the
     // folder are worked out again for the new file.
     PACL dacl = nullptr;
@@ -222,6 +226,14 @@ bool GivePermissions(File file, const std::string &replaced, unsigned permission
     DWORD revision = 0;
     const bool inherits = ::GetSecurityDescriptorControl(descriptor, &control, &revision) &&
                           !(control & SE_DACL_PROTECTED);
+    // Only what it inherits from the folder: the new file inherits the same.
+    bool ownEntries = false;
+    for (DWORD i = 0; i < dacl->AceCount && !ownEntries; ++i) {
+        void *entry = nullptr;
+        ownEntries = ::GetAce(dacl, i, &entry) &&
+                     !(static_cast<ACE_HEADER *>(entry)->AceFlags & INHERITED_ACE);
+    }
+    if (inherits && !ownEntries) return true;
     const SECURITY_INFORMATION what =
         DACL_SECURITY_INFORMATION |
         (inherits ? UNPROTECTED_DACL_SECURITY_INFORMATION : PROTECTED_DACL_SECURITY_INFORMATION);
@@ -366,7 +378,7 @@ bool RemoveIfAbandoned(const std::string &path) {
     return HeldByAnother(error) || NothingThere(error);
 }
 
-Locking LockFile(const std::string &path, File &file) {
+Locking LockFile(const std::string &path, File &file, bool &marked) {
     if (fault::Fails(fault::Call::Lock, path.c_str()) || path.size() > kLongestPath)
         return Locking::Unusable;
     // Twice at most: a link found at the lock's own name is removed, and
@@ -384,6 +396,7 @@ Locking LockFile(const std::string &path, File &file) {
                            !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
         if (plain && info.nNumberOfLinks == 1) {
             file = reinterpret_cast<File>(handle);
+            marked = info.nFileSizeLow != 0 || info.nFileSizeHigh != 0;
             return Locking::Held;
         }
         Counted(FileCall::Close, ::CloseHandle(handle));
@@ -424,7 +437,12 @@ void UnlockGuarded(File lock) {
     ::CloseHandle(AsHandle(lock));
 }
 
-bool SetSize(File file, std::uint64_t size) { return Truncate(file, size); }
+bool SetSize(File file, std::uint64_t size) {
+    FILE_END_OF_FILE_INFO end{};
+    end.EndOfFile.QuadPart = static_cast<LONGLONG>(size);
+    return Counted(FileCall::Change, ::SetFileInformationByHandle(AsHandle(file), FileEndOfFileInfo,
+                                                                  &end, sizeof end)) != 0;
+}
 
 void Pause(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
 
