@@ -87,8 +87,8 @@ private:
 // dies.
 //
 // A copy waits for it while the holder shows progress, and passes a holder
-// that shows none for about a second, or after a few seconds in all; it then
-// holds nothing, and its save still keeps rule 1.
+// that shows none for a second, or any after a second and a half in all; it
+// then holds nothing, and its save still keeps rule 1.
 class FileLock {
 public:
     explicit FileLock(const char *path);
