@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <new>
 
 #include "platform/fault.h"
 #include "platform/platform.h"
@@ -52,6 +53,9 @@ void FillStamp(const BY_HANDLE_FILE_INFORMATION &info, FileStamp &stamp) {
 // to be felt.
 constexpr int kRetries = 10;
 constexpr DWORD kRetryPauseMs = 10;
+
+// Room for most files' security descriptors; a larger one is read again.
+constexpr std::size_t kSecurityBufferSize = 1024;
 
 // The file's bytes, which readers lock shared and a rewrite in place alone
 // (rule 11): 2^62 of them from 0.
@@ -211,17 +215,28 @@ bool GivePermissions(File file, const std::string &replaced, unsigned permission
             return false;
     }
     // The access list as set on the file; entries it inherits from the
-    // folder are worked out again for the new file.
+    // folder are worked out again for the new file. Read into room on the
+    // stack, or, for a larger one, memory asked for without an exception,
+    // which must not leave here.
+    alignas(8) char room[kSecurityBufferSize];
+    std::unique_ptr<char[]> larger;
+    PSECURITY_DESCRIPTOR descriptor = room;
+    DWORD needed = 0;
+    if (!Counted(FileCall::Query, ::GetFileSecurityA(replaced.c_str(), DACL_SECURITY_INFORMATION,
+                                                     descriptor, sizeof room, &needed))) {
+        if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER) return false;
+        larger.reset(new (std::nothrow) char[needed]);
+        descriptor = larger.get();
+        if (!descriptor || !Counted(FileCall::Query,
+                                    ::GetFileSecurityA(replaced.c_str(), DACL_SECURITY_INFORMATION,
+                                                       descriptor, needed, &needed)))
+            return false;
+    }
+    BOOL present = FALSE, defaulted = FALSE;
     PACL dacl = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (Counted(FileCall::Query,
-                ::GetNamedSecurityInfoA(replaced.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
-                                        nullptr, nullptr, &dacl, nullptr, &descriptor)) !=
-        ERROR_SUCCESS)
-        return false;
-    const std::unique_ptr<void, HLOCAL(WINAPI *)(HLOCAL)> owned(descriptor, &::LocalFree);
+    if (!::GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted)) return false;
     // No list at all (a file system without them): nothing to give.
-    if (dacl == nullptr) return true;
+    if (!present || dacl == nullptr) return true;
     SECURITY_DESCRIPTOR_CONTROL control = 0;
     DWORD revision = 0;
     const bool inherits = ::GetSecurityDescriptorControl(descriptor, &control, &revision) &&
