@@ -94,7 +94,6 @@ struct Found {
                                      const FileStamp &expected, bool &leftBehind);
 // Makes the folder's record of a renamed or new file durable.
 void FlushFolderOf(const std::string &path);
-void Remove(const std::string &path);
 // Removes the open file at the path, if the path still names it; false
 // when it is left there.
 [[nodiscard]] bool RemoveOwn(File file, const std::string &path);

@@ -53,12 +53,16 @@ bool SameFile(const struct stat &a, const struct stat &b) {
 }
 
 // Whether the path still names the open file: a holder before us may have
-// removed or replaced it.
-bool StillNamed(int fd, const std::string &path) {
-    struct stat opened {};
+// removed or replaced it. The open file's status goes to `opened`.
+bool StillNamed(int fd, const std::string &path, struct stat &opened) {
     struct stat named {};
     return Counted(FileCall::Query, ::fstat(fd, &opened)) == 0 &&
            Counted(FileCall::Query, ::lstat(path.c_str(), &named)) == 0 && SameFile(opened, named);
+}
+
+bool StillNamed(int fd, const std::string &path) {
+    struct stat opened {};
+    return StillNamed(fd, path, opened);
 }
 
 // Everything but a vanished path or a vanished folder is an unknown state.
@@ -338,8 +342,6 @@ void FlushFolderOf(const std::string &path) {
     Counted(FileCall::Close, ::close(fd));
 }
 
-void Remove(const std::string &path) { (void)Counted(FileCall::Delete, ::unlink(path.c_str())); }
-
 bool RemoveOwn(File file, const std::string &path) {
     if (fault::Fails(fault::Call::Remove, path.c_str())) return false;
     // After a failed exchange the name may be another copy's save.
@@ -402,11 +404,7 @@ Locking LockFile(const std::string &path, File &file, bool &marked) {
                 Counted(FileCall::Close, ::close(fd));
                 return error == EWOULDBLOCK ? Locking::Busy : Locking::Unusable;
             }
-            // Removed meanwhile: try again later.
-            struct stat named {};
-            if (Counted(FileCall::Query, ::fstat(fd, &st)) != 0 ||
-                Counted(FileCall::Query, ::lstat(path.c_str(), &named)) != 0 ||
-                !SameFile(st, named)) {
+            if (!StillNamed(fd, path, st)) {  // removed meanwhile: try again later
                 Counted(FileCall::Close, ::close(fd));
                 return Locking::Busy;
             }

@@ -344,10 +344,6 @@ void FlushFolderOf(const std::string &path) {
     (void)fault::Fails(fault::Call::FlushFolder, path.c_str());
 }
 
-void Remove(const std::string &path) {
-    (void)Counted(FileCall::Delete, ::DeleteFileA(path.c_str()));
-}
-
 // Without an exchange, the new file's name is never another's.
 bool RemoveOwn(File, const std::string &path) {
     return !fault::Fails(fault::Call::Remove, path.c_str()) &&

@@ -196,7 +196,6 @@ void Simulation::CutThePower(std::mt19937_64 &random) {
     copy.host->CloseWindow(1);
     const bool cutInChange = faults.cut;
     faults.Clear();
-    faults.saveFaults = 0;
     ++totals_.powerCuts;
     const Look now = world_.LookAtHistory();
     const bool reported = cutInChange ? disk.FolderFlushed() : Differs(now, last_, false);

@@ -72,6 +72,7 @@ const char *CallName(Call call) {
 void Faults::Clear() {
     plan = {};
     nested = false;
+    saveFaults = 0;
     calls = 0;
     inPlace = false;
     stallAt = cutAt = -1;

@@ -44,7 +44,7 @@ struct Faults {
     bool cut = false;
     Disk *disk = nullptr;
 
-    // Ready for the next step: nothing planned.
+    // Ready for the next step: nothing planned, no fault counted.
     void Clear();
 };
 

@@ -84,8 +84,9 @@ void Simulation::Settle(Copy &copy, const Change &change) {
     // during a stall pass the stalled holder, and may or may not hold it.
     // A copy acting during a stall may or may not have had the lock, and so
     // may or may not have swept: from now on it is not counted on to.
-    if (faults.nested) copy.sweeps = false;
-    if (!faults.nested) {
+    if (faults.nested) {
+        copy.sweeps = false;
+    } else {
         const bool locked = !Plan().lockFails && Lockable();
         // A save that landed while its copy stands still may have files
         // of its own beside the history still: they are not left yet.

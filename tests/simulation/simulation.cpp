@@ -61,7 +61,6 @@ void Simulation::Step(long index) {
     random_ = &random;
     faults.Clear();
     faults.random.seed(random());
-    faults.saveFaults = 0;
     const long injectedBefore = faults.injected;
     log_.push_back("step " + std::to_string(index) + ":");
     const int roll = Below(random, 100);
