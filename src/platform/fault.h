@@ -26,6 +26,7 @@ enum class Call {
     Replace,          // putting the new file in place of the old
     FlushFolder,      // making the folder's record of the replace durable
     Remove,           // removing a replaced file, or one a crashed save left
+    Unlock,           // letting go of the lock, or of the try at it: a change ends
 };
 
 // Sees each call before it is made, with the file it concerns (the new

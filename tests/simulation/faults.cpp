@@ -36,7 +36,8 @@ bool Planned(Call call) {
     case Call::Replace: fail = inSave = Percent(plan.saveFailurePercent); break;
     case Call::FileAttributes:  // the purge's look at other files
     case Call::FlushFolder:
-    case Call::ConsoleRows: break;
+    case Call::ConsoleRows:
+    case Call::Unlock: break;
     }
     faults.saveFaults += inSave;
     faults.injected += fail;
@@ -65,6 +66,7 @@ const char *CallName(Call call) {
     case Call::Replace: return "replace";
     case Call::FlushFolder: return "flush folder";
     case Call::Remove: return "remove";
+    case Call::Unlock: return "unlock";
     }
     return "?";
 }
@@ -104,6 +106,13 @@ std::string Described(const FaultPlan &plan) {
 
 bool Inject(Call call, const char *path) {
     if (faults.nested) return false;
+    // A stall belongs to the change it was armed for. One after it, in the
+    // menu's look at the file, would leave the model unable to tell which
+    // file the copy last read when its change failed.
+    if (call == Call::Unlock) {
+        faults.stallAt = -1;
+        return false;
+    }
     ++faults.calls;
     if (faults.calls == faults.cutAt) faults.cut = true;
     if (faults.cut) return true;

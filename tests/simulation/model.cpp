@@ -256,6 +256,7 @@ hostsim::MenuAnswer Simulation::Menu(Copy &copy, const hostsim::MenuCall &call) 
         for (const std::string &entry : copy.memory)
             if (!World::Exists(entry)) gone.insert(entry);
         copy.pending = Change::Purging(std::move(gone));
+        ArmStall(copy);
         run.starting = true;
         Note() += " F5";
         return {highlighted, kPurgeKey};
