@@ -34,3 +34,10 @@ bool SameFile(const char *a, std::int32_t aLength, const char *b, std::int32_t b
     if (aLength != bLength) return false;
     return aLength == 0 || std::memcmp(a, b, static_cast<std::size_t>(aLength)) == 0;
 }
+
+std::string FileKey(std::string_view name) {
+    std::string key(name);
+    if (platform::kFoldsCase)
+        for (char &c : key) c = FoldAscii(c);
+    return key;
+}

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 #include "text/dyn_string.h"
 
@@ -22,3 +24,6 @@
 [[nodiscard]] inline bool SameFile(const DynString &a, const DynString &b) noexcept {
     return SameFile(a.buf, a.len, b.buf, b.len);
 }
+
+// A key equal for two kept names exactly when they are the same file.
+[[nodiscard]] std::string FileKey(std::string_view name);

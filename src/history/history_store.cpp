@@ -151,14 +151,15 @@ void PurgeMissing() {
     for (const ListNode *node = HistoryList.first; node; node = node->next) {
         const DynString &entry = node->text;
         if (!platform::FileAttributesQueryable(entry.buf ? entry.buf : ""))
-            gone.emplace_back(View(entry));
+            gone.push_back(FileKey(View(entry)));
     }
     std::sort(gone.begin(), gone.end());
-    // An entry goes when it was missing then and still is: another copy may
-    // have recorded a file of that name since, because it exists again.
+    // An entry goes when its file was missing then and still is: another
+    // copy may have recorded it since, in any spelling, because it exists
+    // again.
     ChangeUnderLock([&gone] {
         HistoryList.RemoveIf([&gone](const DynString &entry) {
-            return std::binary_search(gone.begin(), gone.end(), View(entry)) &&
+            return std::binary_search(gone.begin(), gone.end(), FileKey(View(entry))) &&
                    !platform::FileAttributesQueryable(entry.buf ? entry.buf : "");
         });
     });

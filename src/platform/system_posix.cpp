@@ -384,13 +384,34 @@ bool RemoveIfAbandoned(const std::string &path) {
     return removed;
 }
 
+namespace {
+
+// Opens the lock file, making it where there is none; `made` says it was
+// made now.
+int OpenLockFile(const std::string &path, bool &made) {
+    made = false;
+    // Twice at most: another copy can make it between the two opens.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const int fd = Counted(FileCall::Open, ::open(path.c_str(), O_RDWR | kSafeOpen));
+        if (fd >= 0 || errno != ENOENT) return fd;
+        const int created =
+            Counted(FileCall::Create, ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | kSafeOpen,
+                                             kPrivateMode));
+        made = created >= 0;
+        if (created >= 0 || errno != EEXIST) return created;
+    }
+    return -1;
+}
+
+}  // namespace
+
 Locking LockFile(const std::string &path, File &file, bool &marked) {
     if (fault::Fails(fault::Call::Lock, path.c_str())) return Locking::Unusable;
     // Twice at most: a link, FIFO, socket or device found at the lock's own
     // name is removed, and the name then made a lock file.
     for (int attempt = 0; attempt < 2; ++attempt) {
-        const int fd = Counted(FileCall::Create,
-                               ::open(path.c_str(), O_RDWR | O_CREAT | kSafeOpen, kPrivateMode));
+        bool made = false;
+        const int fd = OpenLockFile(path, made);
         struct stat st {};
         if (fd >= 0 && Counted(FileCall::Query, ::fstat(fd, &st)) == 0 && S_ISREG(st.st_mode)) {
             // Another user's file, or one linked elsewhere, is not made to
@@ -409,7 +430,11 @@ Locking LockFile(const std::string &path, File &file, bool &marked) {
                 return Locking::Busy;
             }
             file = fd;
-            marked = st.st_size != 0;
+            // A lock file made now is marked: whoever saved before it may
+            // have crashed without one, or it was taken away with its mark.
+            // The mark stays until a holder's save has swept.
+            if (made) (void)SetSize(fd, 1);
+            marked = made || st.st_size != 0;
             return Locking::Held;
         }
         if (fd >= 0) Counted(FileCall::Close, ::close(fd));

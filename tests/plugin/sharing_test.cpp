@@ -92,6 +92,20 @@ TEST_F(PluginTest, ALockFileLeftByACrashIsClearedByTheNextSave) {
     EXPECT_EQ(ListFolder(dir.Root()), AtRest());
 }
 
+// A crash's leftovers where no lock file carries its mark: saved under the
+// history's own lock while something else stood at the lock's path, or the
+// marked lock file taken away since. A copy past its first save still
+// sweeps them, as the lock file it has to make is taken as marked.
+TEST_F(PluginTest, ACrashLeftoverWithNoMarkIsSweptWhenTheLockFileIsMadeAgain) {
+    Load();
+    host.OpenEditorWindow("a.txt");
+    WriteBytes(HistoryPath() + ".tmp4242.7", "half a save");
+    fs::remove(HistoryPath() + ".lock");
+    host.OpenEditorWindow("b.txt");
+    EXPECT_THAT(History(), ElementsAre("a.txt", "b.txt"));
+    EXPECT_EQ(ListFolder(dir.Root()), AtRest());
+}
+
 // A large history makes each save long enough to be caught in the middle.
 TEST_F(PluginTest, ACopyKilledWhileSavingLeavesNoDebrisAndLosesNothing) {
     std::vector<std::string> base;

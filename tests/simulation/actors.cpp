@@ -271,10 +271,8 @@ void Simulation::ActAsAnotherProgram(std::mt19937_64 &random) {
 
 // Another program puts something at the lock's path, or takes it away.
 void Simulation::SpoilTheLock(std::mt19937_64 &random) {
-    // The lock file goes, and with it a crash's mark: what the crash left
-    // waits for a copy's first save.
-    if (debrisMarked_) DebrisLeft(false, -1);
-    debrisMarked_ = false;
+    // The lock file goes with a crash's mark; the one made next is marked
+    // anew, so the next save under the lock still sweeps.
     if (world_.LockSpoilt() != LockSpoil::None) {
         world_.MendLock();
         Note() += " clears the lock's path";

@@ -46,7 +46,7 @@ Entries Simulation::Expected(const Copy &copy, const Change &change) const {
         break;
     case Change::Purge:
         std::erase_if(list, [&](const std::string &entry) {
-            return change.gone.count(entry) && !World::Exists(entry);
+            return change.gone.count(FileKey(entry)) && !World::Exists(entry);
         });
         break;
     }
@@ -76,6 +76,8 @@ void Simulation::Settle(Copy &copy, const Change &change) {
     const int saveFaults = faults.nested ? 0 : std::exchange(faults.saveFaults, 0);
     if (unread) {
         Expect(!wrote, "a history the copy could not read was replaced");
+        // A lock file made for the change is marked until a save sweeps.
+        if (LeftSomething()) DebrisLeft(true, copy.index);
         return;
     }
     // What a save left beside the history, and who sweeps it (rule 8): a
@@ -93,8 +95,9 @@ void Simulation::Settle(Copy &copy, const Change &change) {
         if (!landing_ && LeftSomething()) {
             DebrisLeft(locked, copy.index);
             copy.sweeps = true;
-        } else if (Plan().removeFails) {
-            // A sweep that failed: debris stays where it was.
+        } else if (Plan().removeFails && !strays_.empty()) {
+            // A sweep that failed: debris stays where it was. With none
+            // there, the sweep had nothing to remove and is done.
         } else if (locked && copy.sweeps) {
             Swept();
             copy.sweeps = false;
@@ -254,7 +257,7 @@ hostsim::MenuAnswer Simulation::Menu(Copy &copy, const hostsim::MenuCall &call) 
     if (roll < 67) {
         std::set<std::string> gone;
         for (const std::string &entry : copy.memory)
-            if (!World::Exists(entry)) gone.insert(entry);
+            if (!World::Exists(entry)) gone.insert(FileKey(entry));
         copy.pending = Change::Purging(std::move(gone));
         ArmStall(copy);
         run.starting = true;

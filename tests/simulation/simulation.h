@@ -36,7 +36,7 @@ struct Change {
     Kind kind = Record;
     std::string name;            // Record: the name as kept
     std::int32_t keep = 0;       // Trim
-    std::set<std::string> gone;  // Purge: the entries found missing when F5 was pressed
+    std::set<std::string> gone;  // Purge: the files (FileKey) found missing when F5 was pressed
 
     static Change Recording(std::string stored) {
         Change change;
