@@ -395,8 +395,8 @@ int OpenLockFile(const std::string &path, bool &made) {
         const int fd = Counted(FileCall::Open, ::open(path.c_str(), O_RDWR | kSafeOpen));
         if (fd >= 0 || errno != ENOENT) return fd;
         const int created =
-            Counted(FileCall::Create, ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | kSafeOpen,
-                                             kPrivateMode));
+            Counted(FileCall::Create,
+                    ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | kSafeOpen, kPrivateMode));
         made = created >= 0;
         if (created >= 0 || errno != EEXIST) return created;
     }

@@ -63,12 +63,11 @@ bool Describe(HANDLE file, Described &described) {
     IO_STATUS_BLOCK status{};
     if (!Counted(FileCall::Query,
                  ::GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic)) ||
-        !Counted(FileCall::Query, ::GetFileInformationByHandleEx(file, FileStandardInfo,
-                                                                 &standard, sizeof standard)) ||
-        Counted(FileCall::Query, ::NtQueryInformationFile(
-                                     file, &status, &number, sizeof number,
-                                     static_cast<FILE_INFORMATION_CLASS>(
-                                         kFileInternalInformation))) < 0)
+        !Counted(FileCall::Query, ::GetFileInformationByHandleEx(file, FileStandardInfo, &standard,
+                                                                 sizeof standard)) ||
+        Counted(FileCall::Query, ::NtQueryInformationFile(file, &status, &number, sizeof number,
+                                                          static_cast<FILE_INFORMATION_CLASS>(
+                                                              kFileInternalInformation))) < 0)
         return false;
     described.stamp.writeTime = basic.LastWriteTime.QuadPart;
     described.stamp.fileId = static_cast<std::uint64_t>(number.QuadPart);
@@ -433,8 +432,8 @@ Locking LockFile(const std::string &path, File &file, bool &marked) {
             return HeldByAnother(::GetLastError()) ? Locking::Busy : Locking::Unusable;
         const bool made = ::GetLastError() != ERROR_ALREADY_EXISTS;
         Described described;
-        const bool plain = Describe(handle, described) &&
-                           !(described.attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+        const bool plain =
+            Describe(handle, described) && !(described.attributes & FILE_ATTRIBUTE_REPARSE_POINT);
         if (plain && described.links == 1) {
             file = reinterpret_cast<File>(handle);
             // A lock file made now is marked: whoever saved before it may
