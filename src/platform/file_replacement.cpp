@@ -101,7 +101,8 @@ void FileReplacement::OpenBeside() {
         std::string name =
             fits ? prefix + number : FolderOf(target_) + kShortMark + number + kTemporaryMark;
         system::File file = system::kNoFile;
-        switch (system::CreatePrivate(name, file)) {
+        switch (
+            system::CreatePrivate(name, replacing_ ? target_ : std::string(), permissions_, file)) {
         case system::Created::NameTaken: continue;
         case system::Created::Yes:
             handle_ = file;
@@ -179,8 +180,7 @@ SaveOutcome FileReplacement::Commit() noexcept {
 // then in its place if it is still the file expected there.
 SaveOutcome FileReplacement::CommitBeside() noexcept {
     if (failed_ || !Finish()) return SaveOutcome::Failed;
-    if (replacing_ && !system::GivePermissions(handle_, target_, permissions_))
-        return SaveOutcome::Failed;
+    if (replacing_ && !system::GivePermissions(handle_, permissions_)) return SaveOutcome::Failed;
     const SaveOutcome outcome =
         system::PutInPlace(handle_, temporary_, target_, expected_, leftBehind_);
     if (outcome != SaveOutcome::Saved) return outcome;

@@ -66,13 +66,17 @@ struct Found {
 // Bytes read, 0 at the end, -1 on an error.
 [[nodiscard]] std::int64_t ReadSome(File file, void *into, std::size_t count);
 
-// Creates a new file that must not exist yet, readable and writable by this
-// user alone, and held until it is closed: RemoveIfAbandoned leaves it.
-[[nodiscard]] Created CreatePrivate(const std::string &path, File &file);
-// Gives a complete new file the permissions of the file at `replaced`,
-// which it is to replace: POSIX mode bits; Windows attributes (hidden,
-// system, archive, not indexed) and access list.
-[[nodiscard]] bool GivePermissions(File file, const std::string &replaced, unsigned permissions);
+// Creates a new file that must not exist yet, held until it is closed:
+// RemoveIfAbandoned leaves it. It is to replace the file at `replaced`
+// (empty: none), whose `permissions` Inspect gave. On POSIX it is readable
+// and writable by this user alone until GivePermissions; on Windows, where
+// no one else can open it while it is held, it is made with the old file's
+// attributes (hidden, system, archive, not indexed) and access list.
+[[nodiscard]] Created CreatePrivate(const std::string &path, const std::string &replaced,
+                                    unsigned permissions, File &file);
+// Gives a complete new file the permissions of the file it replaces, where
+// it was not made with them: POSIX mode bits.
+[[nodiscard]] bool GivePermissions(File file, unsigned permissions);
 // Opens an existing file to read and write, keeping its contents.
 [[nodiscard]] File OpenToRewrite(const std::string &path);
 [[nodiscard]] bool WriteAll(File file, const void *bytes, std::size_t size);

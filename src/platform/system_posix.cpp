@@ -210,7 +210,7 @@ std::int64_t ReadSome(File file, void *into, std::size_t count) {
     }
 }
 
-Created CreatePrivate(const std::string &path, File &file) {
+Created CreatePrivate(const std::string &path, const std::string &, unsigned, File &file) {
     if (fault::Fails(fault::Call::RefuseTemporary, path.c_str())) return Created::Refused;
     if (fault::Fails(fault::Call::CreateTemporary, path.c_str())) return Created::Failed;
     const int fd =
@@ -232,7 +232,7 @@ Created CreatePrivate(const std::string &path, File &file) {
     return Created::Yes;
 }
 
-bool GivePermissions(File file, const std::string &, unsigned permissions) {
+bool GivePermissions(File file, unsigned permissions) {
     // Made with these already; fchmod, unlike open's mode, is not narrowed
     // by the umask.
     if (permissions == kPrivateMode) return !fault::Fails(fault::Call::CopyPermissions);

@@ -206,16 +206,91 @@ std::int64_t ReadSome(File file, void *into, std::size_t count) {
     return read;
 }
 
-Created CreatePrivate(const std::string &path, File &file) {
+namespace {
+
+// The access list a new file needs to stand for the one it replaces: none
+// where the old one's comes from the folder alone, which the new file
+// inherits the same way.
+class AccessListCopy {
+public:
+    // False when the old file's list cannot be read.
+    [[nodiscard]] bool ReadFrom(const std::string &path) {
+        // Read into room on the stack, or, for a larger one, memory asked
+        // for without an exception, which must not leave the platform layer.
+        PSECURITY_DESCRIPTOR read = room_;
+        DWORD needed = 0;
+        if (!Counted(FileCall::Query, ::GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION,
+                                                         read, sizeof room_, &needed))) {
+            if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER) return false;
+            larger_.reset(new (std::nothrow) char[needed]);
+            read = larger_.get();
+            if (!read || !Counted(FileCall::Query,
+                                  ::GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, read,
+                                                     needed, &needed)))
+                return false;
+        }
+        BOOL present = FALSE, defaulted = FALSE;
+        PACL dacl = nullptr;
+        if (!::GetSecurityDescriptorDacl(read, &present, &dacl, &defaulted)) return false;
+        // No list at all (a file system without them): nothing to give.
+        if (!present || dacl == nullptr) return true;
+        SECURITY_DESCRIPTOR_CONTROL control = 0;
+        DWORD revision = 0;
+        if (!::GetSecurityDescriptorControl(read, &control, &revision)) return false;
+        const bool inherits = !(control & SE_DACL_PROTECTED);
+        bool ownEntries = false;
+        for (DWORD i = 0; i < dacl->AceCount && !ownEntries; ++i) {
+            void *entry = nullptr;
+            ownEntries = ::GetAce(dacl, i, &entry) &&
+                         !(static_cast<ACE_HEADER *>(entry)->AceFlags & INHERITED_ACE);
+        }
+        if (inherits && !ownEntries) return true;
+        // The whole list, protected or not as it was: entries it inherited
+        // are worked out again from the folder where it is not protected.
+        if (!::InitializeSecurityDescriptor(&given_, SECURITY_DESCRIPTOR_REVISION) ||
+            !::SetSecurityDescriptorDacl(&given_, TRUE, dacl, FALSE) ||
+            (!inherits &&
+             !::SetSecurityDescriptorControl(&given_, SE_DACL_PROTECTED, SE_DACL_PROTECTED)))
+            return false;
+        attributes_.lpSecurityDescriptor = &given_;
+        return true;
+    }
+
+    // For CreateFile: null where the new file needs no list of its own.
+    [[nodiscard]] SECURITY_ATTRIBUTES *Attributes() {
+        return attributes_.lpSecurityDescriptor ? &attributes_ : nullptr;
+    }
+
+private:
+    alignas(8) char room_[kSecurityBufferSize];
+    std::unique_ptr<char[]> larger_;
+    SECURITY_DESCRIPTOR given_{};
+    SECURITY_ATTRIBUTES attributes_{sizeof(SECURITY_ATTRIBUTES), nullptr, FALSE};
+};
+
+}  // namespace
+
+// Made as the old file stands: its attributes and access list are given at
+// creation, which costs nothing, where setting them after costs a call each.
+// No one else can open the file while it is held (rules 6 and 8).
+Created CreatePrivate(const std::string &path, const std::string &replaced, unsigned permissions,
+                      File &file) {
     if (fault::Fails(fault::Call::RefuseTemporary, path.c_str())) return Created::Refused;
     if (fault::Fails(fault::Call::CreateTemporary, path.c_str()) || path.size() > kLongestPath)
         return Created::Failed;
+    AccessListCopy accessList;
+    if (!replaced.empty() && !accessList.ReadFrom(replaced)) return Created::Failed;
+    // The attributes a user sets on a file.
+    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                            FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    const DWORD kept = permissions & kKept;
     // Shared for deletion alone: no other program can read it, and it can be
     // renamed into place while still open; a sweep's open, which asks to
-    // read, is refused while it is (rules 6 and 8).
-    const HANDLE handle = Counted(
-        FileCall::Create, ::CreateFileA(path.c_str(), GENERIC_WRITE | WRITE_DAC, FILE_SHARE_DELETE,
-                                        nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    // read, is refused while it is.
+    const HANDLE handle =
+        Counted(FileCall::Create, ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE,
+                                                accessList.Attributes(), CREATE_NEW,
+                                                kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL, nullptr));
     if (handle == INVALID_HANDLE_VALUE) {
         switch (::GetLastError()) {
         case ERROR_FILE_EXISTS:
@@ -229,62 +304,8 @@ Created CreatePrivate(const std::string &path, File &file) {
     return Created::Yes;
 }
 
-bool GivePermissions(File file, const std::string &replaced, unsigned permissions) {
-    if (fault::Fails(fault::Call::CopyPermissions)) return false;
-    // The attributes a user sets on a file.
-    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
-                            FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-    // A new file is marked for archiving already.
-    const DWORD kept = permissions & kKept;
-    if (kept != 0 && kept != FILE_ATTRIBUTE_ARCHIVE) {
-        FILE_BASIC_INFO basic{};  // times of 0 stay as they are
-        basic.FileAttributes = kept;
-        if (!Counted(FileCall::Change, ::SetFileInformationByHandle(AsHandle(file), FileBasicInfo,
-                                                                    &basic, sizeof basic)))
-            return false;
-    }
-    // The access list as set on the file; entries it inherits from the
-    // folder are worked out again for the new file. Read into room on the
-    // stack, or, for a larger one, memory asked for without an exception,
-    // which must not leave here.
-    alignas(8) char room[kSecurityBufferSize];
-    std::unique_ptr<char[]> larger;
-    PSECURITY_DESCRIPTOR descriptor = room;
-    DWORD needed = 0;
-    if (!Counted(FileCall::Query, ::GetFileSecurityA(replaced.c_str(), DACL_SECURITY_INFORMATION,
-                                                     descriptor, sizeof room, &needed))) {
-        if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER) return false;
-        larger.reset(new (std::nothrow) char[needed]);
-        descriptor = larger.get();
-        if (!descriptor || !Counted(FileCall::Query,
-                                    ::GetFileSecurityA(replaced.c_str(), DACL_SECURITY_INFORMATION,
-                                                       descriptor, needed, &needed)))
-            return false;
-    }
-    BOOL present = FALSE, defaulted = FALSE;
-    PACL dacl = nullptr;
-    if (!::GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted)) return false;
-    // No list at all (a file system without them): nothing to give.
-    if (!present || dacl == nullptr) return true;
-    SECURITY_DESCRIPTOR_CONTROL control = 0;
-    DWORD revision = 0;
-    const bool inherits = ::GetSecurityDescriptorControl(descriptor, &control, &revision) &&
-                          !(control & SE_DACL_PROTECTED);
-    // Only what it inherits from the folder: the new file inherits the same.
-    bool ownEntries = false;
-    for (DWORD i = 0; i < dacl->AceCount && !ownEntries; ++i) {
-        void *entry = nullptr;
-        ownEntries = ::GetAce(dacl, i, &entry) &&
-                     !(static_cast<ACE_HEADER *>(entry)->AceFlags & INHERITED_ACE);
-    }
-    if (inherits && !ownEntries) return true;
-    const SECURITY_INFORMATION what =
-        DACL_SECURITY_INFORMATION |
-        (inherits ? UNPROTECTED_DACL_SECURITY_INFORMATION : PROTECTED_DACL_SECURITY_INFORMATION);
-    return Counted(FileCall::Change, ::SetSecurityInfo(AsHandle(file), SE_FILE_OBJECT, what,
-                                                       nullptr, nullptr, dacl, nullptr)) ==
-           ERROR_SUCCESS;
-}
+// Given at creation already.
+bool GivePermissions(File, unsigned) { return !fault::Fails(fault::Call::CopyPermissions); }
 
 File OpenToRewrite(const std::string &path) {
     const HANDLE file = Counted(
