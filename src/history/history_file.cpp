@@ -16,11 +16,33 @@
 
 namespace {
 
+// The last save's write buffer, kept for the next.
+struct KeptBuffer {
+    std::unique_ptr<char[]> buffer;
+    std::size_t size = 0;
+};
+KeptBuffer kept;
+
 // Collects the file's lines into large writes.
 class LineWriter {
 public:
-    explicit LineWriter(platform::FileReplacement &out)
-        : out_(out), buffer_(new char[kFirstSize]) {}
+    explicit LineWriter(platform::FileReplacement &out) : out_(out) {
+        buffer_ = std::move(kept.buffer);
+        size_ = kept.size;
+        if (!buffer_) {
+            buffer_.reset(new char[kFirstSize]);
+            size_ = kFirstSize;
+        }
+    }
+    // The buffer is kept for the next save: with a large history, a fresh
+    // one each time costs more than the lines (its pages are new to the
+    // system each time), most of all under Wine.
+    ~LineWriter() {
+        kept.buffer = std::move(buffer_);
+        kept.size = size_;
+    }
+    LineWriter(const LineWriter &) = delete;
+    LineWriter &operator=(const LineWriter &) = delete;
 
     // Writes the bytes and a CR LF: on every system, as the file is binary.
     // A line that would take the file past what the loader reads fails, as
@@ -65,7 +87,7 @@ private:
     static constexpr std::size_t kFirstSize = 64 * 1024;
     static constexpr std::size_t kMaxSize = 1024 * 1024;
     platform::FileReplacement &out_;
-    std::size_t size_ = kFirstSize;
+    std::size_t size_ = 0;
     std::unique_ptr<char[]> buffer_;
     std::size_t used_ = 0;
     std::uint64_t total_ = 0;  // bytes of the file so far
