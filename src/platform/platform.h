@@ -24,9 +24,10 @@ inline constexpr bool kFoldsCase = false;  // case matters: names are exact byte
 #endif
 
 // What tells one saved history file from another: last-write time, identity
-// (volume and file index, or device and inode) and size. Consecutive saves can
-// share a write time, but each save makes a new file. All zero stands for no
-// file: no real file has the identity 0.
+// (device and inode; on Windows the file index, the volume left 0, as stamps
+// of one path are compared) and size. Consecutive saves can share a write
+// time, but each save makes a new file. All zero stands for no file: no real
+// file has the identity 0.
 struct FileStamp {
     std::int64_t writeTime = 0;
     std::uint64_t volume = 0;
