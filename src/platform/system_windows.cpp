@@ -245,8 +245,8 @@ public:
                          !(static_cast<ACE_HEADER *>(entry)->AceFlags & INHERITED_ACE);
         }
         if (inherits && !ownEntries) return true;
-        // The whole list, protected or not as it was: entries it inherited
-        // are worked out again from the folder where it is not protected.
+        // The whole list, protected if it was: the new file then has at
+        // least the access the old one had.
         if (!::InitializeSecurityDescriptor(&given_, SECURITY_DESCRIPTOR_REVISION) ||
             !::SetSecurityDescriptorDacl(&given_, TRUE, dacl, FALSE) ||
             (!inherits &&
