@@ -105,6 +105,7 @@ void Simulation::StallACopy(std::mt19937_64 &random) {
             faults.nested = false;
             SettleLandedSave(stalled);
             faults.nested = true;
+            beforeStall_ = Before{last_, version_};
             ActWhileStalled(&stalled, *random_);
             Note() += " ]";
         } catch (const Violation &violation) {
@@ -116,6 +117,7 @@ void Simulation::StallACopy(std::mt19937_64 &random) {
     else
         RecordBy(stalled, RandomName(random));
     stallAt_ = -1;
+    beforeStall_.reset();
 }
 
 // Other loaded copies record, or open the menu, while one stands still.

@@ -79,6 +79,7 @@ void Faults::Clear() {
     inPlace = false;
     stallAt = cutAt = -1;
     stalled = nullptr;
+    readSinceStall = false;
     cut = false;
     disk = nullptr;
 }
@@ -123,7 +124,9 @@ bool Inject(Call call, const char *path) {
         faults.nested = true;
         stalled(call, path);
         faults.nested = false;
+        faults.readSinceStall = false;
     }
+    if (call == Call::OpenToRead) faults.readSinceStall = true;
     return Planned(call);
 }
 

@@ -38,6 +38,7 @@ struct Faults {
     // A stall: before the acting copy's call number stallAt, `stalled` runs.
     long stallAt = -1;
     std::function<void(Call, const char *)> stalled;
+    bool readSinceStall = false;  // the stalled copy opened the history since
     // A power cut: at call number cutAt the power goes, and every later call
     // fails; the calls before it go to `disk`.
     long cutAt = -1;

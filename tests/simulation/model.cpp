@@ -32,10 +32,11 @@ void Simulation::CatchUp(Copy &copy) {
 }
 
 // What the copy saves for the change, if it can read the file.
-Entries Simulation::Expected(const Copy &copy, const Change &change) const {
+Entries Simulation::Expected(const Copy &copy, const Change &change, const Look &read,
+                             long version) const {
     Entries list = copy.memory;
-    if (last_.exists && copy.seen != version_) {
-        list = ParseHistory(last_.bytes);
+    if (read.exists && copy.seen != version) {
+        list = ParseHistory(read.bytes);
         Replay(list, copy.unsaved);
     }
     switch (change.kind) {
@@ -61,9 +62,15 @@ void Simulation::Settle(Copy &copy, const Change &change) {
     const bool wrote = Differs(now, last_, held);
     const bool unread = Plan().readsFail ||
                         (last_.exists && copy.seen != version_ && world_.Spoilt() != Spoil::None);
+    // A change that saved nothing after a stall, and did not open the file
+    // since, worked on the file as it was before the others acted.
+    const bool readBefore = !faults.nested && !wrote && beforeStall_ &&
+                            beforeStall_->version != version_ && !faults.readSinceStall;
+    const Look &read = readBefore ? beforeStall_->file : last_;
+    const long readVersion = readBefore ? beforeStall_->version : version_;
     if (!unread) {
-        copy.memory = Expected(copy, change);
-        if (last_.exists) copy.seen = version_;
+        copy.memory = Expected(copy, change, read, readVersion);
+        if (read.exists) copy.seen = readVersion;
     } else if (change.kind == Change::Record) {
         sim::Record(copy.memory, change.name);
     }

@@ -144,7 +144,13 @@ private:
     void SettlePending(Copy &copy);
     void SettleLandedSave(Copy &copy);
     void CatchUp(Copy &copy);
-    [[nodiscard]] Entries Expected(const Copy &copy, const Change &change) const;
+    // The change's result on the file as `read`, which the copy found at
+    // `version` (the last one, unless a stall says otherwise).
+    [[nodiscard]] Entries Expected(const Copy &copy, const Change &change) const {
+        return Expected(copy, change, last_, version_);
+    }
+    [[nodiscard]] Entries Expected(const Copy &copy, const Change &change, const Look &read,
+                                   long version) const;
     void TookNote(const Look &now);
     [[nodiscard]] bool Lockable() const;
     // What was left beside the history: by a save under the lock, or
@@ -172,6 +178,13 @@ private:
     std::set<int> debrisOwedBy_;
     std::set<std::string> strays_;  // beside the history at the last look
     bool landing_ = false;          // checking a save whose copy stands still
+    // The history as it stood when this step's stall began, before the
+    // others acted: what the stalled copy last read, unless it read again.
+    struct Before {
+        Look file;
+        long version;
+    };
+    std::optional<Before> beforeStall_;
     // A stall planned for this step: at that call of that copy's change.
     long stallAt_ = -1;
     int stalledIndex_ = -1;
