@@ -63,7 +63,7 @@ bool IsTemporaryOf(const std::string &name, const std::string &target) {
 
 FileReplacement::FileReplacement(const char *path, const FileStamp &expected, FileLock *lock)
     : target_(system::ResolveLinks(path)), expected_(expected), lock_(lock) {
-    const system::Found existing = system::Inspect(target_);
+    const system::Found existing = system::Inspect(target_, expected_);
     replacedWriteTime_ = existing.writeTime;
     // Checked here because root, and Wine, would let the replace through.
     if (existing.kind == system::Existing::ReadOnly || existing.kind == system::Existing::NotAFile)
@@ -77,6 +77,7 @@ FileReplacement::FileReplacement(const char *path, const FileStamp &expected, Fi
     const bool missing = existing.kind == system::Existing::Missing;
     replacing_ = !missing;
     permissions_ = existing.permissions;
+    accessList_ = existing.accessList;
     OpenBeside();
     // The folder takes no new files: rewriting in place is the only way
     // left, and it exists to keep the history savable there.
@@ -101,8 +102,8 @@ void FileReplacement::OpenBeside() {
         std::string name =
             fits ? prefix + number : FolderOf(target_) + kShortMark + number + kTemporaryMark;
         system::File file = system::kNoFile;
-        switch (
-            system::CreatePrivate(name, replacing_ ? target_ : std::string(), permissions_, file)) {
+        switch (system::CreatePrivate(name, replacing_ ? target_ : std::string(), permissions_,
+                                      accessList_, file)) {
         case system::Created::NameTaken: continue;
         case system::Created::Yes:
             handle_ = file;
@@ -240,7 +241,7 @@ void FileReplacement::Abandon() noexcept {
 
 bool CanReplace(const char *path) {
     const std::string target = system::ResolveLinks(path);
-    const system::Found existing = system::Inspect(target);
+    const system::Found existing = system::Inspect(target, FileStamp{});
     if (existing.kind == system::Existing::ReadOnly || existing.kind == system::Existing::NotAFile)
         return false;
     if (system::FolderTakesFiles(target)) return true;

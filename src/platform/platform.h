@@ -167,10 +167,11 @@ private:
     std::string target_;     // the file to replace, links resolved
     std::string temporary_;  // the new file beside it; empty when in place
     FileStamp expected_;
-    FileLock *lock_;            // or null
-    bool replacing_ = false;    // there is a file to replace, not a first creation
-    unsigned permissions_ = 0;  // the replaced file's, for the new one
-    std::string original_;      // in place: the bytes the file held before
+    FileLock *lock_;                    // or null
+    bool replacing_ = false;            // there is a file to replace, not a first creation
+    unsigned permissions_ = 0;          // the replaced file's, for the new one
+    const void *accessList_ = nullptr;  // Windows: the replaced file's, if read already
+    std::string original_;              // in place: the bytes the file held before
     std::intptr_t handle_ = kNoHandle;
     std::size_t written_ = 0;
     std::int64_t replacedWriteTime_ = 0;  // the replaced file's, if there was one

@@ -55,8 +55,13 @@ struct Found {
     Existing kind = Existing::Missing;
     std::int64_t writeTime = 0;
     unsigned permissions = 0;  // POSIX mode bits; Windows attributes
+    // Windows: the access list to give a file that replaces it, as the look
+    // that found it read it; null where it is still to be read.
+    const void *accessList = nullptr;
 };
-[[nodiscard]] Found Inspect(const std::string &path);
+// What is at a path, for a save over the file that bears the stamp: on
+// Windows drawn from StampOf's last look where that saw this very file.
+[[nodiscard]] Found Inspect(const std::string &path, const FileStamp &expected);
 [[nodiscard]] Presence Stamp(const char *path, FileStamp &stamp);
 
 // Opens a regular file to read, without blocking and without keeping others
@@ -68,12 +73,13 @@ struct Found {
 
 // Creates a new file that must not exist yet, held until it is closed:
 // RemoveIfAbandoned leaves it. It is to replace the file at `replaced`
-// (empty: none), whose `permissions` Inspect gave. On POSIX it is readable
-// and writable by this user alone until GivePermissions; on Windows, where
-// no one else can open it while it is held, it is made with the old file's
-// attributes (hidden, system, archive, not indexed) and access list.
+// (empty: none), whose permissions and access list Inspect found. On POSIX
+// it is readable and writable by this user alone until GivePermissions; on
+// Windows, where no one else can open it while it is held, it is made with
+// the old file's attributes (hidden, system, archive, not indexed) and
+// access list.
 [[nodiscard]] Created CreatePrivate(const std::string &path, const std::string &replaced,
-                                    unsigned permissions, File &file);
+                                    unsigned permissions, const void *accessList, File &file);
 // Gives a complete new file the permissions of the file it replaces, where
 // it was not made with them: POSIX mode bits.
 [[nodiscard]] bool GivePermissions(File file, unsigned permissions);

@@ -161,7 +161,7 @@ std::string ResolveLinks(const char *path) {
     return target;
 }
 
-Found Inspect(const std::string &path) {
+Found Inspect(const std::string &path, const FileStamp &) {
     struct stat st {};
     if (Counted(FileCall::Query, ::stat(path.c_str(), &st)) != 0) return {};
     Found found{Existing::Writable, Nanoseconds(st.st_mtim), st.st_mode & kChmodBits};
@@ -210,7 +210,8 @@ std::int64_t ReadSome(File file, void *into, std::size_t count) {
     }
 }
 
-Created CreatePrivate(const std::string &path, const std::string &, unsigned, File &file) {
+Created CreatePrivate(const std::string &path, const std::string &, unsigned, const void *,
+                      File &file) {
     if (fault::Fails(fault::Call::RefuseTemporary, path.c_str())) return Created::Refused;
     if (fault::Fails(fault::Call::CreateTemporary, path.c_str())) return Created::Failed;
     const int fd =

@@ -7,6 +7,7 @@
 #include <winternl.h>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <new>
 
@@ -107,6 +108,133 @@ bool LockBytes(HANDLE file, bool alone) {
     }
 }
 
+// The access list a new file needs to stand for the one it replaces: none
+// where the old one's comes from the folder alone, which the new file
+// inherits the same way.
+class AccessListCopy {
+public:
+    AccessListCopy() = default;
+    AccessListCopy(const AccessListCopy &) = delete;  // points into itself
+    AccessListCopy &operator=(const AccessListCopy &) = delete;
+
+    // False when the old file's list cannot be read.
+    [[nodiscard]] bool ReadFrom(const std::string &path) {
+        return Read([&path](PSECURITY_DESCRIPTOR into, DWORD size, DWORD *needed) {
+            return ::GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, into, size, needed);
+        });
+    }
+    // The same through a handle opened with READ_CONTROL: no open of its own.
+    [[nodiscard]] bool ReadFrom(HANDLE file) {
+        return Read([file](PSECURITY_DESCRIPTOR into, DWORD size, DWORD *needed) {
+            return ::GetKernelObjectSecurity(file, DACL_SECURITY_INFORMATION, into, size, needed);
+        });
+    }
+
+    // For CreateFile: null where the new file needs no list of its own.
+    [[nodiscard]] SECURITY_ATTRIBUTES *Attributes() {
+        return attributes_.lpSecurityDescriptor ? &attributes_ : nullptr;
+    }
+
+private:
+    template <class Query>
+    bool Read(Query query) {
+        attributes_.lpSecurityDescriptor = nullptr;
+        // Read into room of its own, or, for a larger one, memory asked for
+        // without an exception, which must not leave the platform layer.
+        PSECURITY_DESCRIPTOR read = room_;
+        DWORD needed = 0;
+        if (!Counted(FileCall::Query, query(read, sizeof room_, &needed))) {
+            if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER) return false;
+            larger_.reset(new (std::nothrow) char[needed]);
+            read = larger_.get();
+            if (!read || !Counted(FileCall::Query, query(read, needed, &needed))) return false;
+        }
+        BOOL present = FALSE, defaulted = FALSE;
+        PACL dacl = nullptr;
+        if (!::GetSecurityDescriptorDacl(read, &present, &dacl, &defaulted)) return false;
+        // No list at all (a file system without them): nothing to give.
+        if (!present || dacl == nullptr) return true;
+        SECURITY_DESCRIPTOR_CONTROL control = 0;
+        DWORD revision = 0;
+        if (!::GetSecurityDescriptorControl(read, &control, &revision)) return false;
+        const bool inherits = !(control & SE_DACL_PROTECTED);
+        bool ownEntries = false;
+        for (DWORD i = 0; i < dacl->AceCount && !ownEntries; ++i) {
+            void *entry = nullptr;
+            ownEntries = ::GetAce(dacl, i, &entry) &&
+                         !(static_cast<ACE_HEADER *>(entry)->AceFlags & INHERITED_ACE);
+        }
+        if (inherits && !ownEntries) return true;
+        // The whole list, protected if it was: the new file then has at
+        // least the access the old one had.
+        if (!::InitializeSecurityDescriptor(&given_, SECURITY_DESCRIPTOR_REVISION) ||
+            !::SetSecurityDescriptorDacl(&given_, TRUE, dacl, FALSE) ||
+            (!inherits &&
+             !::SetSecurityDescriptorControl(&given_, SE_DACL_PROTECTED, SE_DACL_PROTECTED)))
+            return false;
+        attributes_.lpSecurityDescriptor = &given_;
+        return true;
+    }
+
+    alignas(8) char room_[kSecurityBufferSize];
+    std::unique_ptr<char[]> larger_;
+    SECURITY_DESCRIPTOR given_{};
+    SECURITY_ATTRIBUTES attributes_{sizeof(SECURITY_ATTRIBUTES), nullptr, FALSE};
+};
+
+// What a save's Inspect returns, from a file's attributes and write time.
+system::Found FoundBy(DWORD attributes, std::int64_t writeTime) {
+    system::Found found{system::Existing::Writable, writeTime, attributes};
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        found.kind = system::Existing::NotAFile;
+    else if (attributes & FILE_ATTRIBUTE_READONLY)
+        found.kind = system::Existing::ReadOnly;
+    return found;
+}
+
+// StampOf's last look at a file, which a save over that file uses in place
+// of two looks of its own by path (its attributes, and its access list,
+// read through the same open): each open costs a round trip into the
+// system. Used only for the file that bore the stamp the save expects,
+// which rule 1 checks again before the rename.
+class LastLook {
+public:
+    // What the last look found at the path, if it saw the file expected.
+    static const system::Found *Of(const std::string &path, const FileStamp &expected) {
+        const LastLook &last = kept;
+        if (!last.valid_ || expected == FileStamp{} || !(expected == last.stamp_) ||
+            path.size() != last.length_ || path.compare(0, path.size(), last.path_, last.length_))
+            return nullptr;
+        return &last.found_;
+    }
+
+    // A fresh look at the path through the file, open with READ_CONTROL.
+    static void Take(const char *path, HANDLE file, const FileStamp &stamp, DWORD attributes) {
+        LastLook &last = kept;
+        last.valid_ = false;
+        const std::size_t length = std::strlen(path);
+        if (length >= sizeof last.path_) return;
+        std::memcpy(last.path_, path, length);
+        last.length_ = length;
+        last.stamp_ = stamp;
+        last.found_ = FoundBy(attributes, stamp.writeTime);
+        // Unread, the list is read at the save, by path, as without a look.
+        last.found_.accessList = last.access_.ReadFrom(file) ? &last.access_ : nullptr;
+        last.valid_ = true;
+    }
+    static void Forget() { kept.valid_ = false; }
+
+private:
+    static LastLook kept;
+    bool valid_ = false;
+    char path_[system::kLongestPath + 1] = {};
+    std::size_t length_ = 0;
+    FileStamp stamp_;
+    system::Found found_;
+    AccessListCopy access_;
+};
+LastLook LastLook::kept;
+
 }  // namespace
 
 bool FileAttributesQueryable(const char *path) {
@@ -126,17 +254,13 @@ namespace system {
 
 std::string ResolveLinks(const char *path) { return path; }
 
-Found Inspect(const std::string &path) {
+Found Inspect(const std::string &path, const FileStamp &expected) {
+    if (const Found *looked = LastLook::Of(path, expected)) return *looked;
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!Counted(FileCall::Query,
                  ::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)))
         return {};
-    Found found{Existing::Writable, Ticks(data.ftLastWriteTime), data.dwFileAttributes};
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        found.kind = Existing::NotAFile;
-    else if (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY)
-        found.kind = Existing::ReadOnly;
-    return found;
+    return FoundBy(data.dwFileAttributes, Ticks(data.ftLastWriteTime));
 }
 
 namespace {
@@ -206,80 +330,20 @@ std::int64_t ReadSome(File file, void *into, std::size_t count) {
     return read;
 }
 
-namespace {
-
-// The access list a new file needs to stand for the one it replaces: none
-// where the old one's comes from the folder alone, which the new file
-// inherits the same way.
-class AccessListCopy {
-public:
-    // False when the old file's list cannot be read.
-    [[nodiscard]] bool ReadFrom(const std::string &path) {
-        // Read into room on the stack, or, for a larger one, memory asked
-        // for without an exception, which must not leave the platform layer.
-        PSECURITY_DESCRIPTOR read = room_;
-        DWORD needed = 0;
-        if (!Counted(FileCall::Query, ::GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION,
-                                                         read, sizeof room_, &needed))) {
-            if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER) return false;
-            larger_.reset(new (std::nothrow) char[needed]);
-            read = larger_.get();
-            if (!read || !Counted(FileCall::Query,
-                                  ::GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, read,
-                                                     needed, &needed)))
-                return false;
-        }
-        BOOL present = FALSE, defaulted = FALSE;
-        PACL dacl = nullptr;
-        if (!::GetSecurityDescriptorDacl(read, &present, &dacl, &defaulted)) return false;
-        // No list at all (a file system without them): nothing to give.
-        if (!present || dacl == nullptr) return true;
-        SECURITY_DESCRIPTOR_CONTROL control = 0;
-        DWORD revision = 0;
-        if (!::GetSecurityDescriptorControl(read, &control, &revision)) return false;
-        const bool inherits = !(control & SE_DACL_PROTECTED);
-        bool ownEntries = false;
-        for (DWORD i = 0; i < dacl->AceCount && !ownEntries; ++i) {
-            void *entry = nullptr;
-            ownEntries = ::GetAce(dacl, i, &entry) &&
-                         !(static_cast<ACE_HEADER *>(entry)->AceFlags & INHERITED_ACE);
-        }
-        if (inherits && !ownEntries) return true;
-        // The whole list, protected if it was: the new file then has at
-        // least the access the old one had.
-        if (!::InitializeSecurityDescriptor(&given_, SECURITY_DESCRIPTOR_REVISION) ||
-            !::SetSecurityDescriptorDacl(&given_, TRUE, dacl, FALSE) ||
-            (!inherits &&
-             !::SetSecurityDescriptorControl(&given_, SE_DACL_PROTECTED, SE_DACL_PROTECTED)))
-            return false;
-        attributes_.lpSecurityDescriptor = &given_;
-        return true;
-    }
-
-    // For CreateFile: null where the new file needs no list of its own.
-    [[nodiscard]] SECURITY_ATTRIBUTES *Attributes() {
-        return attributes_.lpSecurityDescriptor ? &attributes_ : nullptr;
-    }
-
-private:
-    alignas(8) char room_[kSecurityBufferSize];
-    std::unique_ptr<char[]> larger_;
-    SECURITY_DESCRIPTOR given_{};
-    SECURITY_ATTRIBUTES attributes_{sizeof(SECURITY_ATTRIBUTES), nullptr, FALSE};
-};
-
-}  // namespace
-
 // Made as the old file stands: its attributes and access list are given at
 // creation, which costs nothing, where setting them after costs a call each.
 // No one else can open the file while it is held (rules 6 and 8).
 Created CreatePrivate(const std::string &path, const std::string &replaced, unsigned permissions,
-                      File &file) {
+                      const void *accessList, File &file) {
     if (fault::Fails(fault::Call::RefuseTemporary, path.c_str())) return Created::Refused;
     if (fault::Fails(fault::Call::CreateTemporary, path.c_str()) || path.size() > kLongestPath)
         return Created::Failed;
-    AccessListCopy accessList;
-    if (!replaced.empty() && !accessList.ReadFrom(replaced)) return Created::Failed;
+    AccessListCopy read;
+    auto *given = static_cast<AccessListCopy *>(const_cast<void *>(accessList));
+    if (!replaced.empty() && !given) {
+        if (!read.ReadFrom(replaced)) return Created::Failed;
+        given = &read;
+    }
     // The attributes a user sets on a file.
     constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
                             FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
@@ -289,7 +353,7 @@ Created CreatePrivate(const std::string &path, const std::string &replaced, unsi
     // read, is refused while it is.
     const HANDLE handle =
         Counted(FileCall::Create, ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE,
-                                                accessList.Attributes(), CREATE_NEW,
+                                                given ? given->Attributes() : nullptr, CREATE_NEW,
                                                 kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL, nullptr));
     if (handle == INVALID_HANDLE_VALUE) {
         switch (::GetLastError()) {
@@ -515,7 +579,29 @@ std::uint64_t Milliseconds() { return ::GetTickCount64(); }
 
 }  // namespace system
 
-Presence StampOf(const char *path, FileStamp &stamp) { return system::Stamp(path, stamp); }
+// The look before a change, or at the menu: kept for a save that follows.
+Presence StampOf(const char *path, FileStamp &stamp) {
+    LastLook::Forget();
+    if (fault::Fails(fault::Call::FileStamp, path)) return Presence::Unknown;
+    // Its access list, which sharing never refuses, besides its attributes.
+    const HANDLE file = Counted(
+        FileCall::Open,
+        ::CreateFileA(path, READ_CONTROL, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = ::GetLastError();
+        if (NothingThere(error)) return Presence::Missing;
+        // Not allowed to read the list: a plain look, and the save reads it.
+        return error == ERROR_ACCESS_DENIED ? system::StampAt(path, stamp) : Presence::Unknown;
+    }
+    Described described;
+    const bool ok = Describe(file, described);
+    if (ok) LastLook::Take(path, file, described.stamp, described.attributes);
+    Counted(FileCall::Close, ::CloseHandle(file));
+    if (!ok) return Presence::Unknown;
+    stamp = described.stamp;
+    return Presence::Present;
+}
 
 }  // namespace platform
 
