@@ -4,6 +4,11 @@
 #include <gmock/gmock.h>
 
 #include <array>
+#include <string>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include "history/history.h"
 #include "platform/fault.h"
@@ -162,5 +167,36 @@ TEST_F(InProcess, AFileThatFailsToBeReadIsNotReplacedUntilItReadsAgain) {
         EXPECT_EQ(ReadBytes(dir.File("quorvel.ini")), "a\r\nb\r\nc\r\n");
     }
 }
+
+#ifdef _WIN32
+bool replaceAtRead = false;
+
+// Puts a hidden file in the history's place as the copy opens it to read.
+bool HideAtRead(Call call, const char *path) {
+    if (call == Call::OpenToRead && replaceAtRead) {
+        replaceAtRead = false;
+        const std::string next = std::string(path) + ".next";
+        WriteBytes(next, "y\r\n");
+        ::SetFileAttributesA(next.c_str(), FILE_ATTRIBUTE_HIDDEN);
+        ::MoveFileExA(next.c_str(), path, MOVEFILE_REPLACE_EXISTING);
+    }
+    return false;
+}
+
+// A save gives the new file what the file it replaces bears, not what the
+// look before it saw: the two differ when another save came in between.
+TEST_F(InProcess, ASaveKeepsTheAttributesOfTheFileItReadNotOfTheOneItLookedAt) {
+    Start("a\r\n");
+    const std::string history = dir.File("quorvel.ini");
+    WriteBytes(history, "x\r\n");  // another copy saves: the next change reads
+    replaceAtRead = true;
+    platform::fault::SetHook(&HideAtRead);
+    editorFileName = "b";
+    ProcessEditorEvent(0, nullptr);
+    platform::fault::SetHook(nullptr);
+    EXPECT_EQ(ReadBytes(history), "y\r\nb\r\n");
+    EXPECT_TRUE(::GetFileAttributesA(history.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+}
+#endif
 
 }  // namespace
