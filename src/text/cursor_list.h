@@ -49,15 +49,21 @@ public:
     // Adds a last element holding size bytes that hold no NUL, its node
     // carved from slabs: for building a list in bulk.
     DynString &AppendCarved(NodeSlabs &slabs, const char *bytes, std::int32_t size);
-    // Removes every element whose text matches: the one walk that stays
-    // right while removing (a removal moves the follower into its place).
+    // Removes every element whose text matches, in one walk from the first;
+    // the cursor moves only to remove (a save walks a long list this way).
     template <class Matches>
     void RemoveIf(Matches matches) {
-        for (std::int32_t i = 0; i < count;) {
-            if (matches(Seek(i).current->text))
+        std::int32_t index = 0;
+        for (ListNode *node = first; node;) {
+            ListNode *next = node->next;
+            if (matches(node->text)) {
+                current = node;
+                currentIndex = index;
                 RemoveCurrent();
-            else
-                ++i;
+            } else {
+                ++index;
+            }
+            node = next;
         }
     }
     // Moves the cursor to position k (negative counts from the end; clamped).

@@ -97,6 +97,26 @@ TEST(CursorList, RemovingWhileWalkingForwardVisitsEveryElement) {
     EXPECT_EQ(Elements(list), (std::vector<std::string>{"a", "b"}));
 }
 
+// RemoveIf leaves the cursor on the element at its index, wherever it
+// stood and whatever went, so that every position is still found.
+TEST(CursorList, RemoveIfLeavesACursorThatSeeksRight) {
+    for (const char *removed : {"x", "0", "5", "11", "a"}) {
+        for (int cursor = 0; cursor < 12; ++cursor) {
+            SCOPED_TRACE(std::string(removed) + " from " + std::to_string(cursor));
+            CursorList list;
+            for (const char *s : {"0", "x", "x", "3", "x", "5", "6", "7", "x", "9", "10", "11"})
+                list.Append(DynString(s));
+            list.Seek(cursor);
+            list.RemoveIf([&](const DynString &text) { return std::string(text.buf) == removed; });
+            const ListNode *at = list.first;
+            for (int k = 0; k < list.currentIndex && at; ++k) at = at->next;
+            EXPECT_EQ(at, list.current);
+            const std::vector<std::string> left = Elements(list);
+            for (int k = list.count - 1; k >= 0; --k) EXPECT_EQ(Current(list.Seek(k)), left[k]);
+        }
+    }
+}
+
 TEST(CursorList, SwapCurrentWithRelinksNeighboursAndEnds) {
     struct Case {
         int cursor, other;
