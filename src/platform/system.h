@@ -56,7 +56,8 @@ struct Found {
     std::int64_t writeTime = 0;
     unsigned permissions = 0;  // POSIX mode bits; Windows attributes
     // Windows: the access list to give a file that replaces it, as the look
-    // that found it read it; null where it is still to be read.
+    // that found it read it (good until the next look); null where it is
+    // still to be read.
     const void *accessList = nullptr;
 };
 // What is at a path, for a save over the file that bears the stamp: on

@@ -145,6 +145,10 @@ void Simulation::StallAProcess(std::mt19937_64 &random, long step) {
     Program copy({programs_.copy, programs_.library, world_.ModulePath(), "--stop-at",
                   std::to_string(stopAt), name});
     Note() += " a copy records " + Quoted(name);
+    const auto expectRan = [](int code) {
+        Expect(code == 0,
+               "the stopped copy failed to run (exit status " + std::to_string(code) + ")");
+    };
     // Whether its save has taken the file's place: then it is checked now.
     const auto settleIfLanded = [&] {
         const Look now = world_.LookAtHistory();
@@ -168,10 +172,10 @@ void Simulation::StallAProcess(std::mt19937_64 &random, long step) {
         }
         faults.nested = false;
         copy.Resume();
-        Expect(copy.Wait() == 0, "the stopped copy failed to run");
+        expectRan(copy.Wait());
         if (!landed) Expect(settleIfLanded(), "a stopped copy's name was not saved");
     } else {
-        Expect(copy.Wait() == 0, "the stopped copy failed to run");
+        expectRan(copy.Wait());
         Note() += " and never stops";
         Expect(settleIfLanded(), "a copy's name was not saved");
     }
