@@ -3,7 +3,9 @@
 // this harness keeps its way of measuring: each operation is timed against
 // its baseline in the same run, every operation and size is repeated five
 // times, the repetitions run in random order, and the median stands for
-// them. Then the file-system calls of one recording are counted by kind.
+// them. Within a repetition the operation and its baseline take turns call
+// by call, and the ratio is the median of the repetitions' ratios. Then the
+// file-system calls of one recording are counted by kind.
 #include <algorithm>
 #include <array>
 #include <chrono>
@@ -25,115 +27,131 @@ namespace {
 
 constexpr std::int32_t kSizes[] = {1000, 10000, 100000};
 constexpr int kRepetitions = 5;
-// Each repetition times its operation for at least this long.
+// Each repetition times its operation and its baseline for at least this
+// long each.
 constexpr std::chrono::duration<double> kRepetitionTime(0.5);
 
-// Calls `timed` over and over, each call followed by `untimed`, until the
-// timed calls add up to kRepetitionTime. The seconds per timed call, or -1
-// when a call failed.
-template <class Timed, class Untimed>
-double SecondsPerCall(Timed timed, Untimed untimed) {
+// Seconds per call of an operation and of its baseline in one repetition;
+// -1 when a call failed.
+struct Timing {
+    double operation = -1, baseline = -1;
+};
+
+// Calls `operation` and `baseline` in turn, each operation followed by
+// `untimed`, until both have run for kRepetitionTime. Taking turns call by
+// call, both meet the same moments of the disk, whose flushes under Wine
+// are slower for a second or two at a time: blocks of one and then of the
+// other would measure those moments more than the operations.
+template <class Operation, class Untimed, class Baseline>
+Timing TimedInTurn(Operation operation, Untimed untimed, Baseline baseline) {
     using Clock = std::chrono::steady_clock;
-    Clock::duration spent{};
+    Clock::duration spentOperation{}, spentBaseline{};
     long calls = 0;
-    while (spent < kRepetitionTime) {
-        const Clock::time_point start = Clock::now();
-        const bool done = timed();
-        spent += Clock::now() - start;
-        ++calls;
-        if (!done) return -1;
+    while (spentOperation < kRepetitionTime || spentBaseline < kRepetitionTime) {
+        Clock::time_point start = Clock::now();
+        const bool operated = operation();
+        spentOperation += Clock::now() - start;
+        if (!operated) return {};
         untimed();
+        start = Clock::now();
+        const bool based = baseline();
+        spentBaseline += Clock::now() - start;
+        if (!based) return {};
+        ++calls;
     }
-    return std::chrono::duration<double>(spent).count() / static_cast<double>(calls);
+    const auto perCall = [calls](Clock::duration spent) {
+        return std::chrono::duration<double>(spent).count() / static_cast<double>(calls);
+    };
+    return {perCall(spentOperation), perCall(spentBaseline)};
 }
 
 void Nothing() {}
 
-double RecordFile(std::int32_t entries) {
-    if (!StartRecording(entries)) return -1;
-    const double seconds = SecondsPerCall(
+// A recording, against its floor: a safe save alone, with no load.
+Timing RecordFile(std::int32_t entries) {
+    if (!StartRecording(entries)) return {};
+    const SampleHistory &sample = SampleOf(entries);
+    const std::string file = ScratchFile("safe-save-" + std::to_string(entries) + ".ini");
+    const Timing timing = TimedInTurn(
         [] {
             RecordNext();
             return true;
         },
-        Nothing);
-    return EndRecording(entries) ? seconds : -1;
+        Nothing, [&] { return WriteAndFlush(sample.bytes, file, true, true); });
+    return EndRecording(entries) ? timing : Timing{};
 }
 
-// The floor of a recording: a safe save alone, with no load.
-double SafeSaveBaseline(std::int32_t entries) {
-    const SampleHistory &sample = SampleOf(entries);
-    const std::string file = ScratchFile("safe-save-" + std::to_string(entries) + ".ini");
-    return SecondsPerCall([&] { return WriteAndFlush(sample.bytes, file, true, true); }, Nothing);
-}
-
-// Loading into an empty list, as at start-up.
-double Load(std::int32_t entries) {
+// Loading into an empty list, as at start-up, against one read and a line
+// count.
+Timing Load(std::int32_t entries) {
     const SampleHistory &sample = SampleOf(entries);
     CursorList list;
-    return SecondsPerCall([&] { return list.LoadFromFile(sample.path.c_str()) != 0; },
-                          [&] { list.Clear(); });
-}
-
-double LoadBaseline(std::int32_t entries) {
-    const SampleHistory &sample = SampleOf(entries);
-    return SecondsPerCall([&] { return ReadAndCountLines(sample) >= 0; }, Nothing);
+    return TimedInTurn([&] { return list.LoadFromFile(sample.path.c_str()) != 0; },
+                       [&] { list.Clear(); }, [&] { return ReadAndCountLines(sample) >= 0; });
 }
 
 struct Benchmark {
-    const char *name;
-    double (*repetition)(std::int32_t entries);  // seconds per operation, or -1
+    const char *name, *baseline;
+    Timing (*repetition)(std::int32_t entries);
 };
-constexpr Benchmark kBenchmarks[] = {{"RecordFile", RecordFile},
-                                     {"SafeSaveBaseline", SafeSaveBaseline},
-                                     {"Load", Load},
-                                     {"LoadBaseline", LoadBaseline}};
+constexpr Benchmark kBenchmarks[] = {{"RecordFile", "SafeSaveBaseline", RecordFile},
+                                     {"Load", "LoadBaseline", Load}};
 
 std::string Key(const std::string &name, std::int32_t entries) {
     return name + "/" + std::to_string(entries);
 }
 
-// Every repetition of every benchmark, in random order; the median seconds
-// per operation by Key, missing where a repetition failed.
+// The median of the values, or nothing when one of them failed.
+std::optional<double> Median(std::vector<double> values) {
+    if (values.empty() || *std::min_element(values.begin(), values.end()) < 0) return std::nullopt;
+    std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
+    return values[values.size() / 2];
+}
+
+// Every repetition of every benchmark, in random order. Prints the median
+// seconds per call of each operation and baseline; returns the median of
+// the repetitions' ratios of one to the other, by the operation's Key.
 std::map<std::string, double> RunAll() {
     std::vector<std::pair<const Benchmark *, std::int32_t>> runs;
     for (const Benchmark &benchmark : kBenchmarks)
         for (const std::int32_t entries : kSizes)
             for (int i = 0; i < kRepetitions; ++i) runs.emplace_back(&benchmark, entries);
     std::shuffle(runs.begin(), runs.end(), std::mt19937(std::random_device()()));
-    std::map<std::string, std::vector<double>> seconds;
-    for (const auto &[benchmark, entries] : runs)
-        seconds[Key(benchmark->name, entries)].push_back(benchmark->repetition(entries));
-
-    std::map<std::string, double> medians;
-    std::printf("%-24s %14s\n", "Benchmark", "median (us)");
-    for (auto &[key, times] : seconds) {
-        if (*std::min_element(times.begin(), times.end()) < 0) {
-            std::printf("%-24s %14s\n", key.c_str(), "failed");
-            continue;
-        }
-        std::nth_element(times.begin(), times.begin() + kRepetitions / 2, times.end());
-        medians[key] = times[kRepetitions / 2];
-        std::printf("%-24s %14.1f\n", key.c_str(), medians[key] * 1e6);
+    std::map<std::string, std::vector<double>> seconds, ratios;
+    for (const auto &[benchmark, entries] : runs) {
+        const Timing timing = benchmark->repetition(entries);
+        const std::string key = Key(benchmark->name, entries);
+        seconds[key].push_back(timing.operation);
+        seconds[Key(benchmark->baseline, entries)].push_back(timing.baseline);
+        ratios[key].push_back(timing.baseline > 0 ? timing.operation / timing.baseline : -1);
     }
-    return medians;
+    std::printf("%-24s %14s\n", "Benchmark", "median (us)");
+    for (const auto &[key, times] : seconds) {
+        if (const auto median = Median(times))
+            std::printf("%-24s %14.1f\n", key.c_str(), *median * 1e6);
+        else
+            std::printf("%-24s %14s\n", key.c_str(), "failed");
+    }
+    std::map<std::string, double> medianRatios;
+    for (const auto &[key, values] : ratios)
+        if (const auto median = Median(values)) medianRatios[key] = *median;
+    return medianRatios;
 }
 
-void PrintRatios(const std::map<std::string, double> &medians) {
-    const auto ratio = [&](const char *over, const char *under,
-                           std::int32_t entries) -> std::optional<double> {
-        const auto a = medians.find(Key(over, entries)), b = medians.find(Key(under, entries));
-        if (a == medians.end() || b == medians.end() || b->second <= 0) return std::nullopt;
-        return a->second / b->second;
+void PrintRatios(const std::map<std::string, double> &ratios) {
+    const auto ratio = [&](const char *name, std::int32_t entries) -> std::optional<double> {
+        const auto found = ratios.find(Key(name, entries));
+        if (found == ratios.end()) return std::nullopt;
+        return found->second;
     };
     std::cout << "\nRecording against a safe save alone (wall-clock time)\n";
     for (const std::int32_t entries : kSizes)
         PrintRatioLine(std::cout, "record / safe save, " + std::to_string(entries) + " entries",
-                       ratio("RecordFile", "SafeSaveBaseline", entries), 1.5);
+                       ratio("RecordFile", entries), 1.5);
     std::cout << "\nLoading against one read and a line count (wall-clock time)\n";
     for (const std::int32_t entries : kSizes)
         PrintRatioLine(std::cout, "load / baseline, " + std::to_string(entries) + " entries",
-                       ratio("Load", "LoadBaseline", entries), 2.0);
+                       ratio("Load", entries), 2.0);
 }
 
 using platform::fault::FileCall;
