@@ -122,7 +122,7 @@ void FlushFolderOf(const std::string &path);
 // marked: a holder's progress mark is on it (rule 8).
 [[nodiscard]] Locking LockFile(const std::string &path, File &file, bool &marked);
 // A lock that needs no lock file (rules 4 and 5): on POSIX the guarded
-// file itself, when it exists; on Windows a mutex named after it.
+// file's folder; on Windows a mutex named after the file.
 [[nodiscard]] Locking LockGuarded(const std::string &path, File &file);
 // The lock of a file opened to be rewritten in place (rule 11), which
 // keeps other rewriters and every reader out until it is closed; waited

@@ -448,20 +448,23 @@ Locking LockFile(const std::string &path, File &file, bool &marked) {
     return Locking::Unusable;
 }
 
+// The folder, not the file: a save replaces the file, so a lock on it
+// guards nothing once another copy has saved, and it may not exist yet. A
+// copy that began a change without a real lock then raced the others
+// through all its tries, and a name could wait in memory until its host
+// closed. The folder stays while copies come and go.
 Locking LockGuarded(const std::string &path, File &file) {
     if (fault::Fails(fault::Call::Lock, path.c_str())) return Locking::Unusable;
-    const int fd = Counted(FileCall::Open, ::open(path.c_str(), O_RDONLY | kSafeOpen));
+    const std::size_t slash = path.find_last_of('/');
+    const std::string folder =
+        slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+    const int fd =
+        Counted(FileCall::Open, ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (fd < 0) return Locking::Unusable;
-    struct stat st {};
-    if (Counted(FileCall::Query, ::fstat(fd, &st)) != 0 || !S_ISREG(st.st_mode)) {
+    if (!TryFlock(fd)) {
+        const int error = errno;
         Counted(FileCall::Close, ::close(fd));
-        return Locking::Unusable;
-    }
-    // A save replaces the file: a lock on one no longer at the path guards
-    // nothing, and the next try opens the new one.
-    if (!TryFlock(fd) || !StillNamed(fd, path)) {
-        Counted(FileCall::Close, ::close(fd));
-        return Locking::Busy;
+        return error == EWOULDBLOCK ? Locking::Busy : Locking::Unusable;
     }
     file = fd;
     return Locking::Held;

@@ -5,6 +5,7 @@
 // none written twice, no line spliced, nothing private shown.
 #include <gmock/gmock.h>
 
+#include <chrono>
 #include <filesystem>
 #include <set>
 
@@ -160,6 +161,27 @@ TEST_F(PluginTest, ACopyStoppedAtAnyStepOfItsSaveLosesNoOnesName) {
         }
     }
     EXPECT_GE(stopped, 16) << "most steps are inside the save";
+}
+
+// With a folder at the lock's path and no history yet, a copy that holds
+// the lock is still waited for, as long as the lock's patience: a lock on
+// the history itself guarded nothing before the file existed, nor once a
+// save had replaced it, and copies that began so could race each other
+// through all their tries and drop a name.
+TEST_F(PluginTest, WithoutALockFileOrAHistoryACopyHoldingTheLockIsWaitedFor) {
+    RemoveHistory();
+    ASSERT_TRUE(fs::create_directory(HistoryPath() + ".lock"));
+    // Its third call is the first look at the history, under the lock.
+    Program holder(
+        {QUORVEL_SIM_COPY, QUORVEL_SIM_PLUGIN, LibraryPath(), "--stop-at", "3", "first"});
+    ASSERT_TRUE(holder.WaitUntilStopped());
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(RunProgram({QUORVEL_SIM_COPY, QUORVEL_SIM_PLUGIN, LibraryPath(), "second"}), 0);
+    const auto waited = std::chrono::steady_clock::now() - start;
+    holder.Resume();
+    EXPECT_EQ(holder.Wait(), 0);
+    EXPECT_GE(waited, std::chrono::milliseconds(900)) << "the second copy did not wait";
+    EXPECT_KEPT(History(), (std::set<std::string>{"first", "second"}));
 }
 
 // Another user, in the same folder, tries to open every file beside a
