@@ -5,24 +5,41 @@
 
 constinit HistoryEntries HistoryList;
 constinit DynString HistoryPath;
+constinit DynString HistoryFile;
+constinit DynString LibraryPath;
 constinit platform::FileStamp HistoryStamp;
 
-void SetHistoryPath(const char *modulePath) { HistoryPath.Assign(HistoryPathFor(modulePath)); }
+namespace {
 
-LoadResult LoadHistory() {
+// The access list given to this copy's last save, for the next (Windows).
+platform::AccessList HistoryAccess;
+
+}  // namespace
+
+void SetHistoryPath(const char *modulePath) {
+    HistoryPath.Assign(HistoryPathFor(modulePath));
+    LibraryPath.Assign(modulePath);
+    FindHistoryFile();
+}
+
+void FindHistoryFile() {
     HistoryPath.Reserve(0);
+    HistoryFile.Assign(platform::ResolveLinks(HistoryPath.buf).c_str());
+}
+
+LoadResult LoadHistory(platform::FileLook &look) {
+    HistoryFile.Reserve(0);
     // The stamp is the opened file's: a save by another copy after the open
     // makes a new file, which differs from it.
-    platform::FileStamp stamp;
-    const LoadResult result = LoadHistoryFile(HistoryList, HistoryPath.buf, stamp);
-    if (result == LoadResult::Loaded) HistoryStamp = stamp;
+    const LoadResult result = LoadHistoryFile(HistoryList, HistoryFile.buf, look);
+    if (result == LoadResult::Loaded) HistoryStamp = look.stamp;
     return result;
 }
 
-FileState ReloadIfChanged() {
-    HistoryPath.Reserve(0);
-    platform::FileStamp stamp;
-    switch (platform::StampOf(HistoryPath.buf, stamp)) {
+FileState ReloadIfChanged(platform::FileLook &now) {
+    HistoryFile.Reserve(0);
+    now = platform::LookAt(HistoryFile.buf);
+    switch (now.presence) {
     case platform::Presence::Missing:
         // Nothing to read: the list stays, and the next save creates the
         // file, only if it is still missing then.
@@ -31,8 +48,8 @@ FileState ReloadIfChanged() {
     case platform::Presence::Unknown: return FileState::Unread;
     case platform::Presence::Present: break;
     }
-    if (stamp == HistoryStamp) return FileState::Current;
-    return LoadHistory() == LoadResult::Loaded ? FileState::Reloaded : FileState::Unread;
+    if (now.stamp == HistoryStamp) return FileState::Current;
+    return LoadHistory(now) == LoadResult::Loaded ? FileState::Reloaded : FileState::Unread;
 }
 
 namespace {
@@ -40,23 +57,23 @@ namespace {
 // Saves through the given step and remembers the stamp of the file written.
 template <class Step>
 platform::SaveOutcome SaveWith(Step step) {
-    HistoryPath.Reserve(0);
+    HistoryFile.Reserve(0);
     platform::FileStamp stamp;
-    const platform::SaveOutcome outcome = step(HistoryPath.buf, stamp);
+    const platform::SaveOutcome outcome = step(HistoryFile.buf, stamp);
     if (outcome == platform::SaveOutcome::Saved) HistoryStamp = stamp;
     return outcome;
 }
 
 }  // namespace
 
-platform::SaveOutcome SaveHistory(platform::FileLock *lock) {
-    return SaveWith([lock](const char *path, platform::FileStamp &stamp) {
-        return SaveHistoryFile(HistoryList, path, HistoryStamp, stamp, lock);
+platform::SaveOutcome SaveHistory(const platform::FileLook &replaced) {
+    return SaveWith([&replaced](const char *path, platform::FileStamp &stamp) {
+        return SaveHistoryFile(HistoryList, path, replaced, stamp, &HistoryAccess);
     });
 }
 
-platform::SaveOutcome SaveRecordedHistory(platform::FileLock *lock) {
-    return SaveWith([lock](const char *path, platform::FileStamp &stamp) {
-        return SaveRecordedHistoryFile(HistoryList, path, HistoryStamp, stamp, lock);
+platform::SaveOutcome SaveRecordedHistory(const platform::FileLook &replaced) {
+    return SaveWith([&replaced](const char *path, platform::FileStamp &stamp) {
+        return SaveRecordedHistoryFile(HistoryList, path, replaced, stamp, &HistoryAccess);
     });
 }

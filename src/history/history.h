@@ -21,17 +21,26 @@ public:
 
 extern HistoryEntries HistoryList;
 extern DynString HistoryPath;
+// The file HistoryPath names, through any symbolic links: where the history
+// is read and written, so that a history linked elsewhere stays a link.
+extern DynString HistoryFile;
+// The library's own path, as the host reported it: the history's lock on
+// Windows.
+extern DynString LibraryPath;
 // The file as this copy last read or wrote it; all zero when it has read
 // none, or last found none there.
 extern platform::FileStamp HistoryStamp;
 
 // Derives the history file's path from the library's path: the same folder
-// and name, with ".ini" in place of the library's extension.
+// and name, with ".ini" in place of the library's extension; and finds the
+// file it names.
 void SetHistoryPath(const char *modulePath);
+// Follows HistoryPath's links again: another program may have made it one.
+void FindHistoryFile();
 
 // Reads the file into HistoryList and remembers its stamp; on any failure
-// the list and the stamp stay as they were.
-LoadResult LoadHistory();
+// the list and the stamp stay as they were. look: the file read.
+LoadResult LoadHistory(platform::FileLook &look);
 
 enum class FileState {
     Current,   // HistoryList holds what the file holds, or there is no file
@@ -39,14 +48,14 @@ enum class FileState {
     Unread,    // the file holds what this copy could not read
 };
 // Reads the file again if it is not the one this copy last read or wrote.
-// A missing file leaves the list as it is, to be written anew.
-FileState ReloadIfChanged();
+// A missing file leaves the list as it is, to be written anew. now: the
+// file as it was found or read, for a save that replaces it.
+FileState ReloadIfChanged(platform::FileLook &now);
 
-// Writes HistoryList over the file, only if the file is still the one this
-// copy last read or wrote (Stale otherwise), and remembers the stamp of the
-// file written, so this copy's own save is not read back. The file's lock,
-// when held, sees the save's progress.
-platform::SaveOutcome SaveHistory(platform::FileLock *lock = nullptr);
+// Writes HistoryList over the file, only if it is still the file `replaced`
+// found there (Stale otherwise), and remembers the stamp of the file
+// written, so this copy's own save is not read back.
+platform::SaveOutcome SaveHistory(const platform::FileLook &replaced);
 // The same after a recording: the walk that writes the lines also drops the
 // older entries of the recorded file, unless the file could not be opened.
-platform::SaveOutcome SaveRecordedHistory(platform::FileLock *lock = nullptr);
+platform::SaveOutcome SaveRecordedHistory(const platform::FileLook &replaced);

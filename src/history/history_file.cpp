@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string>
 
 #include "history/file_names.h"
 #include "platform/platform.h"
@@ -216,7 +217,7 @@ bool SplitInBlocks(CursorList &fresh, std::int32_t size, NextBlock next) {
 
 }  // namespace
 
-LoadResult LoadHistoryFile(CursorList &list, const char *path, platform::FileStamp &stamp) {
+LoadResult LoadHistoryFile(CursorList &list, const char *path, platform::FileLook &look) {
     WholeFile file(path);
     if (!file.IsOpen()) return file.Missing() ? LoadResult::Missing : LoadResult::Unreadable;
     // Built aside and swapped in: running out of memory halfway leaves the
@@ -230,7 +231,7 @@ LoadResult LoadHistoryFile(CursorList &list, const char *path, platform::FileSta
         fresh, file.Size(), [&](std::int32_t n) { return file.Read(block, n) ? block : nullptr; });
     if (!read || !file.Finished()) return LoadResult::Unreadable;
     list.TakeFrom(fresh);
-    stamp = file.Stamp();
+    look = file.Look();
     return LoadResult::Loaded;
 }
 
@@ -250,9 +251,9 @@ namespace {
 // Writes what the walk hands the writer into a new file that then takes the
 // history's place; anything but Saved leaves the old file as it was.
 template <class Walk>
-platform::SaveOutcome Save(const char *path, const platform::FileStamp &expected,
-                           platform::FileStamp &stamp, platform::FileLock *lock, Walk walk) {
-    platform::FileReplacement out(path, expected, lock);
+platform::SaveOutcome Save(const char *path, const platform::FileLook &replaced,
+                           platform::FileStamp &stamp, platform::AccessList *access, Walk walk) {
+    platform::FileReplacement out(path, replaced, access);
     if (!out.IsOpen()) return out.Commit();
     LineWriter writer(out);
     if (!walk(writer) || !writer.Flush()) return platform::SaveOutcome::Failed;
@@ -264,9 +265,9 @@ platform::SaveOutcome Save(const char *path, const platform::FileStamp &expected
 }  // namespace
 
 platform::SaveOutcome SaveHistoryFile(const CursorList &list, const char *path,
-                                      const platform::FileStamp &expected,
-                                      platform::FileStamp &stamp, platform::FileLock *lock) {
-    return Save(path, expected, stamp, lock, [&list](LineWriter &writer) {
+                                      const platform::FileLook &replaced,
+                                      platform::FileStamp &stamp, platform::AccessList *access) {
+    return Save(path, replaced, stamp, access, [&list](LineWriter &writer) {
         bool ok = true;
         for (const ListNode *node = list.first; node && ok; node = node->next)
             ok = writer.PutLine(node->text.buf, static_cast<std::size_t>(node->text.len));
@@ -275,11 +276,11 @@ platform::SaveOutcome SaveHistoryFile(const CursorList &list, const char *path,
 }
 
 platform::SaveOutcome SaveRecordedHistoryFile(CursorList &list, const char *path,
-                                              const platform::FileStamp &expected,
+                                              const platform::FileLook &replaced,
                                               platform::FileStamp &stamp,
-                                              platform::FileLock *lock) {
+                                              platform::AccessList *access) {
     const DynString &recorded = list.last->text;
-    return Save(path, expected, stamp, lock, [&](LineWriter &writer) {
+    return Save(path, replaced, stamp, access, [&](LineWriter &writer) {
         bool ok = true;
         list.RemoveIf([&](const DynString &entry) {
             if (&entry != &recorded && SameFile(entry, recorded)) return true;
@@ -291,14 +292,16 @@ platform::SaveOutcome SaveRecordedHistoryFile(CursorList &list, const char *path
 }
 
 int CursorList::LoadFromFile(const char *path) {
-    platform::FileStamp ignored;
+    platform::FileLook ignored;
     return LoadHistoryFile(*this, path, ignored) == LoadResult::Loaded ? 1 : 0;
 }
 
 int CursorList::SaveToFile(const char *path) const {
     // Over whatever the file holds now: this is the list's own writing,
     // not a change to a shared history.
-    platform::FileStamp now, ignored;
-    if (platform::StampOf(path, now) == platform::Presence::Unknown) return 0;
-    return SaveHistoryFile(*this, path, now, ignored) == platform::SaveOutcome::Saved ? 1 : 0;
+    const std::string target = platform::ResolveLinks(path);
+    const platform::FileLook now = platform::LookAt(target.c_str());
+    platform::FileStamp ignored;
+    return SaveHistoryFile(*this, target.c_str(), now, ignored) == platform::SaveOutcome::Saved ? 1
+                                                                                               : 0;
 }

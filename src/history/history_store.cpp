@@ -1,23 +1,36 @@
-// The history store: each change under the lock shared by every copy, on the
-// file's current contents, and this copy's recordings until they are saved.
+// The history store: each change made by the one holder of the lock that
+// every copy takes, on the file's current contents, with what other copies
+// left for it; and this copy's recordings that wait for a holder.
 #include "history/history_store.h"
 
 #include <algorithm>
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "history/file_names.h"
 #include "history/history.h"
+#include "history/pending_records.h"
 #include "platform/platform.h"
 
 namespace {
 
-// Names this copy recorded since its last successful save, oldest first. A
-// save can fail, or be withheld while the file cannot be read; these must
-// then survive the next reload, which would otherwise drop them.
-CursorList UnsavedRecordings;
+// This copy's recordings that wait for a holder, oldest first: in pending
+// records on disk, or, where none could be written (path empty), in memory
+// only. Laid on the list after each reload, so that this copy's menu shows
+// them.
+std::vector<PendingRecord> Waiting;
+
+// A copy's first holding lists the folder for records whatever the mark
+// says, and sweeps what crashed saves left (rules 3 and 10): a power cut may
+// have taken a mark, and a crash leaves none.
+bool firstHolding = true;
+
+// A change whose save found another writer's file in place (rule 5) reads
+// that file and is made again on it, once.
+constexpr int kRounds = 2;
 
 bool FitsOneLine(const char *name) { return name && *name && !std::strpbrk(name, "\r\n"); }
 
@@ -40,11 +53,11 @@ void Record(CursorList &list, const DynString &name) {
     RemoveOlderEntries(list);
 }
 
-// Lays the unsaved recordings, in their order, on the list just read.
-void ReplayUnsaved() {
+// Lays the waiting recordings, in their order, on the list just read.
+void ReplayWaiting() {
     try {
-        for (const ListNode *node = UnsavedRecordings.first; node; node = node->next)
-            Record(HistoryList, node->text);
+        for (const PendingRecord &waiting : Waiting)
+            Record(HistoryList, DynString(waiting.name.c_str()));
     } catch (...) {
         // Half replayed: forget the stamp, so that the next check reads the
         // file and replays them all again.
@@ -53,45 +66,66 @@ void ReplayUnsaved() {
     }
 }
 
-// Brings HistoryList up to the file. False when the file holds what this
-// copy could not read.
-bool CatchUp() {
-    const FileState state = ReloadIfChanged();
-    if (state == FileState::Reloaded) ReplayUnsaved();
-    return state != FileState::Unread;
-}
-
-// Rule 1 of docs/saving.md: a save that finds another writer came in
-// between reads its file, replays the change and tries again; after this
-// many tries the change waits in memory.
-constexpr int kSaveTries = 4;
-
-using SaveStep = platform::SaveOutcome (*)(platform::FileLock *);
-
-// Saves the list; once saved, the recordings are in the file.
-platform::SaveOutcome Save(platform::FileLock &lock, SaveStep step = SaveHistory) {
-    const platform::SaveOutcome outcome = step(&lock);
-    if (outcome == platform::SaveOutcome::Saved) UnsavedRecordings.Clear();
+// One change by the holder of the lock: the history read again if another
+// copy saved, the pending records laid on it in the order they were made,
+// then this copy's recordings that only memory holds, then the change; and
+// saved. The records are removed once the save that holds their names is
+// on disk (rule 4). `look` ends as the file's last look.
+template <class Apply>
+platform::SaveOutcome ChangeAsHolder(Apply apply, bool recording, platform::FileLook &look) {
+    HistoryFile.Reserve(0);
+    const bool first = std::exchange(firstHolding, false);
+    if (first) (void)platform::RemoveCrashedSaves(HistoryFile.buf);
+    const std::vector<PendingRecord> taken = RecordsToTakeUp(HistoryFile.buf, Waiting, first);
+    auto outcome = platform::SaveOutcome::Stale;
+    try {
+        for (int round = 0; round < kRounds && outcome == platform::SaveOutcome::Stale; ++round) {
+            const FileState state = ReloadIfChanged(look);
+            // Never over what this copy could not read (rule 5), nor over a
+            // file another program is writing now (rule 7).
+            if (state == FileState::Unread ||
+                (look.presence == platform::Presence::Present &&
+                 platform::BeingWritten(look.stamp)))
+                return platform::SaveOutcome::Failed;
+            for (const PendingRecord &record : taken)
+                if (!record.name.empty()) Record(HistoryList, DynString(record.name.c_str()));
+            for (const PendingRecord &waiting : Waiting)
+                if (waiting.path.empty()) Record(HistoryList, DynString(waiting.name.c_str()));
+            apply();
+            outcome = recording ? SaveRecordedHistory(look) : SaveHistory(look);
+        }
+    } catch (...) {
+        // Half laid: the next change reads the file again.
+        HistoryStamp = {};
+        throw;
+    }
+    if (outcome != platform::SaveOutcome::Saved) return outcome;
+    for (const PendingRecord &record : taken) (void)platform::RemoveFile(record.path.c_str());
+    std::erase_if(Waiting, [&taken](const PendingRecord &waiting) {
+        return waiting.path.empty() ||
+               std::any_of(taken.begin(), taken.end(),
+                           [&](const PendingRecord &record) { return record.path == waiting.path; });
+    });
     return outcome;
 }
 
-// A trim or a purge: under the lock, on the list the file holds now, then
-// saved; redone on the file of a writer that came in between. Unsaved
-// recordings that the change removed are not laid back.
+// A trim or a purge: made by the holder, or, without the lock, waiting in
+// memory as the menu shows it, to be saved by the next change that finds
+// the file as it was (rule 2). Recordings that only memory holds and that
+// the change removed are not laid back.
 template <class Change>
-void ChangeUnderLock(Change change) {
-    HistoryPath.Reserve(0);
-    platform::FileLock lock(HistoryPath.buf);
-    for (int round = 0; round < kSaveTries; ++round) {
-        if (!CatchUp()) return;
-        change();
-        UnsavedRecordings.RemoveIf([](const DynString &name) {
-            for (const ListNode *node = HistoryList.first; node; node = node->next)
-                if (View(node->text) == View(name)) return false;
-            return true;
-        });
-        if (Save(lock) != platform::SaveOutcome::Stale) return;
-    }
+void ChangeOrWait(Change change) {
+    HistoryFile.Reserve(0);
+    const platform::HistoryLock lock(HistoryFile.buf, LibraryPath.buf);
+    platform::FileLook look;
+    if (lock.Held() && ChangeAsHolder(change, false, look) == platform::SaveOutcome::Saved) return;
+    change();  // again where it was made: it comes to the same
+    std::erase_if(Waiting, [](const PendingRecord &waiting) {
+        if (!waiting.path.empty()) return false;
+        for (const ListNode *node = HistoryList.first; node; node = node->next)
+            if (View(node->text) == waiting.name) return false;
+        return true;
+    });
 }
 
 }  // namespace
@@ -100,46 +134,47 @@ void StartHistory(const char *modulePath) {
     SetHistoryPath(modulePath);
     // A missing file is an empty history; one that cannot be read leaves it
     // empty too, and unread, so that no save replaces it.
-    (void)LoadHistory();
+    platform::FileLook look;
+    (void)LoadHistory(look);
 }
 
-void RefreshHistory() { (void)CatchUp(); }
+void RefreshHistory() {
+    FindHistoryFile();
+    // Taken up by a holder: the history holds them now.
+    std::erase_if(Waiting, [](const PendingRecord &waiting) {
+        return !waiting.path.empty() && !StillPending(waiting);
+    });
+    platform::FileLook look;
+    if (ReloadIfChanged(look) == FileState::Reloaded) ReplayWaiting();
+}
 
 void RecordEditedFile(const char *name) {
     if (!FitsOneLine(name)) return;
     const DynString stored = StoredName(name);
-    HistoryPath.Reserve(0);
-    platform::FileLock lock(HistoryPath.buf);
-    bool current = CatchUp();
-    HistoryList.Append(stored);
-    try {
-        UnsavedRecordings.Append(stored);
-    } catch (...) {
-        HistoryList.Seek(-1).RemoveCurrent();
-        throw;
-    }
-    RemoveOlderEntries(UnsavedRecordings);
-    // A file this copy could not read is not replaced: the recording waits.
+    HistoryFile.Reserve(0);
+    const platform::HistoryLock lock(HistoryFile.buf, LibraryPath.buf);
+    platform::FileLook look;
     // The save drops the older entries as it writes: a long history is
-    // walked once. Where it did not get to, they go now.
-    auto outcome = platform::SaveOutcome::Failed;
+    // walked once. Where it did not get to, they go below.
     try {
-        for (int round = 0; current && round < kSaveTries; ++round) {
-            // Another writer saved in between: its file is read, and the
-            // unsaved recordings, this one among them, laid on it again.
-            if (round > 0) current = CatchUp();
-            if (current) outcome = Save(lock, SaveRecordedHistory);
-            if (outcome != platform::SaveOutcome::Stale) break;
-        }
+        if (lock.Held() &&
+            ChangeAsHolder([&] { HistoryList.Append(stored); }, true, look) ==
+                platform::SaveOutcome::Saved)
+            return;
     } catch (...) {
-        RemoveOlderEntries(HistoryList);
+        if (HistoryList.last) RemoveOlderEntries(HistoryList);
         throw;
     }
-    if (outcome != platform::SaveOutcome::Saved) RemoveOlderEntries(HistoryList);
+    // Rule 2: the name waits for a holder, on disk where it can, and this
+    // copy's menu shows it meanwhile.
+    Record(HistoryList, stored);
+    if (!lock.Held()) look = platform::LookAt(HistoryFile.buf);
+    const std::string kept = stored.buf;
+    Waiting.push_back({WritePendingRecord(HistoryFile.buf, look, kept), kept});
 }
 
 void KeepNewest(std::int32_t keep) {
-    ChangeUnderLock([keep] {
+    ChangeOrWait([keep] {
         while (HistoryList.count > keep) HistoryList.Seek(0).RemoveCurrent();
     });
 }
@@ -157,7 +192,7 @@ void PurgeMissing() {
     // An entry goes when its file was missing then and still is: another
     // copy may have recorded it since, in any spelling, because it exists
     // again.
-    ChangeUnderLock([&gone] {
+    ChangeOrWait([&gone] {
         HistoryList.RemoveIf([&gone](const DynString &entry) {
             return std::binary_search(gone.begin(), gone.end(), FileKey(View(entry))) &&
                    !platform::FileAttributesQueryable(entry.buf ? entry.buf : "");

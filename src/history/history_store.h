@@ -1,19 +1,17 @@
-// The history store: the one way the history changes. Every change (a
-// recording, a trim, a purge) is one transaction under a lock that every copy
-// of the plug-in takes: the file is read again if another copy saved since,
-// the change is applied to what the file holds now, the result is saved, and
-// its stamp kept, so this copy's own save is not read back. Readers take no
-// lock: a save replaces the file in one step.
+// The history store: the one way the history changes. Only the holder of the
+// lock that every copy of the plug-in takes replaces the file, so no two
+// copies ever replace it at once. Each change (a recording, a trim, a purge)
+// is one transaction under that lock: the file is read again if another
+// copy saved since, the pending records other copies left are laid on it,
+// the change is applied, the result saved, and its stamp kept, so this
+// copy's own save is not read back. Readers take no lock: a save replaces
+// the file in one rename.
 //
-// The lock only keeps copies from redoing each other's work. What keeps
-// every copy's names is that a save replaces only the file its copy last
-// read or wrote; one that finds another there reads it and replays its
-// change on it. The protocol, with what a crash, a power cut or a stall
-// leaves at each step, is written once in docs/saving.md.
-//
-// A file that exists and whose contents this copy has not read is never
-// replaced. Recordings made meanwhile stay in memory, unsaved, and are
-// written, merged with the file, by the first change after it reads again.
+// A copy that cannot have the lock in time, or whose history cannot be read
+// or saved now, never touches the history: a recording is left in a pending
+// record beside it for the next holder, and a trim or a purge waits in
+// memory. The protocol, with what a crash, a power cut or a stall leaves at
+// each step, is written once in docs/saving.md.
 #pragma once
 
 #include <cstdint>
@@ -23,7 +21,7 @@
 void StartHistory(const char *modulePath);
 
 // Reads the file again if another copy saved since; for the start of a menu
-// run. Unsaved recordings stay on the list.
+// run. This copy's recordings that wait for a holder stay on the list.
 void RefreshHistory();
 
 // Makes the name the newest entry, dropping older entries for the same file,
@@ -32,10 +30,10 @@ void RefreshHistory();
 void RecordEditedFile(const char *name);
 
 // Keeps only the newest `keep` entries of the history as the file holds it
-// now. When the file cannot be read, nothing changes.
+// now. When the file cannot be read or saved, the change waits in memory.
 void KeepNewest(std::int32_t keep);
 
 // Removes the entries whose files' attributes cannot be queried, from the
-// history as the file holds it now. When the file cannot be read, nothing
-// changes.
+// history as the file holds it now. When the file cannot be read or saved,
+// the change waits in memory.
 void PurgeMissing();

@@ -15,7 +15,7 @@ enum class Call {
     ConsoleRows,      // asking the console for its height
     OpenToRead,       // opening a file to read it
     Read,             // reading its bytes
-    Lock,             // taking the lock beside the history
+    Lock,             // taking the history's lock
     CreateTemporary,  // creating the new file beside the one to replace
     RefuseTemporary,  // the same, refused as by a folder that takes no new files
     CopyPermissions,  // giving the new file the old one's permissions
@@ -25,13 +25,15 @@ enum class Call {
     Flush,            // flushing the new contents to disk
     Replace,          // putting the new file in place of the old
     FlushFolder,      // making the folder's record of the replace durable
-    Remove,           // removing a replaced file, or one a crashed save left
+    Remove,           // removing a file: a save's own, a crashed save's, a pending record
+    Mark,             // making the mark that says pending records wait
+    List,             // listing the folder for pending records or a crash's files
     Unlock,           // letting go of the lock, or of the try at it: a change ends
 };
 
 // Sees each call before it is made, with the file it concerns (the new
-// file for Write, Flush, Close and Replace; the history rewritten in place;
-// null where there is none), and returns true to make it fail as the system
+// file for Write, Flush and Replace; the history rewritten in place; null
+// where there is none), and returns true to make it fail as the system
 // would.
 using Hook = bool (*)(Call call, const char *path);
 

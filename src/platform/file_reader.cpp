@@ -6,7 +6,7 @@ namespace platform {
 
 FileReader::FileReader(const char *path) {
     system::File file = system::kNoFile;
-    const system::Opened opened = system::OpenToRead(path, file, stamp_);
+    const system::Opened opened = system::OpenToRead(path, file, look_);
     missing_ = opened == system::Opened::Missing;
     if (opened == system::Opened::Yes) handle_ = file;
 }

@@ -1,8 +1,9 @@
-// FileReplacement: new contents written beside a file and swapped in, only
-// over the file this copy last read or wrote; or, where the folder refuses
-// new files, written in place. And sweeping away what crashed saves left.
-// The numbered rules are those of docs/saving.md.
+// FileReplacement: new contents written beside a file and renamed into its
+// place, only over the file the look found; or, where the folder refuses new
+// files, written in place. And sweeping away what crashed saves left. The
+// numbered rules are those of docs/saving.md.
 #include <algorithm>
+#include <cassert>
 #include <cctype>
 #include <string>
 
@@ -13,13 +14,8 @@
 namespace platform {
 namespace {
 
-// Distinguishes the temporary files of one process's successive saves.
+// Distinguishes the new files of one process's successive saves.
 unsigned long saveCounter = 0;
-
-// Rule 8: a copy's first save under the lock sweeps, as does any after a
-// save of its own left a file behind; later ones only when the lock shows
-// that its last holder's save never ended.
-bool sweepDue = true;
 
 constexpr char kTemporaryMark[] = ".tmp";
 // Where target.tmp<process>.<save> would be too long for the system (a deep
@@ -28,6 +24,12 @@ constexpr char kTemporaryMark[] = ".tmp";
 constexpr char kShortMark[] = "~qv";
 // Room for a save's number in a name.
 constexpr std::size_t kNumberRoom = 10;
+
+// Another program that holds the file for a moment (a scanner, a viewer)
+// refuses the rename: tried again for about 100 ms, each time after a new
+// last look.
+constexpr int kRenameTries = 10;
+constexpr std::uint32_t kRenamePauseMs = 10;
 
 std::string FolderOf(const std::string &path) {
     const std::size_t slash = path.find_last_of(kPathSeparator == '/' ? "/" : "\\/");
@@ -42,14 +44,17 @@ bool AllDigits(const std::string &text, std::size_t from, std::size_t to) {
     return true;
 }
 
-// Whether the name is target's temporary file: target.tmp<process>.<save>,
-// or ~qv<save>.tmp in its folder.
+// Whether the name is the new file of a save of the target or of a file
+// named after it (a pending record): <name>.tmp<process>.<save>, or
+// ~qv<save>.tmp in its folder.
 bool IsTemporaryOf(const std::string &name, const std::string &target) {
-    const std::size_t start = target.size() + sizeof kTemporaryMark - 1;
-    if (name.compare(0, start, target + kTemporaryMark) == 0) {
+    const std::size_t mark = name.rfind(kTemporaryMark);
+    if (mark != std::string::npos && mark >= target.size()) {
+        const std::size_t start = mark + sizeof kTemporaryMark - 1;
         const std::size_t dot = name.find('.', start);
-        return dot != std::string::npos && AllDigits(name, start, dot) &&
-               AllDigits(name, dot + 1, name.size());
+        if (dot != std::string::npos && AllDigits(name, start, dot) &&
+            AllDigits(name, dot + 1, name.size()))
+            return true;
     }
     const std::string shortPrefix = FolderOf(target) + kShortMark;
     const std::size_t end = name.size() - (sizeof kTemporaryMark - 1);
@@ -59,40 +64,39 @@ bool IsTemporaryOf(const std::string &name, const std::string &target) {
            AllDigits(name, shortPrefix.size(), end);
 }
 
+// Rule 7: the step between two saves' write times. Where the file system
+// keeps whole seconds (the change time shows it, as no program can set it)
+// a finer step would be dropped: two seconds then, which FAT keeps too.
+std::int64_t TimeStep(const FileLook &replaced) {
+    const bool coarse = replaced.presence == Presence::Present &&
+                        replaced.stamp.changeTime % system::kTicksPerSecond == 0;
+    return coarse ? 2 * system::kTicksPerSecond : 1;
+}
+
 }  // namespace
 
-FileReplacement::FileReplacement(const char *path, const FileStamp &expected, FileLock *lock)
-    : target_(system::ResolveLinks(path)), expected_(expected), lock_(lock) {
-    const system::Found existing = system::Inspect(target_, expected_);
-    replacedWriteTime_ = existing.writeTime;
-    // Checked here because root, and Wine, would let the replace through.
-    if (existing.kind == system::Existing::ReadOnly || existing.kind == system::Existing::NotAFile)
-        return;
-    // What a sweep could not remove keeps the lock's mark, for the next.
-    if (lock_ && lock_->Held() && (sweepDue || lock_->interrupted_ || lock_->Guarded())) {
-        leftBehind_ = !RemoveCrashedSaves(target_.c_str());
-        sweepDue = leftBehind_;
+FileReplacement::FileReplacement(const char *path, const FileLook &replaced, AccessList *access)
+    : target_(path), replaced_(replaced), access_(access) {
+    // Checked here because root, and Wine, would let the rename through.
+    if (!replaced_.Replaceable()) return;
+    if (replaced_.presence == Presence::Present) {
+        // Rule 6: the list this copy gave its own last save needs no reading.
+        if (access_ && access_->of_ == replaced_.stamp)
+            given_ = access_->descriptor_;
+        else if (!system::ReadAccessList(target_, given_))
+            return;
     }
-    if (lock_) lock_->ShowProgress(0);
-    const bool missing = existing.kind == system::Existing::Missing;
-    replacing_ = !missing;
-    permissions_ = existing.permissions;
-    accessList_ = existing.accessList;
     OpenBeside();
     // The folder takes no new files: rewriting in place is the only way
     // left, and it exists to keep the history savable there.
-    if (unopened_ == Unopened::Refused && !missing) OpenInPlace();
+    if (unopened_ == Unopened::Refused && replaced_.presence == Presence::Present) OpenInPlace();
 }
 
-FileReplacement::~FileReplacement() {
-    Abandon();
-    // A file left behind keeps the lock's mark, so the next holder sweeps.
-    if (lock_ && !leftBehind_) lock_->SaveOver();
-}
+FileReplacement::~FileReplacement() { Abandon(); }
 
 // Rule 6: the new file is this user's alone until it is complete.
 void FileReplacement::OpenBeside() {
-    const std::string prefix = target_ + kTemporaryMark + std::to_string(system::ProcessId()) + ".";
+    const std::string prefix = target_ + kTemporaryMark + std::to_string(ProcessId()) + ".";
     const bool fits = prefix.size() + kNumberRoom <= system::kLongestPath;
     // Names clash only with files of an earlier process of the same number,
     // or of another copy loaded in this process; a few tries get past them.
@@ -102,12 +106,12 @@ void FileReplacement::OpenBeside() {
         std::string name =
             fits ? prefix + number : FolderOf(target_) + kShortMark + number + kTemporaryMark;
         system::File file = system::kNoFile;
-        switch (system::CreatePrivate(name, replacing_ ? target_ : std::string(), permissions_,
-                                      accessList_, file)) {
+        switch (system::CreatePrivate(name, replaced_.permissions, given_, file)) {
         case system::Created::NameTaken: continue;
         case system::Created::Yes:
             handle_ = file;
             temporary_ = std::move(name);
+            state_ = State::Beside;
             return;
         case system::Created::Refused: unopened_ = Unopened::Refused; return;
         case system::Created::Failed:
@@ -118,19 +122,19 @@ void FileReplacement::OpenBeside() {
     }
 }
 
-// Rule 11: under a lock on the file's bytes, and only over the file this
-// copy last read or wrote, checked by the handle that rewrites it.
+// Rule 9: under a lock on the file's bytes, and only over the file the look
+// found, checked by the handle that rewrites it.
 void FileReplacement::OpenInPlace() {
     if (fault::Fails(fault::Call::OpenInPlace, target_.c_str())) return;
     const system::File file = system::OpenToRewrite(target_);
     if (file == system::kNoFile) return;
     FileStamp stamp;
-    // Another copy may be rewriting it now: the change then waits.
+    // A reader holds it now: the change waits.
     if (!system::LockForRewrite(file) || !system::StampOpen(file, stamp)) {
         (void)system::Close(file);
         return;
     }
-    if (!(stamp == expected_)) {
+    if (!(stamp == replaced_.stamp)) {
         unopened_ = Unopened::Stale;
         (void)system::Close(file);
         return;
@@ -156,97 +160,117 @@ void FileReplacement::OpenInPlace() {
         return;
     }
     handle_ = file;
+    state_ = State::InPlace;
 }
 
 bool FileReplacement::Write(const void *bytes, std::size_t size) noexcept {
-    if (handle_ == kNoHandle || failed_) return false;
-    const char *path = temporary_.empty() ? target_.c_str() : temporary_.c_str();
+    if (state_ == State::Closed || failed_) return false;
+    const char *path = state_ == State::Beside ? temporary_.c_str() : target_.c_str();
     if (size > 0 &&
         (fault::Fails(fault::Call::Write, path) || !system::WriteAll(handle_, bytes, size)))
         failed_ = true;
     written_ += size;
-    if (lock_) lock_->ShowProgress(written_);
     return !failed_;
 }
 
 SaveOutcome FileReplacement::Commit() noexcept {
-    if (handle_ == kNoHandle)
-        return unopened_ == Unopened::Stale ? SaveOutcome::Stale : SaveOutcome::Failed;
-    const SaveOutcome outcome = temporary_.empty() ? CommitInPlace() : CommitBeside();
+    SaveOutcome outcome = SaveOutcome::Failed;
+    switch (state_) {
+    case State::Closed:
+        outcome = unopened_ == Unopened::Stale ? SaveOutcome::Stale : SaveOutcome::Failed;
+        break;
+    case State::Beside: outcome = CommitBeside(); break;
+    case State::InPlace: outcome = CommitInPlace(); break;
+    }
     if (outcome != SaveOutcome::Saved) Abandon();
     return outcome;
 }
 
-// Rules 9 and 10: on disk first, with the replaced file's permissions, and
-// then in its place if it is still the file expected there.
+// Rule 8: on disk first, with the replaced file's permissions, and then in
+// its place, if a last look still finds there the file the change read.
 SaveOutcome FileReplacement::CommitBeside() noexcept {
-    if (failed_ || !Finish()) return SaveOutcome::Failed;
-    if (replacing_ && !system::GivePermissions(handle_, permissions_)) return SaveOutcome::Failed;
-    const SaveOutcome outcome =
-        system::PutInPlace(handle_, temporary_, target_, expected_, leftBehind_);
-    if (outcome != SaveOutcome::Saved) return outcome;
-    // Held up to here, so no sweep could take the file before it was placed;
-    // let go at once, as on Windows no one else can read it while it is held.
+    if (failed_ || !Finish() || !system::GivePermissions(handle_, replaced_.permissions))
+        return SaveOutcome::Failed;
+    const bool first = replaced_.presence == Presence::Missing;
+    for (int attempt = 0;; ++attempt) {
+        const FileLook now = LookAt(target_.c_str());
+        const bool expected = first ? now.presence == Presence::Missing
+                                    : now.presence == Presence::Present &&
+                                          now.stamp == replaced_.stamp;
+        if (!expected) return SaveOutcome::Stale;
+        // Between that look and the rename lies the one window rule 8 names.
+        if (fault::Fails(fault::Call::Replace, temporary_.c_str())) return SaveOutcome::Failed;
+        const system::Renamed renamed = system::Rename(handle_, temporary_, target_, first);
+        if (renamed == system::Renamed::Yes) break;
+        if (renamed == system::Renamed::NameTaken) return SaveOutcome::Stale;
+        if (renamed == system::Renamed::Failed || attempt + 1 == kRenameTries)
+            return SaveOutcome::Failed;
+        system::Pause(kRenamePauseMs);
+    }
+    // Held up to here, so no sweep could take the file before it was placed.
+    // Its stamp is read after the rename, which sets the change time anew.
     temporary_.clear();
-    (void)system::Close(handle_);
-    handle_ = kNoHandle;
+    if (!system::StampOpen(handle_, stamp_)) stamp_ = {};  // read again next time
+    Close();
     system::FlushFolderOf(target_);
+    if (access_) {
+        access_->of_ = stamp_;
+        access_->descriptor_.swap(given_);
+    }
     return SaveOutcome::Saved;
 }
 
 SaveOutcome FileReplacement::CommitInPlace() noexcept {
     if (failed_ || fault::Fails(fault::Call::Truncate, target_.c_str()) ||
-        !system::Truncate(handle_, written_) || !Finish())
+        !system::Truncate(handle_, written_) || !Finish() || !system::StampOpen(handle_, stamp_))
         return SaveOutcome::Failed;
     // The new bytes are on disk: a failed close could not undo them.
     original_.clear();
-    (void)system::Close(handle_);
-    handle_ = kNoHandle;
+    Close();
     return SaveOutcome::Saved;
 }
 
-// Dates the new contents, flushes them to disk and takes their stamp.
+// Dates the new contents past the file they replace (rule 7) and flushes
+// them to disk.
 bool FileReplacement::Finish() noexcept {
-    const char *path = temporary_.empty() ? target_.c_str() : temporary_.c_str();
-    // Each save's time follows the last one's, even within one tick of the
-    // system clock: a copy that kept an older save's stamp (its file number
-    // can come back, and so can its size) must see the difference.
-    return system::SetWriteTime(handle_, std::max(system::Now(), replacedWriteTime_ + 1)) &&
-           !fault::Fails(fault::Call::Flush, path) &&
-           (!fault::DiskFlushEnabled() || system::FlushToDisk(handle_)) &&
-           system::StampOpen(handle_, stamp_);
+    const char *path = state_ == State::Beside ? temporary_.c_str() : target_.c_str();
+    const std::int64_t date = std::max(Now(), replaced_.stamp.writeTime) + TimeStep(replaced_);
+    return system::SetWriteTime(handle_, date) && !fault::Fails(fault::Call::Flush, path) &&
+           (!fault::DiskFlushEnabled() || system::FlushToDisk(handle_));
 }
 
 void FileReplacement::Abandon() noexcept {
-    if (handle_ != kNoHandle && temporary_.empty()) {
-        // In place: put the old bytes back, and their time, so that the file
-        // is as it was to copies that compare stamps too. Not subject to the
+    if (state_ == State::InPlace) {
+        // Puts the old bytes back, and their write time. Not subject to the
         // test hooks, which stand for the failure being recovered from; the
         // old bytes fit where they stood before.
         (void)(system::Rewind(handle_) &&
                system::WriteAll(handle_, original_.data(), original_.size()) &&
                system::Truncate(handle_, original_.size()) &&
-               system::SetWriteTime(handle_, replacedWriteTime_) && system::FlushToDisk(handle_));
+               system::SetWriteTime(handle_, replaced_.stamp.writeTime) &&
+               system::FlushToDisk(handle_));
         original_.clear();
     }
-    // Removed only while the name is still the new file's: after a failed
-    // exchange it could name another copy's save.
-    if (!temporary_.empty() && !system::RemoveOwn(handle_, temporary_)) leftBehind_ = true;
+    // A file that stays is swept at a copy's first holding (rule 10).
+    if (state_ == State::Beside) (void)system::Remove(temporary_);
     temporary_.clear();
+    Close();
+}
+
+void FileReplacement::Close() noexcept {
     if (handle_ != kNoHandle) (void)system::Close(handle_);
     handle_ = kNoHandle;
-    // Without the lock there is no mark to leave: this copy sweeps next.
-    if (leftBehind_) sweepDue = true;
+    state_ = State::Closed;
+    assert(temporary_.empty() && original_.empty());
 }
 
 bool CanReplace(const char *path) {
-    const std::string target = system::ResolveLinks(path);
-    const system::Found existing = system::Inspect(target, FileStamp{});
-    if (existing.kind == system::Existing::ReadOnly || existing.kind == system::Existing::NotAFile)
-        return false;
+    const std::string target = ResolveLinks(path);
+    const FileLook look = system::LookAt(target.c_str());
+    if (!look.Replaceable()) return false;
     if (system::FolderTakesFiles(target)) return true;
     // As a save does: rewritten in place, where the folder refuses new files.
-    if (existing.kind != system::Existing::Writable) return false;
+    if (look.presence != Presence::Present) return false;
     const system::File file = system::OpenToRewrite(target);
     if (file == system::kNoFile) return false;
     (void)system::Close(file);
@@ -254,7 +278,7 @@ bool CanReplace(const char *path) {
 }
 
 bool RemoveCrashedSaves(const char *path) {
-    const std::string target = system::ResolveLinks(path);
+    const std::string target = path;
     bool all = true;
     for (const std::string &start : {target, FolderOf(target) + kShortMark})
         for (const std::string &sibling : system::Siblings(start))

@@ -3,15 +3,16 @@
 // the system as they are. Every call can be made to fail by a test hook
 // (platform/fault.h), so failure paths are testable on both systems.
 //
-// How copies of the plug-in share one file through these (the lock, the
-// check before a replace, the save paths, and what a crash, a power cut or
-// a stall leaves) is written once, as numbered rules, in docs/saving.md.
+// How copies of the plug-in share one file through these (the one lock, the
+// look before a replace, the pending records, and what a crash, a power cut
+// or a stall leaves) is written once, as numbered rules, in docs/saving.md.
 // Comments below point to those rules as "rule N".
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -23,13 +24,16 @@ inline constexpr char kPathSeparator = '/';
 inline constexpr bool kFoldsCase = false;  // case matters: names are exact bytes
 #endif
 
-// What tells one saved history file from another: last-write time, identity
-// (device and inode; on Windows the file index, the volume left 0, as stamps
-// of one path are compared) and size. Consecutive saves can share a write
-// time, but each save makes a new file. All zero stands for no file: no real
-// file has the identity 0.
+// What tells one state of a history file from another: its last-write time,
+// its change time (which a program can set back on neither system through
+// the calls a writer uses, so a rewrite that puts the write time back still
+// shows), its identity (POSIX: device and inode; Windows: none, left 0) and
+// its size. Each save of this plug-in dates its file past the one it
+// replaces, so no two of its saves share a stamp. All zero stands for no
+// file.
 struct FileStamp {
     std::int64_t writeTime = 0;
+    std::int64_t changeTime = 0;
     std::uint64_t volume = 0;
     std::uint64_t fileId = 0;
     std::int64_t size = 0;
@@ -43,8 +47,34 @@ enum class Presence {
     Unknown,  // cannot be told: no permission, an I/O error
 };
 
-// Reads the stamp of the file at the path.
+// One look at a path: what is there, and what a file that replaces it must
+// be given. A save is handed the look that found the file it replaces.
+struct FileLook {
+    Presence presence = Presence::Missing;
+    FileStamp stamp;
+    unsigned permissions = 0;  // POSIX mode bits; Windows attributes
+    bool regular = false;      // a regular file, not a folder or a device
+    bool readOnly = false;
+
+    // Whether a save may put a new file in its place.
+    [[nodiscard]] bool Replaceable() const noexcept {
+        return presence == Presence::Missing || (presence == Presence::Present && regular && !readOnly);
+    }
+};
+
+[[nodiscard]] FileLook LookAt(const char *path);
+// The stamp alone, for hosts.
 [[nodiscard]] Presence StampOf(const char *path, FileStamp &stamp);
+
+// Whether a file bearing the stamp is being written by another program:
+// its write time is its change time (written, not dated: a save of this
+// plug-in always dates its file apart), and it changed within the last two
+// seconds. Such a file is not saved over until it is still (rule 7).
+[[nodiscard]] bool BeingWritten(const FileStamp &stamp);
+
+// The file a path finally names, through any symbolic links; the path
+// itself when it names none, or no more than the system takes.
+[[nodiscard]] std::string ResolveLinks(const char *path);
 
 // Whether the file's attributes can be queried: the test for "exists".
 [[nodiscard]] bool FileAttributesQueryable(const char *path);
@@ -65,8 +95,9 @@ public:
     [[nodiscard]] bool IsOpen() const noexcept { return handle_ != kNoHandle; }
     // Whether the open failed because nothing is at the path.
     [[nodiscard]] bool Missing() const noexcept { return missing_; }
-    // The opened file's stamp and size, as they were at the open.
-    [[nodiscard]] const FileStamp &Stamp() const noexcept { return stamp_; }
+    // The opened file as it was at the open: its stamp and permissions.
+    [[nodiscard]] const FileLook &Look() const noexcept { return look_; }
+    [[nodiscard]] const FileStamp &Stamp() const noexcept { return look_.stamp; }
     // Reads exactly count bytes; false on an error or an early end.
     [[nodiscard]] bool Read(void *into, std::size_t count) noexcept;
     // Whether nothing follows the bytes read so far.
@@ -76,47 +107,32 @@ private:
     static constexpr std::intptr_t kNoHandle = -1;
     std::intptr_t handle_ = kNoHandle;
     bool missing_ = false;
-    FileStamp stamp_;
+    FileLook look_;
 };
 
-// The lock that every copy takes around a change to the file at a path
-// (rules 2 to 5). It keeps copies from redoing each other's work; it never
-// decides whether a save may replace the file, which the check of rule 1
-// does. Normally it is a lock file beside the guarded file, made once and
-// kept; where that cannot be used, the guarded file itself is locked (a
-// mutex named after it on Windows). The system releases it when its holder
-// dies.
-//
-// A copy waits for it while the holder shows progress, and passes a holder
-// that shows none for a second, or any after a second and a half in all; it
-// then holds nothing, and its save still keeps rule 1.
-class FileLock {
+// The one lock that every copy of the plug-in takes before it replaces a
+// history, whatever user it runs as (rule 1): on POSIX an flock on the
+// history's folder, on Windows a byte-range lock beyond the end of the
+// plug-in's own library file. Neither is taken by a program that merely
+// opens a file, and the system releases it when its holder dies. A copy
+// waits for it about a second (the patience), and is never let past a
+// holder that lives: one that cannot have it in time leaves its change for
+// the holder (rule 2).
+class HistoryLock {
 public:
-    explicit FileLock(const char *path);
-    FileLock(const FileLock &) = delete;
-    FileLock &operator=(const FileLock &) = delete;
-    ~FileLock();
+    // history: the history's path, links resolved; library: the path of
+    // the library the host loaded.
+    HistoryLock(const char *history, const char *library);
+    HistoryLock(const HistoryLock &) = delete;
+    HistoryLock &operator=(const HistoryLock &) = delete;
+    ~HistoryLock();
 
     [[nodiscard]] bool Held() const noexcept { return handle_ != kNoHandle; }
 
 private:
-    friend class FileReplacement;
-    enum class Kind { None, LockFile, GuardedFile };
-    [[nodiscard]] bool TryOnce();
-    void Wait();
-    // The holder's progress marks, which waiters watch (rule 3): the lock
-    // file's size is 0 between saves and grows as a save writes.
-    void ShowProgress(std::uint64_t bytes) noexcept;
-    void SaveOver() noexcept;
-    [[nodiscard]] bool Guarded() const noexcept { return kind_ == Kind::GuardedFile; }
-
-    std::string guarded_;  // the guarded file, links resolved
-    std::string path_;     // the lock file
-    Kind kind_ = Kind::None;
-    std::intptr_t handle_ = kNoHandle;
-    bool interrupted_ = false;  // the last holder's save never ended
-    std::uint64_t shown_ = 0;   // the progress mark last shown
     static constexpr std::intptr_t kNoHandle = -1;
+    std::intptr_t handle_ = kNoHandle;
+    std::string path_;  // what the lock is on, for the test hooks
 };
 
 // How a save ended.
@@ -126,21 +142,41 @@ enum class SaveOutcome {
     Failed,  // the file is as it was
 };
 
-// Replaces a file's whole contents, only if it is still the file this copy
-// last read or wrote (rule 1): the bytes go to a new file beside it, private
-// to this user (rule 6), reach the disk, and then take its place in one
-// step (rules 9 and 10). A read-only file, or anything but a regular file,
-// is never replaced.
+// The access list that a new file must be given to stand for the one it
+// replaces: Windows only, where a list set on the history itself would not
+// pass to a new file; POSIX carries the mode bits in the look. It is kept
+// between saves, for the file it was read from or given to, so that a save
+// over this copy's own last save reads it from nowhere.
+class AccessList {
+public:
+    AccessList() = default;
+    AccessList(const AccessList &) = delete;
+    AccessList &operator=(const AccessList &) = delete;
+
+private:
+    friend class FileReplacement;
+    FileStamp of_;                          // the file it belongs to; all zero: none known
+    std::vector<unsigned char> descriptor_;  // a security descriptor; empty: the folder's
+};
+
+// Replaces a file's whole contents, only if it is still the file the look
+// found (rule 5): the bytes go to a new file beside it, private to this
+// user (rule 6), reach the disk, and then take its place in one rename,
+// after a last look at it (rule 8). A read-only file, or anything but a
+// regular file, is never replaced. Only the holder of the history's lock
+// replaces a history (rule 1).
 //
 // Only where the folder refuses new files is the file rewritten in place,
-// under a lock on the file itself (rule 11); that path alone cannot survive
+// under a lock on the file itself (rule 9); that path alone cannot survive
 // a crash or power cut in the middle of the write.
 class FileReplacement {
 public:
-    // expected: the stamp of the file as this copy last read or wrote it,
-    // all zero when it found none. lock: the file's, when this save is part
-    // of a change under it.
-    FileReplacement(const char *path, const FileStamp &expected, FileLock *lock);
+    // replaced: the look that found the file to replace, or found none
+    // there (a first creation, which takes the name only if it is still
+    // free). A first creation is given the look's permissions, where it
+    // has any, once complete. access: where the history's access list is
+    // kept between saves (Windows).
+    FileReplacement(const char *path, const FileLook &replaced, AccessList *access = nullptr);
     FileReplacement(const FileReplacement &) = delete;
     FileReplacement &operator=(const FileReplacement &) = delete;
     ~FileReplacement();  // abandons an uncommitted replacement
@@ -149,13 +185,17 @@ public:
     [[nodiscard]] bool IsOpen() const noexcept { return handle_ != kNoHandle; }
     // Appends bytes; false once any write has failed.
     [[nodiscard]] bool Write(const void *bytes, std::size_t size) noexcept;
-    // Flushes to disk and puts the new contents in place; when nothing could
-    // be opened, says why.
+    // Flushes to disk and puts the new contents in place.
     [[nodiscard]] SaveOutcome Commit() noexcept;
     // After a successful commit: the stamp of the file now in place.
     [[nodiscard]] const FileStamp &Stamp() const noexcept { return stamp_; }
 
 private:
+    // What the replacement is doing; each step below moves it on.
+    //   Closed     nothing open: not begun, refused, or over
+    //   Beside     a new file open beside the target        -> Closed
+    //   InPlace    the target itself open to be rewritten   -> Closed
+    enum class State { Closed, Beside, InPlace };
     static constexpr std::intptr_t kNoHandle = -1;
     void OpenBeside();
     void OpenInPlace();
@@ -163,22 +203,20 @@ private:
     [[nodiscard]] SaveOutcome CommitInPlace() noexcept;
     [[nodiscard]] bool Finish() noexcept;
     void Abandon() noexcept;
+    void Close() noexcept;
 
-    std::string target_;     // the file to replace, links resolved
-    std::string temporary_;  // the new file beside it; empty when in place
-    FileStamp expected_;
-    FileLock *lock_;                    // or null
-    bool replacing_ = false;            // there is a file to replace, not a first creation
-    unsigned permissions_ = 0;          // the replaced file's, for the new one
-    const void *accessList_ = nullptr;  // Windows: the replaced file's, if read already
-    std::string original_;              // in place: the bytes the file held before
+    State state_ = State::Closed;
+    std::string target_;     // the file to replace
+    std::string temporary_;  // Beside: the new file
+    FileLook replaced_;
+    AccessList *access_;
+    std::vector<unsigned char> given_;  // Windows: the access list the new file was given
+    std::string original_;              // InPlace: the bytes the file held before
     std::intptr_t handle_ = kNoHandle;
     std::size_t written_ = 0;
-    std::int64_t replacedWriteTime_ = 0;  // the replaced file's, if there was one
     bool failed_ = false;
-    bool leftBehind_ = false;  // a file of this save's stays beside the target
     enum class Unopened { Failed, Refused, Stale };
-    Unopened unopened_ = Unopened::Failed;  // why nothing is open
+    Unopened unopened_ = Unopened::Failed;  // Closed before any commit: why
     FileStamp stamp_;
 };
 
@@ -188,8 +226,25 @@ private:
 // changes will not be saved; a save can still fail (a full disk).
 [[nodiscard]] bool CanReplace(const char *path);
 
-// Removes the temporary files that crashed saves left beside the file; false
-// when one stays. A live save's temporary file is never removed (rule 8).
+// Removes the new files that crashed saves left beside the file; false when
+// one stays. A live save's new file is never removed (rule 10).
 [[nodiscard]] bool RemoveCrashedSaves(const char *path);
+
+// The names in the path's folder that start with the path's own file name
+// and then the suffix; a listing of the folder.
+[[nodiscard]] std::vector<std::string> FilesStartingWith(const char *path, const char *suffix);
+
+// Creates an empty file if there is none: a mark. False when none is there.
+[[nodiscard]] bool PutMark(const char *path);
+// Removes a file; true when it is gone, or was not there.
+[[nodiscard]] bool RemoveFile(const char *path);
+// Whether this user may remove the file: on POSIX it is this user's, or its
+// folder is writable and not sticky; on Windows only a try tells.
+[[nodiscard]] bool MayRemove(const char *path);
+
+// A number no other process running now has, for names of its own.
+[[nodiscard]] unsigned long ProcessId();
+// The time now, as FileStamp::writeTime counts it.
+[[nodiscard]] std::int64_t Now();
 
 }  // namespace platform

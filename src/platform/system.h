@@ -15,18 +15,16 @@ namespace platform::system {
 using File = std::intptr_t;
 inline constexpr File kNoFile = -1;
 
-// The lock file's name is the guarded file's with this added.
-inline constexpr char kLockMark[] = ".lock";
-
 // The longest path the system takes, in bytes (Windows: MAX_PATH less its
-// NUL; refused here even where Wine would take more).
+// NUL; refused here even where Wine would take more), and the units of a
+// FileStamp's times.
 #ifdef _WIN32
 inline constexpr std::size_t kLongestPath = 259;
+inline constexpr std::int64_t kTicksPerSecond = 10000000;  // 100 ns
 #else
 inline constexpr std::size_t kLongestPath = 4095;
+inline constexpr std::int64_t kTicksPerSecond = 1000000000;  // 1 ns
 #endif
-
-enum class Existing { Missing, Writable, ReadOnly, NotAFile };
 
 enum class Opened {
     Yes,
@@ -42,45 +40,41 @@ enum class Created {
     Failed,     // anything else: no space, too many open files
 };
 
+enum class Renamed {
+    Yes,
+    NameTaken,  // a first creation found the name taken
+    Refused,    // another program holds the file for a moment
+    Failed,
+};
+
 enum class Locking {
     Held,
     Busy,      // another copy holds it
-    Unusable,  // this kind of lock cannot be had here
+    Unusable,  // it cannot be had here
 };
 
-// The file a path finally names, through any symbolic links.
-[[nodiscard]] std::string ResolveLinks(const char *path);
-// What is at a path; for a file, also its last-write time and permissions.
-struct Found {
-    Existing kind = Existing::Missing;
-    std::int64_t writeTime = 0;
-    unsigned permissions = 0;  // POSIX mode bits; Windows attributes
-    // Windows: the access list to give a file that replaces it, as the look
-    // that found it read it (good until the next look); null where it is
-    // still to be read.
-    const void *accessList = nullptr;
-};
-// What is at a path, for a save over the file that bears the stamp: on
-// Windows drawn from StampOf's last look where that saw this very file.
-[[nodiscard]] Found Inspect(const std::string &path, const FileStamp &expected);
-[[nodiscard]] Presence Stamp(const char *path, FileStamp &stamp);
+// A look by path, without the test hook: for looks that are part of a step.
+[[nodiscard]] FileLook LookAt(const char *path);
 
 // Opens a regular file to read, without blocking and without keeping others
-// from replacing it; fills its stamp. A file being rewritten in place is
+// from replacing it; fills its look. A file being rewritten in place is
 // held: it is waited for a moment, as is one another program holds.
-[[nodiscard]] Opened OpenToRead(const char *path, File &file, FileStamp &stamp);
+[[nodiscard]] Opened OpenToRead(const char *path, File &file, FileLook &look);
 // Bytes read, 0 at the end, -1 on an error.
 [[nodiscard]] std::int64_t ReadSome(File file, void *into, std::size_t count);
 
 // Creates a new file that must not exist yet, held until it is closed:
-// RemoveIfAbandoned leaves it. It is to replace the file at `replaced`
-// (empty: none), whose permissions and access list Inspect found. On POSIX
-// it is readable and writable by this user alone until GivePermissions; on
-// Windows, where no one else can open it while it is held, it is made with
-// the old file's attributes (hidden, system, archive, not indexed) and
-// access list.
-[[nodiscard]] Created CreatePrivate(const std::string &path, const std::string &replaced,
-                                    unsigned permissions, const void *accessList, File &file);
+// RemoveIfAbandoned leaves it. On POSIX it is readable and writable by this
+// user alone until GivePermissions; on Windows, where no one else can open
+// it while it is held, it is made with the attributes a user sets on a file
+// (hidden, system, archive, not indexed) among `permissions`, and the
+// access list, where one is given.
+[[nodiscard]] Created CreatePrivate(const std::string &path, unsigned permissions,
+                                    const std::vector<unsigned char> &accessList, File &file);
+// Windows: the access list a file that replaces the one at the path must
+// be given; empty where the folder's, which a new file inherits, will do.
+// False when it cannot be read.
+[[nodiscard]] bool ReadAccessList(const std::string &path, std::vector<unsigned char> &list);
 // Gives a complete new file the permissions of the file it replaces, where
 // it was not made with them: POSIX mode bits.
 [[nodiscard]] bool GivePermissions(File file, unsigned permissions);
@@ -90,25 +84,18 @@ struct Found {
 [[nodiscard]] bool Rewind(File file);
 [[nodiscard]] bool Truncate(File file, std::uint64_t size);
 [[nodiscard]] bool FlushToDisk(File file);
-// The time now, and a file's last-write time, in FileStamp::writeTime units.
-[[nodiscard]] std::int64_t Now();
 [[nodiscard]] bool SetWriteTime(File file, std::int64_t time);
 [[nodiscard]] bool StampOpen(File file, FileStamp &stamp);
 [[nodiscard]] bool Close(File file);
 
-// Puts the open new file `from` in place of `to` in one step, only if `to`
-// is still the file the stamp names, or, for an all-zero stamp, if there is
-// still none there (rules 1 and 10). On Stale and Failed, `from` still
-// names the new file, for the caller to remove. leftBehind: the replaced
-// file could not be removed.
-[[nodiscard]] SaveOutcome PutInPlace(File file, const std::string &from, const std::string &to,
-                                     const FileStamp &expected, bool &leftBehind);
+// Gives the open new file `from` the name `to`, replacing what is there, or
+// for a first creation only if the name is still free; made durable.
+[[nodiscard]] Renamed Rename(File file, const std::string &from, const std::string &to,
+                             bool firstCreation);
 // Makes the folder's record of a renamed or new file durable.
 void FlushFolderOf(const std::string &path);
-// Removes the open file at the path, if the path still names it; false
-// when it is left there.
-[[nodiscard]] bool RemoveOwn(File file, const std::string &path);
-[[nodiscard]] unsigned long ProcessId();
+// Removes the file at the path; false when it is left there.
+[[nodiscard]] bool Remove(const std::string &path);
 
 // Whether new files can be made in the folder that holds the path.
 [[nodiscard]] bool FolderTakesFiles(const std::string &path);
@@ -117,21 +104,16 @@ void FlushFolderOf(const std::string &path);
 // Removes a file that no open CreatePrivate handle holds; false when such a
 // file stays.
 [[nodiscard]] bool RemoveIfAbandoned(const std::string &path);
+// Creates an empty file at the path unless one is there; false when none is.
+[[nodiscard]] bool CreateMark(const std::string &path);
 
-// The lock file at a path, made if missing, private to this user (rule 4);
-// marked: a holder's progress mark is on it (rule 8).
-[[nodiscard]] Locking LockFile(const std::string &path, File &file, bool &marked);
-// A lock that needs no lock file (rules 4 and 5): on POSIX the guarded
-// file's folder; on Windows a mutex named after the file.
-[[nodiscard]] Locking LockGuarded(const std::string &path, File &file);
-// The lock of a file opened to be rewritten in place (rule 11), which
-// keeps other rewriters and every reader out until it is closed; waited
-// for a moment.
+// The history's lock (rule 1), tried once; `on` is what it locks.
+[[nodiscard]] Locking LockHistory(const std::string &history, const char *library, File &lock,
+                                  std::string &on);
+void UnlockHistory(File lock);
+// The lock of a file opened to be rewritten in place (rule 9), which
+// keeps every reader out until it is closed; waited for a moment.
 [[nodiscard]] bool LockForRewrite(File file);
-void Unlock(File lock);
-void UnlockGuarded(File lock);
-// The lock file's size: its holder's progress mark (rule 3).
-[[nodiscard]] bool SetSize(File file, std::uint64_t size);
 
 // Waits a moment.
 void Pause(std::uint32_t milliseconds);

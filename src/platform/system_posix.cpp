@@ -25,7 +25,6 @@ namespace {
 using fault::Counted;
 using fault::FileCall;
 
-constexpr std::int64_t kNanosecondsPerSecond = 1000000000;
 constexpr std::int64_t kNanosecondsPerMillisecond = 1000000;
 
 // New files are this user's alone until complete (rule 6).
@@ -41,28 +40,22 @@ int Fd(system::File file) { return static_cast<int>(file); }
 
 // A time as the nanoseconds since the epoch that stamps are kept in.
 std::int64_t Nanoseconds(const timespec &time) {
-    return std::int64_t{time.tv_sec} * kNanosecondsPerSecond + time.tv_nsec;
+    return std::int64_t{time.tv_sec} * system::kTicksPerSecond + time.tv_nsec;
 }
 
 FileStamp StampFrom(const struct stat &st) {
-    return {Nanoseconds(st.st_mtim), st.st_dev, st.st_ino, st.st_size};
+    return {Nanoseconds(st.st_mtim), Nanoseconds(st.st_ctim), st.st_dev, st.st_ino, st.st_size};
 }
 
-bool SameFile(const struct stat &a, const struct stat &b) {
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
-// Whether the path still names the open file: a holder before us may have
-// removed or replaced it. The open file's status goes to `opened`.
-bool StillNamed(int fd, const std::string &path, struct stat &opened) {
-    struct stat named {};
-    return Counted(FileCall::Query, ::fstat(fd, &opened)) == 0 &&
-           Counted(FileCall::Query, ::lstat(path.c_str(), &named)) == 0 && SameFile(opened, named);
-}
-
-bool StillNamed(int fd, const std::string &path) {
-    struct stat opened {};
-    return StillNamed(fd, path, opened);
+FileLook LookFrom(const struct stat &st) {
+    constexpr mode_t kAnyWrite = S_IWUSR | S_IWGRP | S_IWOTH;
+    FileLook look;
+    look.presence = Presence::Present;
+    look.stamp = StampFrom(st);
+    look.permissions = st.st_mode & kChmodBits;
+    look.regular = S_ISREG(st.st_mode);
+    look.readOnly = (st.st_mode & kAnyWrite) == 0;
+    return look;
 }
 
 // Everything but a vanished path or a vanished folder is an unknown state.
@@ -77,7 +70,7 @@ constexpr int kRetries = 10;
 constexpr std::uint32_t kRetryPauseMs = 10;
 
 // A lock on the file's bytes, apart from flock's: readers share it, a
-// rewrite in place takes it alone (rule 11). It belongs to the open file,
+// rewrite in place takes it alone (rule 9). It belongs to the open file,
 // so two copies loaded in one process exclude each other too.
 bool LockBytes(int fd, short type) {
     for (int attempt = 0;; ++attempt) {
@@ -98,25 +91,30 @@ bool TryFlock(int fd) {
     }
 }
 
-// First creation (rule 10): the new file takes the name only if nothing has
-// it, so two copies creating the history at once cannot both win.
-SaveOutcome CreateOnly(const std::string &from, const std::string &to) {
+std::string FolderOf(const std::string &path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// First creation: the new file takes the name only if nothing has it, so a
+// program that made the history meanwhile is not overwritten.
+system::Renamed CreateOnly(const std::string &from, const std::string &to) {
+    using system::Renamed;
     if (Counted(FileCall::Rename,
                 ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE)) == 0)
-        return SaveOutcome::Saved;
-    if (errno == EEXIST) return SaveOutcome::Stale;
-    if (!Unsupported(errno)) return SaveOutcome::Failed;
+        return Renamed::Yes;
+    if (errno == EEXIST) return Renamed::NameTaken;
+    if (!Unsupported(errno)) return Renamed::Failed;
     // A hard link is made only if the name is free, as atomically.
     if (Counted(FileCall::Rename, ::link(from.c_str(), to.c_str())) == 0) {
         (void)Counted(FileCall::Delete, ::unlink(from.c_str()));
-        return SaveOutcome::Saved;
+        return Renamed::Yes;
     }
-    if (errno == EEXIST) return SaveOutcome::Stale;
-    // No links either (FAT): a look, then the rename; the window is named.
-    struct stat st {};
-    if (Counted(FileCall::Query, ::lstat(to.c_str(), &st)) == 0) return SaveOutcome::Stale;
-    return Counted(FileCall::Rename, ::rename(from.c_str(), to.c_str())) == 0 ? SaveOutcome::Saved
-                                                                              : SaveOutcome::Failed;
+    if (errno == EEXIST) return Renamed::NameTaken;
+    // No links either (FAT): the last look must do.
+    return Counted(FileCall::Rename, ::rename(from.c_str(), to.c_str())) == 0 ? Renamed::Yes
+                                                                              : Renamed::Failed;
 }
 
 }  // namespace
@@ -134,8 +132,6 @@ int ConsoleBufferRows() {
     if (::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0 || size.ws_row == 0) return -1;
     return size.ws_row;
 }
-
-namespace system {
 
 std::string ResolveLinks(const char *path) {
     std::string target = path;
@@ -161,28 +157,37 @@ std::string ResolveLinks(const char *path) {
     return target;
 }
 
-Found Inspect(const std::string &path, const FileStamp &) {
-    struct stat st {};
-    if (Counted(FileCall::Query, ::stat(path.c_str(), &st)) != 0) return {};
-    Found found{Existing::Writable, Nanoseconds(st.st_mtim), st.st_mode & kChmodBits};
-    constexpr mode_t kAnyWrite = S_IWUSR | S_IWGRP | S_IWOTH;
-    if (!S_ISREG(st.st_mode))
-        found.kind = Existing::NotAFile;
-    else if ((st.st_mode & kAnyWrite) == 0)
-        found.kind = Existing::ReadOnly;
-    return found;
+bool MayRemove(const char *path) {
+    struct stat file {}, folder {};
+    if (Counted(FileCall::Query, ::lstat(path, &file)) != 0) return false;
+    if (file.st_uid == ::geteuid()) return true;
+    const std::string in = FolderOf(path);
+    return Counted(FileCall::Query, ::stat(in.c_str(), &folder)) == 0 &&
+           !(folder.st_mode & S_ISVTX) &&
+           Counted(FileCall::Query, ::access(in.c_str(), W_OK | X_OK)) == 0;
 }
 
-Presence Stamp(const char *path, FileStamp &stamp) {
-    struct stat st {};
-    if (fault::Fails(fault::Call::FileStamp, path)) return Presence::Unknown;
-    if (Counted(FileCall::Query, ::stat(path, &st)) != 0)
-        return NothingThere(errno) ? Presence::Missing : Presence::Unknown;
-    stamp = StampFrom(st);
-    return Presence::Present;
+unsigned long ProcessId() { return static_cast<unsigned long>(::getpid()); }
+
+std::int64_t Now() {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return Nanoseconds(now);
 }
 
-Opened OpenToRead(const char *path, File &file, FileStamp &stamp) {
+namespace system {
+
+FileLook LookAt(const char *path) {
+    struct stat st {};
+    if (Counted(FileCall::Query, ::stat(path, &st)) != 0) {
+        FileLook look;
+        look.presence = NothingThere(errno) ? Presence::Missing : Presence::Unknown;
+        return look;
+    }
+    return LookFrom(st);
+}
+
+Opened OpenToRead(const char *path, File &file, FileLook &look) {
     if (fault::Fails(fault::Call::OpenToRead, path)) return Opened::Failed;
     // Non-blocking, so a FIFO in the file's place cannot hang the host.
     const int fd =
@@ -197,7 +202,7 @@ Opened OpenToRead(const char *path, File &file, FileStamp &stamp) {
         Counted(FileCall::Close, ::close(fd));
         return Opened::Held;
     }
-    stamp = StampFrom(st);
+    look = LookFrom(st);
     file = fd;
     return Opened::Yes;
 }
@@ -210,7 +215,7 @@ std::int64_t ReadSome(File file, void *into, std::size_t count) {
     }
 }
 
-Created CreatePrivate(const std::string &path, const std::string &, unsigned, const void *,
+Created CreatePrivate(const std::string &path, unsigned, const std::vector<unsigned char> &,
                       File &file) {
     if (fault::Fails(fault::Call::RefuseTemporary, path.c_str())) return Created::Refused;
     if (fault::Fails(fault::Call::CreateTemporary, path.c_str())) return Created::Failed;
@@ -222,7 +227,7 @@ Created CreatePrivate(const std::string &path, const std::string &, unsigned, co
         return errno == EACCES || errno == EPERM || errno == EROFS ? Created::Refused
                                                                    : Created::Failed;
     }
-    // Held until the save is over, past its replace (rule 8): a file no one
+    // Held until the save is over, past its rename (rule 10): a file no one
     // holds was left by a crash. Only a sweep that opened it first can have
     // it; it is then its to remove.
     if (!TryFlock(fd)) {
@@ -233,10 +238,16 @@ Created CreatePrivate(const std::string &path, const std::string &, unsigned, co
     return Created::Yes;
 }
 
+bool ReadAccessList(const std::string &, std::vector<unsigned char> &list) {
+    list.clear();
+    return true;
+}
+
 bool GivePermissions(File file, unsigned permissions) {
     // Made with these already; fchmod, unlike open's mode, is not narrowed
     // by the umask.
-    if (permissions == kPrivateMode) return !fault::Fails(fault::Call::CopyPermissions);
+    if (permissions == 0 || permissions == kPrivateMode)
+        return !fault::Fails(fault::Call::CopyPermissions);
     return !fault::Fails(fault::Call::CopyPermissions) &&
            Counted(FileCall::Change, ::fchmod(Fd(file), static_cast<mode_t>(permissions))) == 0;
 }
@@ -273,16 +284,10 @@ bool Truncate(File file, std::uint64_t size) {
 
 bool FlushToDisk(File file) { return Counted(FileCall::Flush, ::fsync(Fd(file))) == 0; }
 
-std::int64_t Now() {
-    timespec now{};
-    ::clock_gettime(CLOCK_REALTIME, &now);
-    return Nanoseconds(now);
-}
-
 bool SetWriteTime(File file, std::int64_t time) {
     // Access time untouched, write time set.
     const timespec times[2] = {{0, UTIME_OMIT},
-                               {time / kNanosecondsPerSecond, time % kNanosecondsPerSecond}};
+                               {time / kTicksPerSecond, time % kTicksPerSecond}};
     return Counted(FileCall::Change, ::futimens(Fd(file), times)) == 0;
 }
 
@@ -295,40 +300,15 @@ bool StampOpen(File file, FileStamp &stamp) {
 
 bool Close(File file) { return Counted(FileCall::Close, ::close(Fd(file))) == 0; }
 
-SaveOutcome PutInPlace(File, const std::string &from, const std::string &to,
-                       const FileStamp &expected, bool &leftBehind) {
-    if (fault::Fails(fault::Call::Replace, from.c_str())) return SaveOutcome::Failed;
-    if (expected == FileStamp{}) return CreateOnly(from, to);
-    // A look first: a stale save need not be swapped in to be found out.
-    struct stat now {};
-    if (Counted(FileCall::Query, ::stat(to.c_str(), &now)) != 0 || !(StampFrom(now) == expected))
-        return SaveOutcome::Stale;
-    if (Counted(FileCall::Rename,
-                ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_EXCHANGE)) != 0) {
-        if (!Unsupported(errno)) return SaveOutcome::Failed;
-        // No exchange here (NFS, FAT): the look above must do (rule 10).
-        return Counted(FileCall::Rename, ::rename(from.c_str(), to.c_str())) == 0
-                   ? SaveOutcome::Saved
-                   : SaveOutcome::Failed;
-    }
-    // The replaced file now has the new file's name: nothing is lost, and
-    // what it is can be checked after the fact.
-    struct stat replaced {};
-    if (Counted(FileCall::Query, ::lstat(from.c_str(), &replaced)) == 0 &&
-        StampFrom(replaced) == expected) {
-        leftBehind = fault::Fails(fault::Call::Remove, from.c_str()) ||
-                     Counted(FileCall::Delete, ::unlink(from.c_str())) != 0;
-        return SaveOutcome::Saved;
-    }
-    // Another writer saved in between: its file goes back in place.
-    (void)Counted(FileCall::Rename,
-                  ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_EXCHANGE));
-    return SaveOutcome::Stale;
+Renamed Rename(File, const std::string &from, const std::string &to, bool firstCreation) {
+    if (firstCreation) return CreateOnly(from, to);
+    return Counted(FileCall::Rename, ::rename(from.c_str(), to.c_str())) == 0 ? Renamed::Yes
+                                                                              : Renamed::Failed;
 }
 
 void FlushFolderOf(const std::string &path) {
     if (fault::Fails(fault::Call::FlushFolder, path.c_str()) || !fault::DiskFlushEnabled()) return;
-    // Built on the stack: this runs after the swap, where nothing may throw.
+    // Built on the stack: this runs after the rename, where nothing may throw.
     char folder[PATH_MAX] = ".";
     const std::size_t slash = path.rfind('/');
     if (slash != std::string::npos) {
@@ -343,19 +323,14 @@ void FlushFolderOf(const std::string &path) {
     Counted(FileCall::Close, ::close(fd));
 }
 
-bool RemoveOwn(File file, const std::string &path) {
+bool Remove(const std::string &path) {
     if (fault::Fails(fault::Call::Remove, path.c_str())) return false;
-    // After a failed exchange the name may be another copy's save.
-    return !StillNamed(Fd(file), path) || Counted(FileCall::Delete, ::unlink(path.c_str())) == 0;
+    return Counted(FileCall::Delete, ::unlink(path.c_str())) == 0 || NothingThere(errno);
 }
-
-unsigned long ProcessId() { return static_cast<unsigned long>(::getpid()); }
 
 bool FolderTakesFiles(const std::string &path) {
     if (fault::Fails(fault::Call::RefuseTemporary)) return false;
-    const std::size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-    return Counted(FileCall::Query, ::access(folder.c_str(), W_OK | X_OK)) == 0;
+    return Counted(FileCall::Query, ::access(FolderOf(path).c_str(), W_OK | X_OK)) == 0;
 }
 
 std::vector<std::string> Siblings(const std::string &path) {
@@ -378,105 +353,46 @@ bool RemoveIfAbandoned(const std::string &path) {
     const int fd = Counted(FileCall::Open, ::open(path.c_str(), O_RDONLY | kSafeOpen));
     if (fd < 0) return true;
     // A save still under way holds its file; so would one that just began.
-    const bool abandoned = TryFlock(fd) && StillNamed(fd, path);
-    const bool removed = !abandoned || (!fault::Fails(fault::Call::Remove, path.c_str()) &&
-                                        Counted(FileCall::Delete, ::unlink(path.c_str())) == 0);
+    struct stat opened {}, named {};
+    const bool abandoned = TryFlock(fd) &&
+                           Counted(FileCall::Query, ::fstat(fd, &opened)) == 0 &&
+                           Counted(FileCall::Query, ::lstat(path.c_str(), &named)) == 0 &&
+                           opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+    const bool removed = !abandoned || Remove(path);
     Counted(FileCall::Close, ::close(fd));
     return removed;
 }
 
-namespace {
-
-// Opens the lock file, making it where there is none; `made` says it was
-// made now.
-int OpenLockFile(const std::string &path, bool &made) {
-    made = false;
-    // Twice at most: another copy can make it between the two opens.
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        const int fd = Counted(FileCall::Open, ::open(path.c_str(), O_RDWR | kSafeOpen));
-        if (fd >= 0 || errno != ENOENT) return fd;
-        const int created =
-            Counted(FileCall::Create,
-                    ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | kSafeOpen, kPrivateMode));
-        made = created >= 0;
-        if (created >= 0 || errno != EEXIST) return created;
-    }
-    return -1;
+bool CreateMark(const std::string &path) {
+    if (fault::Fails(fault::Call::Mark, path.c_str())) return false;
+    const int fd = Counted(FileCall::Create,
+                           ::open(path.c_str(), O_WRONLY | O_CREAT | kSafeOpen, kPrivateMode));
+    if (fd < 0) return false;
+    Counted(FileCall::Close, ::close(fd));
+    return true;
 }
 
-}  // namespace
-
-Locking LockFile(const std::string &path, File &file, bool &marked) {
-    if (fault::Fails(fault::Call::Lock, path.c_str())) return Locking::Unusable;
-    // Twice at most: a link, FIFO, socket or device found at the lock's own
-    // name is removed, and the name then made a lock file.
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        bool made = false;
-        const int fd = OpenLockFile(path, made);
-        struct stat st {};
-        if (fd >= 0 && Counted(FileCall::Query, ::fstat(fd, &st)) == 0 && S_ISREG(st.st_mode)) {
-            // Another user's file, or one linked elsewhere, is not made to
-            // carry progress marks: the guarded file is locked instead.
-            if (st.st_uid != ::geteuid() || st.st_nlink != 1) {
-                Counted(FileCall::Close, ::close(fd));
-                return Locking::Unusable;
-            }
-            if (!TryFlock(fd)) {
-                const int error = errno;
-                Counted(FileCall::Close, ::close(fd));
-                return error == EWOULDBLOCK ? Locking::Busy : Locking::Unusable;
-            }
-            if (!StillNamed(fd, path, st)) {  // removed meanwhile: try again later
-                Counted(FileCall::Close, ::close(fd));
-                return Locking::Busy;
-            }
-            file = fd;
-            // A lock file made now is marked: whoever saved before it may
-            // have crashed without one, or it was taken away with its mark.
-            // The mark stays until a holder's save has swept.
-            if (made) (void)SetSize(fd, 1);
-            marked = made || st.st_size != 0;
-            return Locking::Held;
-        }
-        if (fd >= 0) Counted(FileCall::Close, ::close(fd));
-        // A folder takes no files, or a directory sits at the name: that is
-        // not ours to clear.
-        if (Counted(FileCall::Query, ::lstat(path.c_str(), &st)) != 0 || S_ISDIR(st.st_mode) ||
-            S_ISREG(st.st_mode) || Counted(FileCall::Delete, ::unlink(path.c_str())) != 0)
-            return Locking::Unusable;
-    }
-    return Locking::Unusable;
-}
-
-// The folder, not the file: a save replaces the file, so a lock on it
-// guards nothing once another copy has saved, and it may not exist yet. A
-// copy that began a change without a real lock then raced the others
-// through all its tries, and a name could wait in memory until its host
-// closed. The folder stays while copies come and go.
-Locking LockGuarded(const std::string &path, File &file) {
-    if (fault::Fails(fault::Call::Lock, path.c_str())) return Locking::Unusable;
-    const std::size_t slash = path.find_last_of('/');
-    const std::string folder =
-        slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+// The folder, whatever sits beside the history: every copy of every user
+// who can read the folder takes the same lock, no file has to be made for
+// it, and replacing the history does not change it.
+Locking LockHistory(const std::string &history, const char *, File &lock, std::string &on) {
+    on = FolderOf(history);
+    if (fault::Fails(fault::Call::Lock, on.c_str())) return Locking::Unusable;
     const int fd =
-        Counted(FileCall::Open, ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        Counted(FileCall::Open, ::open(on.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (fd < 0) return Locking::Unusable;
     if (!TryFlock(fd)) {
         const int error = errno;
         Counted(FileCall::Close, ::close(fd));
         return error == EWOULDBLOCK ? Locking::Busy : Locking::Unusable;
     }
-    file = fd;
+    lock = fd;
     return Locking::Held;
 }
 
+void UnlockHistory(File lock) { Counted(FileCall::Close, ::close(Fd(lock))); }
+
 bool LockForRewrite(File file) { return LockBytes(Fd(file), F_WRLCK); }
-
-void Unlock(File lock) { Counted(FileCall::Close, ::close(Fd(lock))); }
-
-void UnlockGuarded(File lock) { ::close(Fd(lock)); }
-
-bool SetSize(File file, std::uint64_t size) { return Truncate(file, size); }
 
 void Pause(std::uint32_t milliseconds) {
     timespec pause{static_cast<time_t>(milliseconds / 1000),
@@ -492,9 +408,6 @@ std::uint64_t Milliseconds() {
 }
 
 }  // namespace system
-
-Presence StampOf(const char *path, FileStamp &stamp) { return system::Stamp(path, stamp); }
-
 }  // namespace platform
 
 #endif

@@ -6,14 +6,17 @@
 #include <aclapi.h>
 #include <winternl.h>
 
-#include <cstdio>
 #include <cstring>
 #include <memory>
-#include <new>
 
 #include "platform/fault.h"
 #include "platform/platform.h"
 #include "platform/system.h"
+
+// A file's times, size and attributes by its path, in one call that opens
+// nothing; ntdll has it since NT 4, the headers leave it out.
+extern "C" NTSTATUS NTAPI NtQueryFullAttributesFile(POBJECT_ATTRIBUTES attributes,
+                                                    PFILE_NETWORK_OPEN_INFORMATION information);
 
 namespace platform {
 namespace {
@@ -28,7 +31,7 @@ bool NothingThere(DWORD error) {
 }
 
 // Another program has the file open without sharing it (a virus scanner, a
-// backup, another copy between its writes).
+// backup, a viewer).
 bool HeldByAnother(DWORD error) {
     return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
 }
@@ -36,48 +39,40 @@ bool HeldByAnother(DWORD error) {
 // Windows hands 64-bit numbers over as two 32-bit halves.
 constexpr int kHalfBits = 32;
 
-std::uint64_t Joined(DWORD high, DWORD low) { return (std::uint64_t{high} << kHalfBits) | low; }
-
-// A file time as the 100 ns ticks that stamps are kept in.
-std::int64_t Ticks(const FILETIME &time) {
-    return static_cast<std::int64_t>(Joined(time.dwHighDateTime, time.dwLowDateTime));
+// The same times, size and attributes from a look by path and from an open
+// file, so that the two make equal stamps.
+FileLook LookFrom(const FILE_NETWORK_OPEN_INFORMATION &info) {
+    FileLook look;
+    look.presence = Presence::Present;
+    look.stamp.writeTime = info.LastWriteTime.QuadPart;
+    look.stamp.changeTime = info.ChangeTime.QuadPart;
+    look.stamp.size = info.EndOfFile.QuadPart;
+    look.permissions = info.FileAttributes;
+    look.regular = !(info.FileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE));
+    look.readOnly = (info.FileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
+    return look;
 }
 
-// What an open file is, in three cheap queries. GetFileInformationByHandle
-// would also read the volume's serial number, which costs a hundred times
-// as much under Wine, where it is most of a recording's time; a stamp is
-// only compared with one of the same path, so the volume is left at 0.
-struct Described {
-    FileStamp stamp;
-    DWORD attributes = 0;
-    DWORD links = 0;
-    bool folder = false;
-};
+// The kind of information NtQueryInformationFile gives as
+// FILE_NETWORK_OPEN_INFORMATION.
+constexpr int kFileNetworkOpenInformation = 34;
 
-// The file's number within its volume, as the system keeps it.
-constexpr int kFileInternalInformation = 6;
-
-bool Describe(HANDLE file, Described &described) {
-    FILE_BASIC_INFO basic{};
-    FILE_STANDARD_INFO standard{};
-    LARGE_INTEGER number{};
+bool Describe(HANDLE file, FileLook &look) {
+    FILE_NETWORK_OPEN_INFORMATION info{};
     IO_STATUS_BLOCK status{};
-    if (!Counted(FileCall::Query,
-                 ::GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic)) ||
-        !Counted(FileCall::Query, ::GetFileInformationByHandleEx(file, FileStandardInfo, &standard,
-                                                                 sizeof standard)) ||
-        Counted(FileCall::Query, ::NtQueryInformationFile(file, &status, &number, sizeof number,
-                                                          static_cast<FILE_INFORMATION_CLASS>(
-                                                              kFileInternalInformation))) < 0)
+    if (Counted(FileCall::Query,
+                ::NtQueryInformationFile(
+                    file, &status, &info, sizeof info,
+                    static_cast<FILE_INFORMATION_CLASS>(kFileNetworkOpenInformation))) < 0)
         return false;
-    described.stamp.writeTime = basic.LastWriteTime.QuadPart;
-    described.stamp.fileId = static_cast<std::uint64_t>(number.QuadPart);
-    described.stamp.size = standard.EndOfFile.QuadPart;
-    described.attributes = basic.FileAttributes;
-    described.links = standard.NumberOfLinks;
-    described.folder = standard.Directory != 0;
+    look = LookFrom(info);
     return true;
 }
+
+// NTSTATUS values for a name that leads nowhere.
+constexpr NTSTATUS kNoSuchName = static_cast<NTSTATUS>(0xC0000034);
+constexpr NTSTATUS kNoSuchPath = static_cast<NTSTATUS>(0xC000003A);
+constexpr NTSTATUS kNoSuchFile = static_cast<NTSTATUS>(0xC000000F);
 
 // A file held for a moment is tried again for about 100 ms: long enough
 // for a scanner, a reader or a rewrite in place to let go, short enough not
@@ -86,10 +81,10 @@ constexpr int kRetries = 10;
 constexpr DWORD kRetryPauseMs = 10;
 
 // Room for most files' security descriptors; a larger one is read again.
-constexpr std::size_t kSecurityBufferSize = 1024;
+constexpr DWORD kSecurityBufferSize = 1024;
 
 // The file's bytes, which readers lock shared and a rewrite in place alone
-// (rule 11): 2^62 of them from 0.
+// (rule 9): 2^62 of them from 0.
 constexpr DWORD kBytesHigh = 0x40000000;
 
 bool LockRange(HANDLE file, DWORD flags, DWORD offsetHigh, DWORD lengthLow, DWORD lengthHigh) {
@@ -108,132 +103,55 @@ bool LockBytes(HANDLE file, bool alone) {
     }
 }
 
-// The access list a new file needs to stand for the one it replaces: none
-// where the old one's comes from the folder alone, which the new file
-// inherits the same way.
-class AccessListCopy {
+// The history's lock is one byte of the library file, far beyond its end
+// (rule 1): no reader of the library ever meets it, and the library is there
+// for as long as a copy runs from it. The handle is opened once, shared for
+// everything, and kept while the library is loaded.
+constexpr DWORD kHistoryLockHigh = 0x7FFFFFF0;
+
+class LibraryHandle {
 public:
-    AccessListCopy() = default;
-    AccessListCopy(const AccessListCopy &) = delete;  // points into itself
-    AccessListCopy &operator=(const AccessListCopy &) = delete;
+    LibraryHandle() = default;
+    LibraryHandle(const LibraryHandle &) = delete;
+    LibraryHandle &operator=(const LibraryHandle &) = delete;
+    ~LibraryHandle() { Close(); }
 
-    // False when the old file's list cannot be read.
-    [[nodiscard]] bool ReadFrom(const std::string &path) {
-        return Read([&path](PSECURITY_DESCRIPTOR into, DWORD size, DWORD *needed) {
-            return ::GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, into, size, needed);
-        });
-    }
-    // The same through a handle opened with READ_CONTROL: no open of its own.
-    [[nodiscard]] bool ReadFrom(HANDLE file) {
-        return Read([file](PSECURITY_DESCRIPTOR into, DWORD size, DWORD *needed) {
-            return ::GetKernelObjectSecurity(file, DACL_SECURITY_INFORMATION, into, size, needed);
-        });
-    }
-
-    // For CreateFile: null where the new file needs no list of its own.
-    [[nodiscard]] SECURITY_ATTRIBUTES *Attributes() {
-        return attributes_.lpSecurityDescriptor ? &attributes_ : nullptr;
+    // The library's handle, opened now if it is not yet. Busy: another
+    // program keeps the library to itself for the moment.
+    system::Locking Open(const std::string &path, HANDLE &handle) {
+        if (path != path_) Close();
+        if (handle_ == INVALID_HANDLE_VALUE) {
+            handle_ = Counted(FileCall::Open,
+                              ::CreateFileA(path.c_str(), GENERIC_READ,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                            nullptr, OPEN_EXISTING, 0, nullptr));
+            if (handle_ == INVALID_HANDLE_VALUE)
+                return HeldByAnother(::GetLastError()) ? system::Locking::Busy
+                                                       : system::Locking::Unusable;
+            path_ = path;
+        }
+        handle = handle_;
+        return system::Locking::Held;
     }
 
 private:
-    template <class Query>
-    bool Read(Query query) {
-        attributes_.lpSecurityDescriptor = nullptr;
-        // Read into room of its own, or, for a larger one, memory asked for
-        // without an exception, which must not leave the platform layer.
-        PSECURITY_DESCRIPTOR read = room_;
-        DWORD needed = 0;
-        if (!Counted(FileCall::Query, query(read, sizeof room_, &needed))) {
-            if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER) return false;
-            larger_.reset(new (std::nothrow) char[needed]);
-            read = larger_.get();
-            if (!read || !Counted(FileCall::Query, query(read, needed, &needed))) return false;
-        }
-        BOOL present = FALSE, defaulted = FALSE;
-        PACL dacl = nullptr;
-        if (!::GetSecurityDescriptorDacl(read, &present, &dacl, &defaulted)) return false;
-        // No list at all (a file system without them): nothing to give.
-        if (!present || dacl == nullptr) return true;
-        SECURITY_DESCRIPTOR_CONTROL control = 0;
-        DWORD revision = 0;
-        if (!::GetSecurityDescriptorControl(read, &control, &revision)) return false;
-        const bool inherits = !(control & SE_DACL_PROTECTED);
-        bool ownEntries = false;
-        for (DWORD i = 0; i < dacl->AceCount && !ownEntries; ++i) {
-            void *entry = nullptr;
-            ownEntries = ::GetAce(dacl, i, &entry) &&
-                         !(static_cast<ACE_HEADER *>(entry)->AceFlags & INHERITED_ACE);
-        }
-        if (inherits && !ownEntries) return true;
-        // The whole list, protected if it was: the new file then has at
-        // least the access the old one had.
-        if (!::InitializeSecurityDescriptor(&given_, SECURITY_DESCRIPTOR_REVISION) ||
-            !::SetSecurityDescriptorDacl(&given_, TRUE, dacl, FALSE) ||
-            (!inherits &&
-             !::SetSecurityDescriptorControl(&given_, SE_DACL_PROTECTED, SE_DACL_PROTECTED)))
-            return false;
-        attributes_.lpSecurityDescriptor = &given_;
-        return true;
+    void Close() {
+        if (handle_ != INVALID_HANDLE_VALUE) Counted(FileCall::Close, ::CloseHandle(handle_));
+        handle_ = INVALID_HANDLE_VALUE;
+        path_.clear();
     }
 
-    alignas(8) char room_[kSecurityBufferSize];
-    std::unique_ptr<char[]> larger_;
-    SECURITY_DESCRIPTOR given_{};
-    SECURITY_ATTRIBUTES attributes_{sizeof(SECURITY_ATTRIBUTES), nullptr, FALSE};
+    HANDLE handle_ = INVALID_HANDLE_VALUE;
+    std::string path_;
 };
+LibraryHandle library;
 
-// What a save's Inspect returns, from a file's attributes and write time.
-system::Found FoundBy(DWORD attributes, std::int64_t writeTime) {
-    system::Found found{system::Existing::Writable, writeTime, attributes};
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-        found.kind = system::Existing::NotAFile;
-    else if (attributes & FILE_ATTRIBUTE_READONLY)
-        found.kind = system::Existing::ReadOnly;
-    return found;
+// The path as the wide call takes it, from the code page ANSI calls use.
+bool Widen(const char *path, wchar_t (&wide)[system::kLongestPath + 1]) {
+    const UINT codePage = ::AreFileApisANSI() ? CP_ACP : CP_OEMCP;
+    return ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, path, -1, wide,
+                                 static_cast<int>(std::size(wide))) > 0;
 }
-
-// StampOf's last look at a file, which a save over that file uses in place
-// of two looks of its own by path (its attributes, and its access list,
-// read through the same open): each open costs a round trip into the
-// system. Used only for the file that bore the stamp the save expects,
-// which rule 1 checks again before the rename.
-class LastLook {
-public:
-    // What the last look found at the path, if it saw the file expected.
-    static const system::Found *Of(const std::string &path, const FileStamp &expected) {
-        const LastLook &last = kept;
-        if (!last.valid_ || expected == FileStamp{} || !(expected == last.stamp_) ||
-            path.size() != last.length_ || path.compare(0, path.size(), last.path_, last.length_))
-            return nullptr;
-        return &last.found_;
-    }
-
-    // A fresh look at the path through the file, open with READ_CONTROL.
-    static void Take(const char *path, HANDLE file, const FileStamp &stamp, DWORD attributes) {
-        LastLook &last = kept;
-        last.valid_ = false;
-        const std::size_t length = std::strlen(path);
-        if (length >= sizeof last.path_) return;
-        std::memcpy(last.path_, path, length);
-        last.length_ = length;
-        last.stamp_ = stamp;
-        last.found_ = FoundBy(attributes, stamp.writeTime);
-        // Unread, the list is read at the save, by path, as without a look.
-        last.found_.accessList = last.access_.ReadFrom(file) ? &last.access_ : nullptr;
-        last.valid_ = true;
-    }
-    static void Forget() { kept.valid_ = false; }
-
-private:
-    static LastLook kept;
-    bool valid_ = false;
-    char path_[system::kLongestPath + 1] = {};
-    std::size_t length_ = 0;
-    FileStamp stamp_;
-    system::Found found_;
-    AccessListCopy access_;
-};
-LastLook LastLook::kept;
 
 }  // namespace
 
@@ -250,46 +168,60 @@ int ConsoleBufferRows() {
     return info.dwSize.Y > 0 ? info.dwSize.Y : -1;
 }
 
-namespace system {
-
-std::string ResolveLinks(const char *path) { return path; }
-
-Found Inspect(const std::string &path, const FileStamp &expected) {
-    if (const Found *looked = LastLook::Of(path, expected)) return *looked;
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!Counted(FileCall::Query,
-                 ::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)))
-        return {};
-    return FoundBy(data.dwFileAttributes, Ticks(data.ftLastWriteTime));
-}
-
-namespace {
-
-// A stamp read without the test hook: for looks that are part of one step.
-Presence StampAt(const char *path, FileStamp &stamp) {
-    // Attribute access only, so the open never waits for or blocks a reader.
+// The system's own name for the file the path opens, links followed:
+// \\?\C:\... or \\?\UNC\server\share\..., given back in the usual form.
+std::string ResolveLinks(const char *path) {
     const HANDLE file =
         Counted(FileCall::Open,
                 ::CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (file == INVALID_HANDLE_VALUE)
-        return NothingThere(::GetLastError()) ? Presence::Missing : Presence::Unknown;
-    Described described;
-    const bool ok = Describe(file, described);
+    if (file == INVALID_HANDLE_VALUE) return path;
+    char final[system::kLongestPath + 16];
+    const DWORD length = Counted(
+        FileCall::Query, ::GetFinalPathNameByHandleA(file, final, sizeof final, VOLUME_NAME_DOS));
     Counted(FileCall::Close, ::CloseHandle(file));
-    if (!ok) return Presence::Unknown;
-    stamp = described.stamp;
-    return Presence::Present;
+    if (length == 0 || length >= sizeof final) return path;
+    std::string resolved(final, length);
+    if (resolved.rfind("\\\\?\\UNC\\", 0) == 0)
+        resolved.replace(0, 8, "\\\\");
+    else if (resolved.rfind("\\\\?\\", 0) == 0)
+        resolved.erase(0, 4);
+    return resolved.size() <= system::kLongestPath ? resolved : path;
 }
 
-}  // namespace
+bool MayRemove(const char *) { return true; }
 
-Presence Stamp(const char *path, FileStamp &stamp) {
-    if (fault::Fails(fault::Call::FileStamp, path)) return Presence::Unknown;
-    return StampAt(path, stamp);
+unsigned long ProcessId() { return ::GetCurrentProcessId(); }
+
+std::int64_t Now() {
+    FILETIME now{};
+    ::GetSystemTimeAsFileTime(&now);
+    return static_cast<std::int64_t>((std::uint64_t{now.dwHighDateTime} << kHalfBits) |
+                                     now.dwLowDateTime);
 }
 
-Opened OpenToRead(const char *path, File &file, FileStamp &stamp) {
+namespace system {
+
+FileLook LookAt(const char *path) {
+    FileLook look;
+    look.presence = Presence::Unknown;
+    wchar_t wide[kLongestPath + 1];
+    UNICODE_STRING name{};
+    if (!Widen(path, wide) || !::RtlDosPathNameToNtPathName_U(wide, &name, nullptr, nullptr))
+        return look;
+    OBJECT_ATTRIBUTES attributes;
+    InitializeObjectAttributes(&attributes, &name, OBJ_CASE_INSENSITIVE, nullptr, nullptr);
+    FILE_NETWORK_OPEN_INFORMATION info{};
+    const NTSTATUS status =
+        Counted(FileCall::Query, ::NtQueryFullAttributesFile(&attributes, &info));
+    ::RtlFreeUnicodeString(&name);
+    if (status >= 0) return LookFrom(info);
+    if (status == kNoSuchName || status == kNoSuchPath || status == kNoSuchFile)
+        look.presence = Presence::Missing;
+    return look;
+}
+
+Opened OpenToRead(const char *path, File &file, FileLook &look) {
     if (fault::Fails(fault::Call::OpenToRead, path)) return Opened::Failed;
     HANDLE handle = INVALID_HANDLE_VALUE;
     for (int attempt = 0;; ++attempt) {
@@ -305,10 +237,9 @@ Opened OpenToRead(const char *path, File &file, FileStamp &stamp) {
         if (attempt == kRetries) return Opened::Held;
         ::Sleep(kRetryPauseMs);
     }
-    Described described;
     // Pipes, consoles and devices are not history files.
     if (Counted(FileCall::Query, ::GetFileType(handle)) != FILE_TYPE_DISK ||
-        !Describe(handle, described) || described.folder) {
+        !Describe(handle, look) || !look.regular) {
         Counted(FileCall::Close, ::CloseHandle(handle));
         return Opened::Failed;
     }
@@ -316,7 +247,6 @@ Opened OpenToRead(const char *path, File &file, FileStamp &stamp) {
         Counted(FileCall::Close, ::CloseHandle(handle));
         return Opened::Held;
     }
-    stamp = described.stamp;
     file = reinterpret_cast<File>(handle);
     return Opened::Yes;
 }
@@ -332,18 +262,16 @@ std::int64_t ReadSome(File file, void *into, std::size_t count) {
 
 // Made as the old file stands: its attributes and access list are given at
 // creation, which costs nothing, where setting them after costs a call each.
-// No one else can open the file while it is held (rules 6 and 8).
-Created CreatePrivate(const std::string &path, const std::string &replaced, unsigned permissions,
-                      const void *accessList, File &file) {
+// No one else can open the file while it is held (rules 6 and 10).
+Created CreatePrivate(const std::string &path, unsigned permissions,
+                      const std::vector<unsigned char> &accessList, File &file) {
     if (fault::Fails(fault::Call::RefuseTemporary, path.c_str())) return Created::Refused;
     if (fault::Fails(fault::Call::CreateTemporary, path.c_str()) || path.size() > kLongestPath)
         return Created::Failed;
-    AccessListCopy read;
-    auto *given = static_cast<AccessListCopy *>(const_cast<void *>(accessList));
-    if (!replaced.empty() && !given) {
-        if (!read.ReadFrom(replaced)) return Created::Failed;
-        given = &read;
-    }
+    // A self-relative descriptor, as ReadAccessList made it; read-only to
+    // CreateFile, which takes it through a pointer to non-const.
+    SECURITY_ATTRIBUTES security{sizeof(SECURITY_ATTRIBUTES),
+                                 const_cast<unsigned char *>(accessList.data()), FALSE};
     // The attributes a user sets on a file.
     constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
                             FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
@@ -351,10 +279,11 @@ Created CreatePrivate(const std::string &path, const std::string &replaced, unsi
     // Shared for deletion alone: no other program can read it, and it can be
     // renamed into place while still open; a sweep's open, which asks to
     // read, is refused while it is.
-    const HANDLE handle =
-        Counted(FileCall::Create, ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE,
-                                                given ? given->Attributes() : nullptr, CREATE_NEW,
-                                                kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL, nullptr));
+    const HANDLE handle = Counted(
+        FileCall::Create,
+        ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE,
+                      accessList.empty() ? nullptr : &security, CREATE_NEW,
+                      kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL, nullptr));
     if (handle == INVALID_HANDLE_VALUE) {
         switch (::GetLastError()) {
         case ERROR_FILE_EXISTS:
@@ -366,6 +295,55 @@ Created CreatePrivate(const std::string &path, const std::string &replaced, unsi
     }
     file = reinterpret_cast<File>(handle);
     return Created::Yes;
+}
+
+// Only what the new file would not inherit from the folder is kept: the
+// whole list, protected if it was, where the file has entries of its own or
+// takes none from the folder. The new file then has at least the access the
+// old one had.
+bool ReadAccessList(const std::string &path, std::vector<unsigned char> &list) {
+    list.clear();
+    alignas(8) char room[kSecurityBufferSize];
+    std::unique_ptr<char[]> larger;
+    PSECURITY_DESCRIPTOR read = room;
+    DWORD needed = 0;
+    if (!Counted(FileCall::Query, ::GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION,
+                                                     read, sizeof room, &needed))) {
+        if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER) return false;
+        larger.reset(new char[needed]);
+        read = larger.get();
+        if (!Counted(FileCall::Query, ::GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION,
+                                                         read, needed, &needed)))
+            return false;
+    }
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL dacl = nullptr;
+    if (!::GetSecurityDescriptorDacl(read, &present, &dacl, &defaulted)) return false;
+    // No list at all (a file system without them): nothing to give.
+    if (!present || dacl == nullptr) return true;
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    if (!::GetSecurityDescriptorControl(read, &control, &revision)) return false;
+    const bool inherits = !(control & SE_DACL_PROTECTED);
+    bool ownEntries = false;
+    for (DWORD i = 0; i < dacl->AceCount && !ownEntries; ++i) {
+        void *entry = nullptr;
+        ownEntries = ::GetAce(dacl, i, &entry) &&
+                     !(static_cast<ACE_HEADER *>(entry)->AceFlags & INHERITED_ACE);
+    }
+    if (inherits && !ownEntries) return true;
+    SECURITY_DESCRIPTOR given{};
+    if (!::InitializeSecurityDescriptor(&given, SECURITY_DESCRIPTOR_REVISION) ||
+        !::SetSecurityDescriptorDacl(&given, TRUE, dacl, FALSE) ||
+        (!inherits &&
+         !::SetSecurityDescriptorControl(&given, SE_DACL_PROTECTED, SE_DACL_PROTECTED)))
+        return false;
+    DWORD size = 0;
+    (void)::MakeSelfRelativeSD(&given, nullptr, &size);
+    list.resize(size);
+    if (::MakeSelfRelativeSD(&given, list.data(), &size)) return true;
+    list.clear();
+    return false;
 }
 
 // Given at creation already.
@@ -407,12 +385,6 @@ bool FlushToDisk(File file) {
     return Counted(FileCall::Flush, ::FlushFileBuffers(AsHandle(file))) != 0;
 }
 
-std::int64_t Now() {
-    FILETIME now{};
-    ::GetSystemTimeAsFileTime(&now);
-    return Ticks(now);
-}
-
 bool SetWriteTime(File file, std::int64_t time) {
     const auto ticks = static_cast<std::uint64_t>(time);
     const FILETIME written{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> kHalfBits)};
@@ -421,34 +393,26 @@ bool SetWriteTime(File file, std::int64_t time) {
 }
 
 bool StampOpen(File file, FileStamp &stamp) {
-    Described described;
-    if (!Describe(AsHandle(file), described)) return false;
-    stamp = described.stamp;
+    FileLook look;
+    if (!Describe(AsHandle(file), look)) return false;
+    stamp = look.stamp;
     return true;
 }
 
 bool Close(File file) { return Counted(FileCall::Close, ::CloseHandle(AsHandle(file))) != 0; }
 
-SaveOutcome PutInPlace(File, const std::string &from, const std::string &to,
-                       const FileStamp &expected, bool &) {
-    if (fault::Fails(fault::Call::Replace, from.c_str())) return SaveOutcome::Failed;
-    // First creation: the rename fails if the name has been taken meanwhile.
-    const bool first = expected == FileStamp{};
-    FileStamp now;
-    if (!first && (StampAt(to.c_str(), now) != Presence::Present || !(now == expected)))
-        return SaveOutcome::Stale;
-    // Windows has no exchange: between that look and the rename is the one
-    // window rule 10 names. Another copy reading the file, or a scanner
-    // holding it, refuses the replace for a moment: try again for a while.
-    const DWORD flags = MOVEFILE_WRITE_THROUGH | (first ? 0 : MOVEFILE_REPLACE_EXISTING);
-    for (int attempt = 0;; ++attempt) {
-        if (Counted(FileCall::Rename, ::MoveFileExA(from.c_str(), to.c_str(), flags)))
-            return SaveOutcome::Saved;
-        const DWORD error = ::GetLastError();
-        if (first && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS))
-            return SaveOutcome::Stale;
-        if (attempt == kRetries) return SaveOutcome::Failed;
-        ::Sleep(kRetryPauseMs);
+// Written through: the rename is on disk when it returns.
+Renamed Rename(File, const std::string &from, const std::string &to, bool firstCreation) {
+    const DWORD flags = MOVEFILE_WRITE_THROUGH | (firstCreation ? 0 : MOVEFILE_REPLACE_EXISTING);
+    if (Counted(FileCall::Rename, ::MoveFileExA(from.c_str(), to.c_str(), flags)))
+        return Renamed::Yes;
+    switch (::GetLastError()) {
+    case ERROR_ALREADY_EXISTS:
+    case ERROR_FILE_EXISTS: return firstCreation ? Renamed::NameTaken : Renamed::Failed;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION: return Renamed::Refused;
+    default: return Renamed::Failed;
     }
 }
 
@@ -457,13 +421,11 @@ void FlushFolderOf(const std::string &path) {
     (void)fault::Fails(fault::Call::FlushFolder, path.c_str());
 }
 
-// Without an exchange, the new file's name is never another's.
-bool RemoveOwn(File, const std::string &path) {
-    return !fault::Fails(fault::Call::Remove, path.c_str()) &&
-           Counted(FileCall::Delete, ::DeleteFileA(path.c_str()));
+bool Remove(const std::string &path) {
+    if (fault::Fails(fault::Call::Remove, path.c_str())) return false;
+    return Counted(FileCall::Delete, ::DeleteFileA(path.c_str())) ||
+           NothingThere(::GetLastError());
 }
-
-unsigned long ProcessId() { return ::GetCurrentProcessId(); }
 
 // A folder's access list tells whether it takes new files only to a try;
 // a save that is refused rewrites the file in place.
@@ -502,107 +464,43 @@ bool RemoveIfAbandoned(const std::string &path) {
     return HeldByAnother(error) || NothingThere(error);
 }
 
-Locking LockFile(const std::string &path, File &file, bool &marked) {
-    if (fault::Fails(fault::Call::Lock, path.c_str()) || path.size() > kLongestPath)
-        return Locking::Unusable;
-    // Twice at most: a link found at the lock's own name is removed, and
-    // the name then made a lock file (rule 4).
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        // Unshared, so a second copy's open is refused; kept when closed.
-        const HANDLE handle = Counted(
-            FileCall::Create,
-            ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-        if (handle == INVALID_HANDLE_VALUE)
-            return HeldByAnother(::GetLastError()) ? Locking::Busy : Locking::Unusable;
-        const bool made = ::GetLastError() != ERROR_ALREADY_EXISTS;
-        Described described;
-        const bool plain =
-            Describe(handle, described) && !(described.attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-        if (plain && described.links == 1) {
-            file = reinterpret_cast<File>(handle);
-            // A lock file made now is marked: whoever saved before it may
-            // have crashed without one, or it was taken away with its mark.
-            // The mark stays until a holder's save has swept.
-            if (made) (void)SetSize(file, 1);
-            marked = made || described.stamp.size != 0;
-            return Locking::Held;
-        }
-        Counted(FileCall::Close, ::CloseHandle(handle));
-        // A file named elsewhere too is not made to carry progress marks.
-        if (plain || !Counted(FileCall::Delete, ::DeleteFileA(path.c_str())))
-            return Locking::Unusable;
-    }
-    return Locking::Unusable;
+bool CreateMark(const std::string &path) {
+    if (fault::Fails(fault::Call::Mark, path.c_str()) || path.size() > kLongestPath) return false;
+    const HANDLE mark = Counted(
+        FileCall::Create,
+        ::CreateFileA(path.c_str(), GENERIC_WRITE,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (mark == INVALID_HANDLE_VALUE) return false;
+    Counted(FileCall::Close, ::CloseHandle(mark));
+    return true;
 }
 
-Locking LockGuarded(const std::string &path, File &file) {
-    if (fault::Fails(fault::Call::Lock, path.c_str())) return Locking::Unusable;
-    // A mutex named after the file: it needs no folder that takes files,
-    // and, unlike a handle on the file, never keeps it from being replaced.
-    // Its owner's death releases it.
-    std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
-    for (const char c : path) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
-    char name[48];
-    std::snprintf(name, sizeof name, "Local\\quorvel-%016llx",
-                  static_cast<unsigned long long>(hash));
-    const HANDLE mutex = ::CreateMutexA(nullptr, FALSE, name);
-    if (mutex == nullptr) return Locking::Unusable;
-    const DWORD waited = ::WaitForSingleObject(mutex, 0);
-    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) {
-        file = reinterpret_cast<File>(mutex);
-        return Locking::Held;
-    }
-    ::CloseHandle(mutex);
-    return waited == WAIT_TIMEOUT ? Locking::Busy : Locking::Unusable;
+Locking LockHistory(const std::string &, const char *libraryPath, File &lock, std::string &on) {
+    on = libraryPath ? libraryPath : "";
+    if (fault::Fails(fault::Call::Lock, on.c_str()) || on.empty()) return Locking::Unusable;
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    const Locking opened = library.Open(on, handle);
+    if (opened != Locking::Held) return opened;
+    if (!LockRange(handle, LOCKFILE_EXCLUSIVE_LOCK, kHistoryLockHigh, 1, 0))
+        return ::GetLastError() == ERROR_LOCK_VIOLATION ? Locking::Busy : Locking::Unusable;
+    lock = reinterpret_cast<File>(handle);
+    return Locking::Held;
+}
+
+void UnlockHistory(File lock) {
+    OVERLAPPED at{};
+    at.OffsetHigh = kHistoryLockHigh;
+    Counted(FileCall::Lock, ::UnlockFileEx(AsHandle(lock), 0, 1, 0, &at));
 }
 
 bool LockForRewrite(File file) { return LockBytes(AsHandle(file), true); }
-
-void Unlock(File lock) { Counted(FileCall::Close, ::CloseHandle(AsHandle(lock))); }
-
-void UnlockGuarded(File lock) {
-    ::ReleaseMutex(AsHandle(lock));
-    ::CloseHandle(AsHandle(lock));
-}
-
-bool SetSize(File file, std::uint64_t size) {
-    FILE_END_OF_FILE_INFO end{};
-    end.EndOfFile.QuadPart = static_cast<LONGLONG>(size);
-    return Counted(FileCall::Change, ::SetFileInformationByHandle(AsHandle(file), FileEndOfFileInfo,
-                                                                  &end, sizeof end)) != 0;
-}
 
 void Pause(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
 
 std::uint64_t Milliseconds() { return ::GetTickCount64(); }
 
 }  // namespace system
-
-// The look before a change, or at the menu: kept for a save that follows.
-Presence StampOf(const char *path, FileStamp &stamp) {
-    LastLook::Forget();
-    if (fault::Fails(fault::Call::FileStamp, path)) return Presence::Unknown;
-    // Its access list, which sharing never refuses, besides its attributes.
-    const HANDLE file = Counted(
-        FileCall::Open,
-        ::CreateFileA(path, READ_CONTROL, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (file == INVALID_HANDLE_VALUE) {
-        const DWORD error = ::GetLastError();
-        if (NothingThere(error)) return Presence::Missing;
-        // Not allowed to read the list: a plain look, and the save reads it.
-        return error == ERROR_ACCESS_DENIED ? system::StampAt(path, stamp) : Presence::Unknown;
-    }
-    Described described;
-    const bool ok = Describe(file, described);
-    if (ok) LastLook::Take(path, file, described.stamp, described.attributes);
-    Counted(FileCall::Close, ::CloseHandle(file));
-    if (!ok) return Presence::Unknown;
-    stamp = described.stamp;
-    return Presence::Present;
-}
-
 }  // namespace platform
 
 #endif

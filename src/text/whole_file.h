@@ -25,7 +25,8 @@ public:
     // Whether the open failed because nothing is at the path.
     [[nodiscard]] bool Missing() const noexcept { return reader_.Missing(); }
     [[nodiscard]] std::int32_t Size() const noexcept { return size_; }
-    // The file's stamp as it was opened.
+    // The file as it was opened.
+    [[nodiscard]] const platform::FileLook &Look() const noexcept { return reader_.Look(); }
     [[nodiscard]] const platform::FileStamp &Stamp() const noexcept { return reader_.Stamp(); }
     // Reads the next count bytes, all of them or fail.
     [[nodiscard]] bool Read(char *into, std::int32_t count) noexcept;

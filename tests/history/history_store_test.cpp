@@ -48,27 +48,28 @@ protected:
 
     TempDir dir;
     std::string path;
+    platform::FileLook look;
 };
 
 TEST_F(HistoryStore, AMissingFileLeavesAnEmptyHistoryAndNoFile) {
-    LoadHistory();
+    LoadHistory(look);
     EXPECT_EQ(HistoryList.count, 0);
     EXPECT_EQ(HistoryStamp, platform::FileStamp{});
     EXPECT_FALSE(fs::exists(path));
     SetEntries(HistoryList, {"C:\\a"});
-    ReloadIfChanged();
+    ReloadIfChanged(look);
     EXPECT_EQ(Entries(HistoryList), (Lines{"C:\\a"})) << "no file yet: memory stays";
-    EXPECT_EQ(SaveHistory(), platform::SaveOutcome::Saved);
+    EXPECT_EQ(SaveHistory(look), platform::SaveOutcome::Saved);
     EXPECT_EQ(ReadBytes(path), "C:\\a\r\n");
 }
 
 TEST_F(HistoryStore, ReloadsOnlyWhenTheFileChanged) {
     WriteBytes(path, "one\r\n");
-    LoadHistory();
+    LoadHistory(look);
     EXPECT_EQ(Entries(HistoryList), (Lines{"one"}));
 
     SetEntries(HistoryList, {"changed in memory"});
-    ReloadIfChanged();
+    ReloadIfChanged(look);
     EXPECT_EQ(Entries(HistoryList), (Lines{"changed in memory"})) << "same file, no reload";
 
     // Another copy saves: the same size and even the same write time still
@@ -78,21 +79,21 @@ TEST_F(HistoryStore, ReloadsOnlyWhenTheFileChanged) {
     SetEntries(other, {"two"});
     ASSERT_EQ(other.SaveToFile(path.c_str()), 1);
     fs::last_write_time(path, written);
-    ReloadIfChanged();
+    ReloadIfChanged(look);
     EXPECT_EQ(Entries(HistoryList), (Lines{"two"}));
 }
 
 TEST_F(HistoryStore, AFailedLoadIsRetriedAtTheNextCheck) {
     WriteBytes(path, "first\r\n");
-    LoadHistory();
+    LoadHistory(look);
     // Something unreadable takes the file's place for a while.
     fs::remove(path);
     fs::create_directory(path);
-    ReloadIfChanged();
+    ReloadIfChanged(look);
     EXPECT_EQ(Entries(HistoryList), (Lines{"first"}));
     fs::remove(path);
     WriteBytes(path, "second\r\n");
-    ReloadIfChanged();
+    ReloadIfChanged(look);
     EXPECT_EQ(Entries(HistoryList), (Lines{"second"}));
 }
 
@@ -106,12 +107,12 @@ TEST_F(HistoryStore, AFileThatCannotBeLookedAtOrReadIsUnread) {
         platform::fault::SetHook(
             [](platform::fault::Call c, const char *) { return c == failing; });
         SetEntries(HistoryList, {"stale"});
-        EXPECT_EQ(ReloadIfChanged(), FileState::Unread);
+        EXPECT_EQ(ReloadIfChanged(look), FileState::Unread);
         EXPECT_EQ(Entries(HistoryList), (Lines{"stale"}));
         EXPECT_EQ(HistoryStamp, platform::FileStamp{});
     }
     platform::fault::SetHook(nullptr);
-    EXPECT_EQ(ReloadIfChanged(), FileState::Reloaded);
+    EXPECT_EQ(ReloadIfChanged(look), FileState::Reloaded);
     EXPECT_EQ(Entries(HistoryList), (Lines{"first"}));
 }
 

@@ -63,9 +63,11 @@ class InProcess : public ::testing::Test {
 protected:
     // Starts the plug-in on a history file holding these bytes.
     void Start(const std::string &history, decltype(StartupRecord::ShowMenu) menu = StubMenu) {
-        WriteBytes(dir.File("quorvel.ini"), history);
+        WriteSaved(dir.File("quorvel.ini"), history);
         StartupRecord record{};
+        // A file where the library is: the history's lock on Windows.
         const std::string library = dir.File("quorvel.dll");
+        WriteBytes(library, "");
         library.copy(record.ModulePath, sizeof record.ModulePath - 1);
         record.GetPluginText = StubText;
         record.ShowMenu = menu;
@@ -144,7 +146,7 @@ TEST_F(InProcess, AfterItsOwnSaveThisCopyReadsNothingUntilAnotherSaves) {
     ProcessEditorEvent(0, nullptr);
     OpenPlugin(0, 0);
     EXPECT_EQ(opensToRead, 0);
-    WriteBytes(dir.File("quorvel.ini"), "x\r\n");  // another copy saves
+    WriteSaved(dir.File("quorvel.ini"), "x\r\n");  // another copy saves
     OpenPlugin(0, 0);
     EXPECT_EQ(opensToRead, 1);
     platform::fault::SetHook(nullptr);
@@ -176,7 +178,7 @@ bool HideAtRead(Call call, const char *path) {
     if (call == Call::OpenToRead && replaceAtRead) {
         replaceAtRead = false;
         const std::string next = std::string(path) + ".next";
-        WriteBytes(next, "y\r\n");
+        WriteSaved(next, "y\r\n");
         ::SetFileAttributesA(next.c_str(), FILE_ATTRIBUTE_HIDDEN);
         ::MoveFileExA(next.c_str(), path, MOVEFILE_REPLACE_EXISTING);
     }
@@ -188,7 +190,7 @@ bool HideAtRead(Call call, const char *path) {
 TEST_F(InProcess, ASaveKeepsTheAttributesOfTheFileItReadNotOfTheOneItLookedAt) {
     Start("a\r\n");
     const std::string history = dir.File("quorvel.ini");
-    WriteBytes(history, "x\r\n");  // another copy saves: the next change reads
+    WriteSaved(history, "x\r\n");  // another copy saves: the next change reads
     replaceAtRead = true;
     platform::fault::SetHook(&HideAtRead);
     editorFileName = "b";

@@ -23,13 +23,10 @@ std::string PluginTest::HistoryPath() const {
 
 std::string PluginTest::AtRest() const {
     std::vector<std::string> names{fs::path(HistoryPath()).filename().string(),
-                                   fs::path(HistoryPath()).filename().string() + ".lock",
                                    fs::path(library_).filename().string()};
     std::sort(names.begin(), names.end());  // as listed
     std::string listing;
     for (const std::string &name : names) listing += name + "\n";
-    // The lock file is empty but while a save is under way.
-    if (fs::file_size(HistoryPath() + ".lock") != 0) listing += "(a save's mark on the lock)\n";
     return listing;
 }
 
@@ -47,7 +44,7 @@ std::vector<std::string> PluginTest::History() const {
 void PluginTest::WriteHistory(const std::vector<std::string> &entries) const {
     std::string bytes;
     for (const std::string &entry : entries) bytes += entry + "\r\n";
-    WriteBytes(HistoryPath(), bytes);
+    WriteSaved(HistoryPath(), bytes);
 }
 
 void PluginTest::RemoveHistory() const { fs::remove(HistoryPath()); }

@@ -33,8 +33,8 @@ protected:
     void RemoveHistory() const;
     [[nodiscard]] const std::string &LibraryPath() const { return library_; }
     [[nodiscard]] std::string HistoryPath() const;
-    // The folder's listing when no save is under way: the history, its lock
-    // file, empty, and the library.
+    // The folder's listing when no save is under way and nothing waits for
+    // a holder: the history and the library.
     [[nodiscard]] std::string AtRest() const;
 
     // A key that closes the menu, with the position highlighted then.

@@ -34,6 +34,8 @@ bool Planned(Call call) {
     case Call::Truncate:
     case Call::Flush:
     case Call::Replace: fail = inSave = Percent(plan.saveFailurePercent); break;
+    case Call::Mark:
+    case Call::List:
     case Call::FileAttributes:  // the purge's look at other files
     case Call::FlushFolder:
     case Call::ConsoleRows:
@@ -66,6 +68,8 @@ const char *CallName(Call call) {
     case Call::Replace: return "replace";
     case Call::FlushFolder: return "flush folder";
     case Call::Remove: return "remove";
+    case Call::Mark: return "mark";
+    case Call::List: return "list";
     case Call::Unlock: return "unlock";
     }
     return "?";

@@ -2,6 +2,7 @@
 #include "support/temp_dir.h"
 
 #include <atomic>
+#include <chrono>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -38,6 +39,12 @@ std::string TempDir::File(const std::string &name) const { return (root_ / name)
 void WriteBytes(const std::string &path, const std::string &bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+void WriteSaved(const std::string &path, const std::string &bytes) {
+    WriteBytes(path, bytes);
+    std::error_code ignored;
+    fs::last_write_time(path, fs::last_write_time(path, ignored) - std::chrono::seconds(1), ignored);
 }
 
 std::optional<std::string> ReadBytes(const std::string &path) {

@@ -1,0 +1,42 @@
+// Pending records: recordings that could not be saved into the history (the
+// lock was not had in time, or the history could not be read, was being
+// written by another program, or refused its save), kept on disk beside it
+// for the next holder of the lock to take up (rules 2 to 4 of
+// docs/saving.md).
+//
+// A record is a file named after the history, ".pending.", and a number
+// that grows with the time it was made, so that its name orders it; it holds
+// one name as a history holds it. It is made as a save makes a new history:
+// private while written, on disk, then named. An empty file, the mark, then
+// tells holders that records wait, so that finding out costs them one look
+// and no listing while there are none.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+struct PendingRecord {
+    std::string path;
+    std::string name;
+};
+
+// Writes a record of the name beside the history, with the permissions the
+// history's look found, and marks it. Empty when none could be written: the
+// name then waits in memory.
+[[nodiscard]] std::string WritePendingRecord(const char *history,
+                                             const platform::FileLook &historyLook,
+                                             const std::string &name);
+
+// The records a holder takes up: when the mark is there or `everyone` is
+// asked for, every record beside the history that this user may remove
+// (the mark is removed first, so that a record made meanwhile marks again);
+// otherwise only those of `own` still there. In the order they were made,
+// each with its name; a record that cannot be read is left for later.
+[[nodiscard]] std::vector<PendingRecord> RecordsToTakeUp(const char *history,
+                                                         const std::vector<PendingRecord> &own,
+                                                         bool everyone);
+
+// Whether the record is still on disk: no holder has taken it up yet.
+[[nodiscard]] bool StillPending(const PendingRecord &record);

@@ -1,0 +1,42 @@
+// Looks at files, marks and listings: the parts of the platform layer that
+// are the same on every system.
+#include "platform/fault.h"
+#include "platform/platform.h"
+#include "platform/system.h"
+
+namespace platform {
+
+FileLook LookAt(const char *path) {
+    if (fault::Fails(fault::Call::FileStamp, path)) {
+        FileLook unknown;
+        unknown.presence = Presence::Unknown;
+        return unknown;
+    }
+    return system::LookAt(path);
+}
+
+Presence StampOf(const char *path, FileStamp &stamp) {
+    const FileLook look = LookAt(path);
+    if (look.presence == Presence::Present) stamp = look.stamp;
+    return look.presence;
+}
+
+bool BeingWritten(const FileStamp &stamp) {
+    // Either way round: a clock set apart from the file system's (a share
+    // on another machine) must not make a file look busy for ever.
+    constexpr std::int64_t kStill = 2 * system::kTicksPerSecond;
+    const std::int64_t since = Now() - stamp.changeTime;
+    return stamp.writeTime == stamp.changeTime && since < kStill && since > -kStill;
+}
+
+std::vector<std::string> FilesStartingWith(const char *path, const char *suffix) {
+    const std::string start = std::string(path) + suffix;
+    if (fault::Fails(fault::Call::List, start.c_str())) return {};
+    return system::Siblings(start);
+}
+
+bool PutMark(const char *path) { return system::CreateMark(path); }
+
+bool RemoveFile(const char *path) { return system::Remove(path); }
+
+}  // namespace platform
