@@ -1,6 +1,7 @@
 // Recording into a sample history, for the benchmarks.
 #include "recording.h"
 
+#include <fstream>
 #include <string>
 
 #include "history/history.h"
@@ -14,8 +15,12 @@ std::size_t turn = 0;
 bool StartRecording(std::int32_t entries) {
     const std::string name = "recording-" + std::to_string(entries);
     (void)CopyOfSample(entries, name + ".ini");
-    SetHistoryPath(ScratchFile(name + ".so").c_str());
-    if (LoadHistory() != LoadResult::Loaded) return false;
+    // A file where the library is: the history's lock on Windows.
+    const std::string library = ScratchFile(name + ".so");
+    std::ofstream(library, std::ios::binary | std::ios::app).close();
+    SetHistoryPath(library.c_str());
+    platform::FileLook look;
+    if (LoadHistory(look) != LoadResult::Loaded) return false;
     for (const char *recorded : kRecorded) RecordEditedFile(recorded);
     turn = 0;
     return true;

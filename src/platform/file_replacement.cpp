@@ -130,7 +130,7 @@ void FileReplacement::OpenInPlace() {
     if (file == system::kNoFile) return;
     FileStamp stamp;
     // A reader holds it now: the change waits.
-    if (!system::LockForRewrite(file) || !system::StampOpen(file, stamp)) {
+    if (!system::LockForRewrite(file) || !system::StampOpen(file, -1, stamp)) {
         (void)system::Close(file);
         return;
     }
@@ -210,7 +210,8 @@ SaveOutcome FileReplacement::CommitBeside() noexcept {
     // Held up to here, so no sweep could take the file before it was placed.
     // Its stamp is read after the rename, which sets the change time anew.
     temporary_.clear();
-    if (!system::StampOpen(handle_, stamp_)) stamp_ = {};  // read again next time
+    if (!system::StampOpen(handle_, static_cast<std::int64_t>(written_), stamp_))
+        stamp_ = {};  // read again next time
     Close();
     system::FlushFolderOf(target_);
     if (access_) {
@@ -222,7 +223,8 @@ SaveOutcome FileReplacement::CommitBeside() noexcept {
 
 SaveOutcome FileReplacement::CommitInPlace() noexcept {
     if (failed_ || fault::Fails(fault::Call::Truncate, target_.c_str()) ||
-        !system::Truncate(handle_, written_) || !Finish() || !system::StampOpen(handle_, stamp_))
+        !system::Truncate(handle_, written_) || !Finish() ||
+        !system::StampOpen(handle_, static_cast<std::int64_t>(written_), stamp_))
         return SaveOutcome::Failed;
     // The new bytes are on disk: a failed close could not undo them.
     original_.clear();

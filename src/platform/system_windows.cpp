@@ -53,18 +53,25 @@ FileLook LookFrom(const FILE_NETWORK_OPEN_INFORMATION &info) {
     return look;
 }
 
-// The kind of information NtQueryInformationFile gives as
-// FILE_NETWORK_OPEN_INFORMATION.
-constexpr int kFileNetworkOpenInformation = 34;
-
-bool Describe(HANDLE file, FileLook &look) {
-    FILE_NETWORK_OPEN_INFORMATION info{};
-    IO_STATUS_BLOCK status{};
-    if (Counted(FileCall::Query,
-                ::NtQueryInformationFile(
-                    file, &status, &info, sizeof info,
-                    static_cast<FILE_INFORMATION_CLASS>(kFileNetworkOpenInformation))) < 0)
+// An open file's look, as LookFrom makes it from a look by path. Not
+// NtQueryInformationFile's FILE_NETWORK_OPEN_INFORMATION: Wine answers that
+// by the name the file was opened with, which a rename takes away. The size
+// is read unless known (>= 0).
+bool Describe(HANDLE file, FileLook &look, std::int64_t knownSize = -1) {
+    FILE_BASIC_INFO basic{};
+    FILE_STANDARD_INFO standard{};
+    if (!Counted(FileCall::Query,
+                 ::GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic)))
         return false;
+    if (knownSize < 0 &&
+        !Counted(FileCall::Query, ::GetFileInformationByHandleEx(file, FileStandardInfo, &standard,
+                                                                 sizeof standard)))
+        return false;
+    FILE_NETWORK_OPEN_INFORMATION info{};
+    info.LastWriteTime = basic.LastWriteTime;
+    info.ChangeTime = basic.ChangeTime;
+    info.EndOfFile.QuadPart = knownSize < 0 ? standard.EndOfFile.QuadPart : knownSize;
+    info.FileAttributes = basic.FileAttributes | (standard.Directory ? FILE_ATTRIBUTE_DIRECTORY : 0);
     look = LookFrom(info);
     return true;
 }
@@ -278,10 +285,10 @@ Created CreatePrivate(const std::string &path, unsigned permissions,
     const DWORD kept = permissions & kKept;
     // Shared for deletion alone: no other program can read it, and it can be
     // renamed into place while still open; a sweep's open, which asks to
-    // read, is refused while it is.
+    // read, is refused while it is. Its attributes are read once in place.
     const HANDLE handle = Counted(
         FileCall::Create,
-        ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE,
+        ::CreateFileA(path.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, FILE_SHARE_DELETE,
                       accessList.empty() ? nullptr : &security, CREATE_NEW,
                       kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL, nullptr));
     if (handle == INVALID_HANDLE_VALUE) {
@@ -392,9 +399,9 @@ bool SetWriteTime(File file, std::int64_t time) {
                    ::SetFileTime(AsHandle(file), nullptr, nullptr, &written) != 0);
 }
 
-bool StampOpen(File file, FileStamp &stamp) {
+bool StampOpen(File file, std::int64_t size, FileStamp &stamp) {
     FileLook look;
-    if (!Describe(AsHandle(file), look)) return false;
+    if (!Describe(AsHandle(file), look, size)) return false;
     stamp = look.stamp;
     return true;
 }
