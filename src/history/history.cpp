@@ -60,7 +60,9 @@ platform::SaveOutcome SaveWith(Step step) {
     HistoryFile.Reserve(0);
     platform::FileStamp stamp;
     const platform::SaveOutcome outcome = step(HistoryFile.buf, stamp);
-    if (outcome == platform::SaveOutcome::Saved) HistoryStamp = stamp;
+    // A rewrite in place put back leaves the contents this copy read.
+    if (outcome == platform::SaveOutcome::Saved || !(stamp == platform::FileStamp{}))
+        HistoryStamp = stamp;
     return outcome;
 }
 

@@ -249,16 +249,23 @@ void LoadHistoryBytes(CursorList &list, const char *bytes, std::int32_t size) {
 namespace {
 
 // Writes what the walk hands the writer into a new file that then takes the
-// history's place; anything but Saved leaves the old file as it was.
+// history's place; anything but Saved leaves the old file as it was. stamp:
+// the file's now, where known (FileReplacement::Stamp).
 template <class Walk>
 platform::SaveOutcome Save(const char *path, const platform::FileLook &replaced,
                            platform::FileStamp &stamp, platform::AccessList *access, Walk walk) {
     platform::FileReplacement out(path, replaced, access);
-    if (!out.IsOpen()) return out.Commit();
-    LineWriter writer(out);
-    if (!walk(writer) || !writer.Flush()) return platform::SaveOutcome::Failed;
-    const platform::SaveOutcome outcome = out.Commit();
-    if (outcome == platform::SaveOutcome::Saved) stamp = out.Stamp();
+    auto outcome = platform::SaveOutcome::Failed;
+    if (out.IsOpen()) {
+        LineWriter writer(out);
+        if (walk(writer) && writer.Flush())
+            outcome = out.Commit();
+        else
+            out.Cancel();
+    } else {
+        outcome = out.Commit();
+    }
+    stamp = out.Stamp();
     return outcome;
 }
 
@@ -303,5 +310,5 @@ int CursorList::SaveToFile(const char *path) const {
     const platform::FileLook now = platform::LookAt(target.c_str());
     platform::FileStamp ignored;
     return SaveHistoryFile(*this, target.c_str(), now, ignored) == platform::SaveOutcome::Saved ? 1
-                                                                                               : 0;
+                                                                                                : 0;
 }

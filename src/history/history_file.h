@@ -31,7 +31,8 @@ void LoadHistoryBytes(CursorList &list, const char *bytes, std::int32_t size);
 
 // Replaces the file with the list's entries, only if it is still the file
 // the look found there (or none, where it found none); on Saved, stamp is
-// the new file's. A file the loader would refuse, over
+// the new file's, and after a failed rewrite in place the file's as it was
+// put back (all zero where unknown). A file the loader would refuse, over
 // WholeFile::kLargestSize, is not written. access: the history's access
 // list, kept between saves (platform::FileReplacement).
 [[nodiscard]] platform::SaveOutcome SaveHistoryFile(const CursorList &list, const char *path,

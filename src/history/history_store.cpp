@@ -67,27 +67,30 @@ void ReplayWaiting() {
 }
 
 // One change by the holder of the lock: the history read again if another
-// copy saved, the pending records laid on it in the order they were made,
-// then this copy's recordings that only memory holds, then the change; and
-// saved. The records are removed once the save that holds their names is
-// on disk (rule 4). `look` ends as the file's last look.
+// copy saved (with this copy's waiting recordings laid on it, as always
+// after a read), the pending records laid on it in the order they were
+// made, then this copy's recordings that only memory holds, then the
+// change; and saved. The records are removed once the save that holds their
+// names is on disk (rule 4). `look` ends as the file's last look.
 template <class Apply>
 platform::SaveOutcome ChangeAsHolder(Apply apply, bool recording, platform::FileLook &look) {
     HistoryFile.Reserve(0);
     const bool first = std::exchange(firstHolding, false);
     if (first) (void)platform::RemoveCrashedSaves(HistoryFile.buf);
-    const std::vector<PendingRecord> taken = RecordsToTakeUp(HistoryFile.buf, Waiting, first);
+    const TakenRecords taken = RecordsToTakeUp(HistoryFile.buf, Waiting, first);
     auto outcome = platform::SaveOutcome::Stale;
     try {
         for (int round = 0; round < kRounds && outcome == platform::SaveOutcome::Stale; ++round) {
             const FileState state = ReloadIfChanged(look);
+            if (state == FileState::Reloaded) ReplayWaiting();
             // Never over what this copy could not read (rule 5), nor over a
             // file another program is writing now (rule 7).
-            if (state == FileState::Unread ||
-                (look.presence == platform::Presence::Present &&
-                 platform::BeingWritten(look.stamp)))
-                return platform::SaveOutcome::Failed;
-            for (const PendingRecord &record : taken)
+            if (state == FileState::Unread || (look.presence == platform::Presence::Present &&
+                                               platform::BeingWritten(look.stamp))) {
+                outcome = platform::SaveOutcome::Failed;
+                break;
+            }
+            for (const PendingRecord &record : taken.records)
                 if (!record.name.empty()) Record(HistoryList, DynString(record.name.c_str()));
             for (const PendingRecord &waiting : Waiting)
                 if (waiting.path.empty()) Record(HistoryList, DynString(waiting.name.c_str()));
@@ -97,15 +100,23 @@ platform::SaveOutcome ChangeAsHolder(Apply apply, bool recording, platform::File
     } catch (...) {
         // Half laid: the next change reads the file again.
         HistoryStamp = {};
+        if (taken.unmarked) MarkAgain(HistoryFile.buf);
         throw;
     }
-    if (outcome != platform::SaveOutcome::Saved) return outcome;
-    for (const PendingRecord &record : taken) (void)platform::RemoveFile(record.path.c_str());
+    if (outcome != platform::SaveOutcome::Saved) {
+        if (taken.unmarked) MarkAgain(HistoryFile.buf);
+        return outcome;
+    }
+    for (const PendingRecord &record : taken.records)
+        (void)platform::RemoveFile(record.path.c_str());
     std::erase_if(Waiting, [&taken](const PendingRecord &waiting) {
-        return waiting.path.empty() ||
-               std::any_of(taken.begin(), taken.end(),
-                           [&](const PendingRecord &record) { return record.path == waiting.path; });
+        return waiting.path.empty() || std::any_of(taken.records.begin(), taken.records.end(),
+                                                   [&](const PendingRecord &record) {
+                                                       return record.path == waiting.path;
+                                                   });
     });
+    // What still waits (a record that could not be read) stays in sight.
+    ReplayWaiting();
     return outcome;
 }
 
@@ -157,9 +168,8 @@ void RecordEditedFile(const char *name) {
     // The save drops the older entries as it writes: a long history is
     // walked once. Where it did not get to, they go below.
     try {
-        if (lock.Held() &&
-            ChangeAsHolder([&] { HistoryList.Append(stored); }, true, look) ==
-                platform::SaveOutcome::Saved)
+        if (lock.Held() && ChangeAsHolder([&] { HistoryList.Append(stored); }, true, look) ==
+                               platform::SaveOutcome::Saved)
             return;
     } catch (...) {
         if (HistoryList.last) RemoveOlderEntries(HistoryList);

@@ -58,16 +58,16 @@ std::string WritePendingRecord(const char *history, const platform::FileLook &hi
     return path;
 }
 
-std::vector<PendingRecord> RecordsToTakeUp(const char *history,
-                                           const std::vector<PendingRecord> &own,
-                                           bool everyone) {
+TakenRecords RecordsToTakeUp(const char *history, const std::vector<PendingRecord> &own,
+                             bool everyone) {
     const std::string mark = std::string(history) + kMark;
     const std::string prefix = std::string(history) + kPrefix;
     std::vector<std::string> paths;
+    TakenRecords taken;
     const bool marked = platform::LookAt(mark.c_str()).presence != platform::Presence::Missing;
     if (marked || everyone) {
         // Removed before the listing: a record made after it marks again.
-        if (marked) (void)platform::RemoveFile(mark.c_str());
+        taken.unmarked = marked && platform::RemoveFile(mark.c_str());
         for (std::string &path : platform::FilesStartingWith(history, kPrefix))
             if (IsRecord(path, prefix.size()) && platform::MayRemove(path.c_str()))
                 paths.push_back(std::move(path));
@@ -76,7 +76,7 @@ std::vector<PendingRecord> RecordsToTakeUp(const char *history,
     std::sort(paths.begin(), paths.end());
     paths.erase(std::unique(paths.begin(), paths.end()), paths.end());
 
-    std::vector<PendingRecord> records;
+    std::vector<PendingRecord> &records = taken.records;
     for (const std::string &path : paths) {
         const platform::FileLook look = platform::LookAt(path.c_str());
         if (look.presence != platform::Presence::Present || look.stamp.size > kLargestRecord)
@@ -88,7 +88,11 @@ std::vector<PendingRecord> RecordsToTakeUp(const char *history,
             records.push_back({path, std::string(node->text.buf ? node->text.buf : "")});
         if (!names.first) records.push_back({path, std::string()});
     }
-    return records;
+    return taken;
+}
+
+void MarkAgain(const char *history) {
+    (void)platform::PutMark((std::string(history) + kMark).c_str());
 }
 
 bool StillPending(const PendingRecord &record) {

@@ -34,9 +34,14 @@ struct PendingRecord {
 // (the mark is removed first, so that a record made meanwhile marks again);
 // otherwise only those of `own` still there. In the order they were made,
 // each with its name; a record that cannot be read is left for later.
-[[nodiscard]] std::vector<PendingRecord> RecordsToTakeUp(const char *history,
-                                                         const std::vector<PendingRecord> &own,
-                                                         bool everyone);
+struct TakenRecords {
+    std::vector<PendingRecord> records;
+    bool unmarked = false;  // the mark was removed: put it back if the save fails
+};
+[[nodiscard]] TakenRecords RecordsToTakeUp(const char *history,
+                                           const std::vector<PendingRecord> &own, bool everyone);
+// Marks again records that a holder took up and could not save.
+void MarkAgain(const char *history);
 
 // Whether the record is still on disk: no holder has taken it up yet.
 [[nodiscard]] bool StillPending(const PendingRecord &record);

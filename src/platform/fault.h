@@ -1,6 +1,7 @@
 // Test hooks of the platform layer: make any call fail, see every call with
 // the file it concerns, give any console height, skip the flush to disk,
-// shorten the lock's patience and count the file-system calls. They do
+// shorten the lock's patience, lengthen the time a file counts as being
+// written, coarsen file times and count the file-system calls. They do
 // nothing unless a test or a benchmark sets them.
 #pragma once
 
@@ -61,8 +62,13 @@ void SetConsoleRows(std::optional<int> rows) noexcept;
 // Whether writes are flushed to disk; fuzzing and the simulation turn it
 // off for speed. The hook still sees the flushes.
 void SetDiskFlush(bool enabled) noexcept;
-// How long a waiter bears with a lock holder that shows no progress.
+// How long a copy waits for the history's lock before it leaves its change.
 void SetLockPatience(std::chrono::milliseconds patience) noexcept;
+// How long after another program's write a file counts as being written.
+void SetStillAfter(std::chrono::milliseconds still) noexcept;
+// File times as a file system that keeps only whole steps of this many
+// seconds would report them (0: as the system reports them).
+void SetCoarseTimes(int seconds) noexcept;
 void SetCounter(Counter counter) noexcept;
 
 // For the platform layer itself.
@@ -70,6 +76,8 @@ void SetCounter(Counter counter) noexcept;
 [[nodiscard]] std::optional<int> ConsoleRowsOverride() noexcept;
 [[nodiscard]] bool DiskFlushEnabled() noexcept;
 [[nodiscard]] std::chrono::milliseconds LockPatience() noexcept;
+[[nodiscard]] std::chrono::milliseconds StillAfter() noexcept;
+[[nodiscard]] int CoarseTimes() noexcept;
 void Count(FileCall call) noexcept;
 // Counts a file-system call made, and hands on its result.
 template <class Result>

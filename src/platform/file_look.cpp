@@ -24,7 +24,7 @@ Presence StampOf(const char *path, FileStamp &stamp) {
 bool BeingWritten(const FileStamp &stamp) {
     // Either way round: a clock set apart from the file system's (a share
     // on another machine) must not make a file look busy for ever.
-    constexpr std::int64_t kStill = 2 * system::kTicksPerSecond;
+    const std::int64_t kStill = fault::StillAfter().count() * (system::kTicksPerSecond / 1000);
     const std::int64_t since = Now() - stamp.changeTime;
     return stamp.writeTime == stamp.changeTime && since < kStill && since > -kStill;
 }

@@ -66,9 +66,11 @@ bool IsTemporaryOf(const std::string &name, const std::string &target) {
 
 // Rule 7: the step between two saves' write times. Where the file system
 // keeps whole seconds (the change time shows it, as no program can set it)
-// a finer step would be dropped: two seconds then, which FAT keeps too.
+// a finer step would be dropped: two seconds then, which FAT keeps too. A
+// first creation has no file to tell, and takes that step too: its write
+// time must never be its change time.
 std::int64_t TimeStep(const FileLook &replaced) {
-    const bool coarse = replaced.presence == Presence::Present &&
+    const bool coarse = replaced.presence != Presence::Present ||
                         replaced.stamp.changeTime % system::kTicksPerSecond == 0;
     return coarse ? 2 * system::kTicksPerSecond : 1;
 }
@@ -167,8 +169,9 @@ bool FileReplacement::Write(const void *bytes, std::size_t size) noexcept {
     if (state_ == State::Closed || failed_) return false;
     const char *path = state_ == State::Beside ? temporary_.c_str() : target_.c_str();
     if (size > 0 &&
-        (fault::Fails(fault::Call::Write, path) || !system::WriteAll(handle_, bytes, size)))
+        (fault::Fails(fault::Call::Write, path) || !system::WriteAll(handle_, bytes, size))) {
         failed_ = true;
+    }
     written_ += size;
     return !failed_;
 }
@@ -194,9 +197,9 @@ SaveOutcome FileReplacement::CommitBeside() noexcept {
     const bool first = replaced_.presence == Presence::Missing;
     for (int attempt = 0;; ++attempt) {
         const FileLook now = LookAt(target_.c_str());
-        const bool expected = first ? now.presence == Presence::Missing
-                                    : now.presence == Presence::Present &&
-                                          now.stamp == replaced_.stamp;
+        const bool expected =
+            first ? now.presence == Presence::Missing
+                  : now.presence == Presence::Present && now.stamp == replaced_.stamp;
         if (!expected) return SaveOutcome::Stale;
         // Between that look and the rename lies the one window rule 8 names.
         if (fault::Fails(fault::Call::Replace, temporary_.c_str())) return SaveOutcome::Failed;
@@ -246,11 +249,16 @@ void FileReplacement::Abandon() noexcept {
         // Puts the old bytes back, and their write time. Not subject to the
         // test hooks, which stand for the failure being recovered from; the
         // old bytes fit where they stood before.
-        (void)(system::Rewind(handle_) &&
-               system::WriteAll(handle_, original_.data(), original_.size()) &&
-               system::Truncate(handle_, original_.size()) &&
-               system::SetWriteTime(handle_, replaced_.stamp.writeTime) &&
-               system::FlushToDisk(handle_));
+        // The file is then as this copy read it, but for its change time:
+        // its new stamp stands for the same contents.
+        const bool restored = system::Rewind(handle_) &&
+                              system::WriteAll(handle_, original_.data(), original_.size()) &&
+                              system::Truncate(handle_, original_.size()) &&
+                              system::SetWriteTime(handle_, replaced_.stamp.writeTime) &&
+                              system::FlushToDisk(handle_);
+        if (!restored ||
+            !system::StampOpen(handle_, static_cast<std::int64_t>(original_.size()), stamp_))
+            stamp_ = {};
         original_.clear();
     }
     // A file that stays is swept at a copy's first holding (rule 10).

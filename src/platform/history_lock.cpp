@@ -23,9 +23,9 @@ HistoryLock::HistoryLock(const char *history, const char *library) {
             handle_ = lock;
             return;
         }
-        if (locking == system::Locking::Unusable ||
-            system::Milliseconds() - start >= patience)
+        if (locking == system::Locking::Unusable || system::Milliseconds() - start >= patience) {
             return;
+        }
         system::Pause(pause);
     }
 }

@@ -58,7 +58,8 @@ struct FileLook {
 
     // Whether a save may put a new file in its place.
     [[nodiscard]] bool Replaceable() const noexcept {
-        return presence == Presence::Missing || (presence == Presence::Present && regular && !readOnly);
+        return presence == Presence::Missing ||
+               (presence == Presence::Present && regular && !readOnly);
     }
 };
 
@@ -155,7 +156,7 @@ public:
 
 private:
     friend class FileReplacement;
-    FileStamp of_;                          // the file it belongs to; all zero: none known
+    FileStamp of_;                           // the file it belongs to; all zero: none known
     std::vector<unsigned char> descriptor_;  // a security descriptor; empty: the folder's
 };
 
@@ -187,7 +188,11 @@ public:
     [[nodiscard]] bool Write(const void *bytes, std::size_t size) noexcept;
     // Flushes to disk and puts the new contents in place.
     [[nodiscard]] SaveOutcome Commit() noexcept;
-    // After a successful commit: the stamp of the file now in place.
+    // Gives up: the file stays as it was.
+    void Cancel() noexcept { Abandon(); }
+    // After a successful commit: the stamp of the file now in place. After
+    // a rewrite in place that failed: the stamp of the file as it was put
+    // back, the same contents. Otherwise all zero.
     [[nodiscard]] const FileStamp &Stamp() const noexcept { return stamp_; }
 
 private:

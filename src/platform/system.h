@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/fault.h"
 #include "platform/platform.h"
 
 namespace platform::system {
@@ -25,6 +26,13 @@ inline constexpr std::int64_t kTicksPerSecond = 10000000;  // 100 ns
 inline constexpr std::size_t kLongestPath = 4095;
 inline constexpr std::int64_t kTicksPerSecond = 1000000000;  // 1 ns
 #endif
+
+// A file time as the system reports it and keeps it, or, for a test, as a
+// file system that keeps whole steps of fault::CoarseTimes() seconds would.
+[[nodiscard]] inline std::int64_t Reported(std::int64_t time) {
+    const std::int64_t step = fault::CoarseTimes() * kTicksPerSecond;
+    return step > 0 ? time - time % step : time;
+}
 
 enum class Opened {
     Yes,

@@ -44,7 +44,8 @@ std::int64_t Nanoseconds(const timespec &time) {
 }
 
 FileStamp StampFrom(const struct stat &st) {
-    return {Nanoseconds(st.st_mtim), Nanoseconds(st.st_ctim), st.st_dev, st.st_ino, st.st_size};
+    return {system::Reported(Nanoseconds(st.st_mtim)), system::Reported(Nanoseconds(st.st_ctim)),
+            st.st_dev, st.st_ino, st.st_size};
 }
 
 FileLook LookFrom(const struct stat &st) {
@@ -158,7 +159,8 @@ std::string ResolveLinks(const char *path) {
 }
 
 bool MayRemove(const char *path) {
-    struct stat file {}, folder {};
+    struct stat file {
+    }, folder{};
     if (Counted(FileCall::Query, ::lstat(path, &file)) != 0) return false;
     if (file.st_uid == ::geteuid()) return true;
     const std::string in = FolderOf(path);
@@ -285,9 +287,9 @@ bool Truncate(File file, std::uint64_t size) {
 bool FlushToDisk(File file) { return Counted(FileCall::Flush, ::fsync(Fd(file))) == 0; }
 
 bool SetWriteTime(File file, std::int64_t time) {
-    // Access time untouched, write time set.
-    const timespec times[2] = {{0, UTIME_OMIT},
-                               {time / kTicksPerSecond, time % kTicksPerSecond}};
+    // Access time untouched, write time set, as the file system keeps it.
+    time = Reported(time);
+    const timespec times[2] = {{0, UTIME_OMIT}, {time / kTicksPerSecond, time % kTicksPerSecond}};
     return Counted(FileCall::Change, ::futimens(Fd(file), times)) == 0;
 }
 
@@ -353,9 +355,9 @@ bool RemoveIfAbandoned(const std::string &path) {
     const int fd = Counted(FileCall::Open, ::open(path.c_str(), O_RDONLY | kSafeOpen));
     if (fd < 0) return true;
     // A save still under way holds its file; so would one that just began.
-    struct stat opened {}, named {};
-    const bool abandoned = TryFlock(fd) &&
-                           Counted(FileCall::Query, ::fstat(fd, &opened)) == 0 &&
+    struct stat opened {
+    }, named{};
+    const bool abandoned = TryFlock(fd) && Counted(FileCall::Query, ::fstat(fd, &opened)) == 0 &&
                            Counted(FileCall::Query, ::lstat(path.c_str(), &named)) == 0 &&
                            opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
     const bool removed = !abandoned || Remove(path);
@@ -378,8 +380,7 @@ bool CreateMark(const std::string &path) {
 Locking LockHistory(const std::string &history, const char *, File &lock, std::string &on) {
     on = FolderOf(history);
     if (fault::Fails(fault::Call::Lock, on.c_str())) return Locking::Unusable;
-    const int fd =
-        Counted(FileCall::Open, ::open(on.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const int fd = Counted(FileCall::Open, ::open(on.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (fd < 0) return Locking::Unusable;
     if (!TryFlock(fd)) {
         const int error = errno;

@@ -44,8 +44,8 @@ constexpr int kHalfBits = 32;
 FileLook LookFrom(const FILE_NETWORK_OPEN_INFORMATION &info) {
     FileLook look;
     look.presence = Presence::Present;
-    look.stamp.writeTime = info.LastWriteTime.QuadPart;
-    look.stamp.changeTime = info.ChangeTime.QuadPart;
+    look.stamp.writeTime = system::Reported(info.LastWriteTime.QuadPart);
+    look.stamp.changeTime = system::Reported(info.ChangeTime.QuadPart);
     look.stamp.size = info.EndOfFile.QuadPart;
     look.permissions = info.FileAttributes;
     look.regular = !(info.FileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE));
@@ -71,7 +71,8 @@ bool Describe(HANDLE file, FileLook &look, std::int64_t knownSize = -1) {
     info.LastWriteTime = basic.LastWriteTime;
     info.ChangeTime = basic.ChangeTime;
     info.EndOfFile.QuadPart = knownSize < 0 ? standard.EndOfFile.QuadPart : knownSize;
-    info.FileAttributes = basic.FileAttributes | (standard.Directory ? FILE_ATTRIBUTE_DIRECTORY : 0);
+    info.FileAttributes =
+        basic.FileAttributes | (standard.Directory ? FILE_ATTRIBUTE_DIRECTORY : 0);
     look = LookFrom(info);
     return true;
 }
@@ -286,11 +287,11 @@ Created CreatePrivate(const std::string &path, unsigned permissions,
     // Shared for deletion alone: no other program can read it, and it can be
     // renamed into place while still open; a sweep's open, which asks to
     // read, is refused while it is. Its attributes are read once in place.
-    const HANDLE handle = Counted(
-        FileCall::Create,
-        ::CreateFileA(path.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, FILE_SHARE_DELETE,
-                      accessList.empty() ? nullptr : &security, CREATE_NEW,
-                      kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL, nullptr));
+    const HANDLE handle =
+        Counted(FileCall::Create,
+                ::CreateFileA(path.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, FILE_SHARE_DELETE,
+                              accessList.empty() ? nullptr : &security, CREATE_NEW,
+                              kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL, nullptr));
     if (handle == INVALID_HANDLE_VALUE) {
         switch (::GetLastError()) {
         case ERROR_FILE_EXISTS:
@@ -314,8 +315,8 @@ bool ReadAccessList(const std::string &path, std::vector<unsigned char> &list) {
     std::unique_ptr<char[]> larger;
     PSECURITY_DESCRIPTOR read = room;
     DWORD needed = 0;
-    if (!Counted(FileCall::Query, ::GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION,
-                                                     read, sizeof room, &needed))) {
+    if (!Counted(FileCall::Query, ::GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, read,
+                                                     sizeof room, &needed))) {
         if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER) return false;
         larger.reset(new char[needed]);
         read = larger.get();
@@ -393,7 +394,7 @@ bool FlushToDisk(File file) {
 }
 
 bool SetWriteTime(File file, std::int64_t time) {
-    const auto ticks = static_cast<std::uint64_t>(time);
+    const auto ticks = static_cast<std::uint64_t>(Reported(time));
     const FILETIME written{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> kHalfBits)};
     return Counted(FileCall::Change,
                    ::SetFileTime(AsHandle(file), nullptr, nullptr, &written) != 0);
@@ -430,8 +431,7 @@ void FlushFolderOf(const std::string &path) {
 
 bool Remove(const std::string &path) {
     if (fault::Fails(fault::Call::Remove, path.c_str())) return false;
-    return Counted(FileCall::Delete, ::DeleteFileA(path.c_str())) ||
-           NothingThere(::GetLastError());
+    return Counted(FileCall::Delete, ::DeleteFileA(path.c_str())) || NothingThere(::GetLastError());
 }
 
 // A folder's access list tells whether it takes new files only to a try;

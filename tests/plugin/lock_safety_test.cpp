@@ -110,8 +110,9 @@ TEST_F(PluginTest, ACopyStoppedAtAnyStepOfItsSaveLosesNoOnesName) {
             for (Program &copy : copies) EXPECT_EQ(copy.Wait(), 0);
             stalled.Resume();
             EXPECT_EQ(stalled.Wait(), 0);
-            EXPECT_EQ(RunProgram({QUORVEL_SIM_COPY, QUORVEL_SIM_PLUGIN, LibraryPath(), "next-" + tag}),
-                      0);
+            EXPECT_EQ(
+                RunProgram({QUORVEL_SIM_COPY, QUORVEL_SIM_PLUGIN, LibraryPath(), "next-" + tag}),
+                0);
             expected.insert("next-" + tag);
             EXPECT_KEPT(History(), expected);
         }

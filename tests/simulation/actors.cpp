@@ -24,15 +24,18 @@ void Simulation::Restart(Copy &copy) {
     const auto faultSwitch = reinterpret_cast<FaultSwitchFn>(copy.host->PluginSymbol(kFaultSwitch));
     Expect(faultSwitch != nullptr, "the plug-in has no fault switch");
     // No flush to disk: the power cut is the disk model's, from the calls.
-    faultSwitch(&Inject, 0, kSimulatedPatienceMs);
-    // A copy starts with what it reads, and nothing unsaved.
-    copy.unsaved.clear();
+    faultSwitch(&Inject, 0, kSimulatedPatienceMs, kSimulatedStillMs, coarseSeconds_);
+    // A copy starts with what it reads, and nothing waiting: its records
+    // are anyone's to take up now.
+    copy.waiting.clear();
     copy.memory.clear();
     copy.seen = -1;
-    copy.sweeps = true;
+    copy.firstHolding = true;
     if (last_.regular && world_.Spoilt() == Spoil::None) {
         copy.memory = ParseHistory(last_.bytes);
-        copy.seen = version_;
+        // Coarse times switched on after its start: the stamp it read then
+        // is finer than any it sees now, and its next look reads again.
+        copy.seen = coarseSeconds_ > 0 ? -2 : version_;
     }
 }
 
@@ -84,19 +87,24 @@ void Simulation::ShowMenu(std::mt19937_64 &random) {
 }
 
 // A copy stops at a call inside a recording or a trim, other copies record,
-// trim and purge meanwhile, and then it goes on. A holder that shows no
-// progress is passed; whoever saves after whom, no name may be lost.
+// trim and purge meanwhile, and then it goes on. While it holds the lock no
+// other copy replaces the history: they leave their names for a holder.
+// Another program may write the history meanwhile: a save after that is
+// made again on its file, unless it came in the save's last window, between
+// its last look and its rename, which rule 8 names.
 void Simulation::StallACopy(std::mt19937_64 &random) {
     Copy &stalled = AnyCopy(random);
     faults.plan.refusalPercent = Below(random, 3) == 0 ? 60 : 0;
+    // A copy that cannot have the lock writes a record: stalled there, a
+    // first holding's sweep must leave its new file alone.
+    faults.plan.lockFails = Below(random, 4) == 0;
     Note() += " copy " + std::to_string(stalled.index) + Described(faults.plan);
     stalledIndex_ = stalled.index;
-    stallAt_ = 1 + Below(random, 16);
+    stallAt_ = 1 + Below(random, 24);
     faults.stalled = [this, &stalled](Call call, const char *) {
         // Rewriting in place, a copy keeps every reader out until it is
-        // done: a stall there would only hold the others up. So does a
-        // reader on Windows, where a file open anywhere cannot be replaced.
-        if (faults.inPlace || (kWindows && call == Call::Read)) return;
+        // done: a stall there would only hold the others up.
+        if (faults.inPlace) return;
         try {
             ++totals_.stalls;
             Note() +=
@@ -105,7 +113,20 @@ void Simulation::StallACopy(std::mt19937_64 &random) {
             faults.nested = false;
             SettleLandedSave(stalled);
             faults.nested = true;
-            beforeStall_ = Before{last_, version_};
+            beforeStall_ = Before{last_, version_, beingWritten_};
+            lockHeld_ = world_.LockHeld();
+            if (lockHeld_) Note() += " holds the lock";
+            const bool window = call == Call::Replace;
+            if (Below(*random_, 3) == 0 && world_.Spoilt() == Spoil::None) {
+                Entries lines = ParseHistory(last_.bytes);
+                lines.push_back(StoredForm(RandomName(*random_)));
+                world_.Rewrite(HistoryBytes(lines));
+                TookNote(world_.LookAtHistory());
+                beingWritten_ = false;  // a new file in the place of one half written
+                inWindow_ = window;
+                Note() += window ? " | another program writes in the window"
+                                 : " | another program writes the history";
+            }
             ActWhileStalled(&stalled, *random_);
             Note() += " ]";
         } catch (const Violation &violation) {
@@ -118,14 +139,21 @@ void Simulation::StallACopy(std::mt19937_64 &random) {
         RecordBy(stalled, RandomName(random));
     stallAt_ = -1;
     beforeStall_.reset();
+    lockHeld_ = inWindow_ = false;
+    leaving_.clear();
 }
 
-// Other loaded copies record, or open the menu, while one stands still.
+// Other loaded copies record, or open the menu, while one stands still;
+// some start afresh first, and so sweep at their first holding.
 void Simulation::ActWhileStalled(const Copy *stalled, std::mt19937_64 &random) {
     for (int n = 1 + Below(random, 3); n > 0; --n) {
         Copy *other = &AnyCopy(random);
         if (other == stalled) other = copies_[(other->index + 1) % copies_.size()].get();
         Note() += " | copy " + std::to_string(other->index);
+        if (Below(random, 4) == 0) {
+            Restart(*other);
+            Note() += " restarts,";
+        }
         if (Below(random, 10) < 6)
             RecordBy(*other, RandomName(random));
         else
@@ -133,69 +161,92 @@ void Simulation::ActWhileStalled(const Copy *stalled, std::mt19937_64 &random) {
     }
 }
 
-// The same with a copy in a process of its own, stopped by a signal.
+// The same with a copy in a process of its own, stopped by a signal. Its
+// first holding takes up every record there when it lists them.
 void Simulation::StallAProcess(std::mt19937_64 &random, long step) {
 #ifdef _WIN32
     (void)random;
     (void)step;
 #else
-    if (world_.Spoilt() != Spoil::None) return;
+    if (world_.Spoilt() != Spoil::None || beingWritten_) return;
     const std::string name = (world_.Root() / "odd").string() + "/stopped" + std::to_string(step);
-    const int stopAt = 1 + Below(random, 16);
-    Program copy({programs_.copy, programs_.library, world_.ModulePath(), "--stop-at",
-                  std::to_string(stopAt), name});
+    const int stopAt = 1 + Below(random, 24);
+    std::vector<std::string> arguments{programs_.copy, programs_.library, world_.ModulePath()};
+    for (std::string &option : ProcessOptions()) arguments.push_back(std::move(option));
+    arguments.insert(arguments.end(), {"--stop-at", std::to_string(stopAt), name});
+    Program copy(arguments);
     Note() += " a copy records " + Quoted(name);
     const auto expectRan = [](int code) {
         Expect(code == 0,
                "the stopped copy failed to run (exit status " + std::to_string(code) + ")");
     };
-    // Whether its save has taken the file's place: then it is checked now.
-    const auto settleIfLanded = [&] {
+    // Whether its save has taken the file's place: then it is checked now,
+    // with the records it took laid before its name: every one there when
+    // it had not stopped yet, those it removed once it has ended.
+    const auto settleIfLanded = [&](bool ended) {
         const Look now = world_.LookAtHistory();
         if (!Differs(now, last_, false)) return false;
+        const Records left = world_.PendingRecords();
         Entries mine = ParseHistory(last_.bytes);
+        for (const auto &[record, held] : records_)
+            if (!ended || !left.count(record)) sim::Record(mine, held);
         sim::Record(mine, name);
-        Expect(now.bytes == HistoryBytes(mine), "a stopped copy's save is not what the rules give");
+        Expect(now.bytes == HistoryBytes(mine),
+               "a stopped copy's save is not what the rules give: " + Shown(mine) + ", found " +
+                   Shown(ParseHistory(now.bytes)));
         TookNote(now);
+        TakeNoteOfRecords();  // those it has removed so far
         return true;
     };
     if (copy.WaitUntilStopped()) {
         ++totals_.stalls;
         Note() += " and stops at call " + std::to_string(stopAt) + ":";
-        const bool landed = settleIfLanded();
+        const bool landed = settleIfLanded(false);
+        lockHeld_ = world_.LockHeld();
+        if (lockHeld_) Note() += " holds the lock";
         faults.nested = true;
         try {
             ActWhileStalled(nullptr, random);
         } catch (...) {
-            faults.nested = false;
+            faults.nested = lockHeld_ = false;
             throw;
         }
-        faults.nested = false;
+        faults.nested = lockHeld_ = false;
         copy.Resume();
         expectRan(copy.Wait());
-        if (!landed) Expect(settleIfLanded(), "a stopped copy's name was not saved");
+        if (!landed) Expect(settleIfLanded(true), "a stopped copy's name was not saved");
+        TakeNoteOfRecords();
     } else {
         expectRan(copy.Wait());
         Note() += " and never stops";
-        Expect(settleIfLanded(), "a copy's name was not saved");
+        Expect(settleIfLanded(true), "a copy's name was not saved");
     }
 #endif
 }
 
 // The power goes at one of a copy's calls, or after its change; every copy
 // starts again with what the disk kept. The history is then the old one or
-// the new one, whole lines, and a save reported done is kept.
+// the new one, whole lines, and a save reported done is kept; no name that
+// a record held is lost.
 void Simulation::CutThePower(std::mt19937_64 &random) {
-    if (world_.Spoilt() != Spoil::None) return;
+    if (world_.Spoilt() != Spoil::None || beingWritten_) return;
     Copy &copy = AnyCopy(random);
     std::string name = RandomName(random);
     if (!Recordable(name)) name = world_.FileName(0);
     const std::optional<std::string> before =
         last_.regular ? std::optional<std::string>(last_.bytes) : std::nullopt;
-    const std::string fresh = HistoryBytes(Expected(copy, Change::Recording(StoredForm(name))));
+    // What it takes up: every record when it lists them, its own anyway.
+    std::vector<std::string> taken;
+    for (const auto &[record, held] : records_)
+        if (copy.firstHolding || marked_ ||
+            std::any_of(copy.waiting.begin(), copy.waiting.end(),
+                        [&](const Waiting &w) { return w.record == record; }))
+            taken.push_back(record);
+    const std::string fresh =
+        HistoryBytes(HolderList(copy, Change::Recording(StoredForm(name)), last_, version_, taken));
     Disk disk;
     faults.disk = &disk;
-    faults.cutAt = 1 + Below(random, 20);
+    faults.cutAt = 1 + Below(random, 28);
     Note() += " copy " + std::to_string(copy.index) + " records " + Quoted(name) +
               " and the power goes at call " + std::to_string(faults.cutAt);
     copy.host->OpenEditorWindow(name);
@@ -217,10 +268,22 @@ void Simulation::CutThePower(std::mt19937_64 &random) {
         survivor == before || survivor == fresh,
         "after the power cut the history is neither the old one nor the new: " + shown(survivor));
     world_.PutHistory(survivor);
+    // A record's removal was not flushed: it may come back.
+    const Records left = world_.PendingRecords();
+    for (const auto &[record, held] : records_)
+        if (!left.count(record) && Below(random, 2) == 0) world_.PutRecord(record, held);
+    const Entries kept = survivor ? ParseHistory(*survivor) : Entries{};
+    std::set<std::string> onDisk(kept.begin(), kept.end());
+    for (const auto &[record, held] : world_.PendingRecords()) onDisk.insert(held);
+    // A record goes only once the history that holds its name is on disk.
+    for (const auto &[record, held] : records_)
+        Expect(held.empty() || onDisk.count(held),
+               "after the power cut " + Quoted(held) + " is nowhere on disk");
     TookNote(world_.LookAtHistory());
+    TakeNoteOfRecords();
     // Everything stopped: the copies start again, and what a save left
-    // beside the history waits for the first sweep after loading.
-    if (LeftSomething()) DebrisLeft(false, -1);
+    // beside the history waits for a first holding's sweep.
+    CheckStrays(true);
     for (auto &each : copies_) Restart(*each);
 }
 
@@ -239,29 +302,30 @@ void Simulation::ActAsAnotherProgram(std::mt19937_64 &random) {
         return;
     }
     const int roll = Below(random, 100);
-    if (roll < 55) {
+    if (beingWritten_ || roll < 22) {
+        WriteInPlace(random);
+        return;
+    }
+    if (roll < 64) {
         std::string bytes;
-        if (roll < 20) {
+        if (roll < 34) {
             Entries lines;
             for (int n = Below(random, 6); n > 0; --n)
                 lines.push_back(StoredForm(RandomName(random)));
             bytes = HistoryBytes(lines);
             if (Below(random, 3) == 0 && !bytes.empty()) bytes.pop_back();  // a break of LF alone
-        } else if (roll < 38) {
+        } else if (roll < 48) {
             static const char kBytes[] = "ab/\\.\r\n\0\xE9\xFF ";
             for (int n = Below(random, 80); n > 0; --n)
                 bytes += kBytes[Below(random, sizeof kBytes - 1)];
-        } else if (roll < 50) {
+        } else if (roll < 58) {
             bytes = last_.bytes.substr(0, Below(random, static_cast<int>(last_.bytes.size()) + 1));
         }
         world_.Rewrite(bytes);
         Note() += " writes " + Quoted(bytes);
-    } else if (roll < 64) {
+    } else if (roll < 80) {
         if (last_.exists) world_.RemoveHistory();
         Note() += " removes the history";
-    } else if (roll < 86) {
-        SpoilTheLock(random);
-        return;
     } else {
         const Spoil how = std::vector<Spoil>{Spoil::Oversize, Spoil::Fifo, Spoil::Folder,
                                              Spoil::Held}[Below(random, 4)];
@@ -275,27 +339,57 @@ void Simulation::ActAsAnotherProgram(std::mt19937_64 &random) {
     TookNote(world_.LookAtHistory());
 }
 
-// Another program puts something at the lock's path, or takes it away.
-void Simulation::SpoilTheLock(std::mt19937_64 &random) {
-    // The lock file goes with a crash's mark; the one made next is marked
-    // anew, so the next save under the lock still sweeps.
-    if (world_.LockSpoilt() != LockSpoil::None) {
-        world_.MendLock();
-        Note() += " clears the lock's path";
-        return;
+// Another program writes the history in place, as cp over it does: half of
+// it first, copies acting before the rest (the file is being written: none
+// may save over it); then the rest, and a date set at its end, or not yet.
+// Or a same-size rewrite whose write time is put back, which the change
+// time still shows (not on a coarse file system within one of its steps).
+void Simulation::WriteInPlace(std::mt19937_64 &random) {
+    if (!last_.regular) return;
+    if (beingWritten_) {
+        Entries lines = ParseHistory(last_.bytes);
+        lines.push_back(StoredForm(RandomName(random)));
+        world_.RewriteInPlace(HistoryBytes(lines));
+        Note() += " goes on writing the history in place";
+        if (Below(random, 2) == 0) {
+            // Back further than a coarse file system's step.
+            world_.DateHistory(world_.LookAtHistory().time - 3 * kTicksPerSecond);
+            beingWritten_ = false;
+            Note() += " and dates it";
+        }
+    } else if (Below(random, 2) == 0 || coarseSeconds_ > 0 || last_.bytes.empty()) {
+        Entries lines = ParseHistory(last_.bytes);
+        lines.push_back(StoredForm(RandomName(random)));
+        const std::string bytes = HistoryBytes(lines);
+        world_.RewriteInPlace(bytes.substr(0, bytes.size() / 2));
+        beingWritten_ = true;
+        Note() += " writes half of the history in place";
+    } else {
+        std::string bytes = last_.bytes;
+        const std::size_t at =
+            bytes.find_first_not_of("\r\n", Below(random, static_cast<int>(bytes.size())));
+        if (at == std::string::npos) return;
+        bytes[at] = bytes[at] == 'q' ? 'z' : 'q';
+        world_.RewriteInPlace(bytes);
+        world_.DateHistory(last_.time);
+        Note() += " rewrites a byte in place and puts the write time back";
     }
-    const auto how = static_cast<LockSpoil>(1 + Below(random, 4));
-    if (world_.SpoilLock(how))
-        Note() += " puts a " + std::string(LockSpoilName(how)) + " at the lock's path";
+    TookNote(world_.LookAtHistory());
 }
 
+// A copy in a process of its own records a name and dies at one of its
+// calls. Its first holding takes up every record; what it saved is the
+// history with them and its name, and a crash before its removals leaves
+// records that a later holder takes up again.
 void Simulation::CrashACopy(std::mt19937_64 &random) {
     std::string name = RandomName(random);
     if (!Recordable(name)) name = world_.FileName(0);
-    const int crashAt = 1 + Below(random, 14);
+    const int crashAt = 1 + Below(random, 24);
     const Look before = last_;
-    const int code = RunProgram({programs_.copy, programs_.library, world_.ModulePath(),
-                                 "--crash-at", std::to_string(crashAt), name});
+    std::vector<std::string> arguments{programs_.copy, programs_.library, world_.ModulePath()};
+    for (std::string &option : ProcessOptions()) arguments.push_back(std::move(option));
+    arguments.insert(arguments.end(), {"--crash-at", std::to_string(crashAt), name});
+    const int code = RunProgram(arguments);
     Expect(code == 0 || code == 77,
            "the crashing copy failed to run (exit status " + std::to_string(code) + ")");
     totals_.crashes += code == 77;
@@ -304,34 +398,46 @@ void Simulation::CrashACopy(std::mt19937_64 &random) {
               std::to_string(crashAt);
     const Look now = world_.LookAtHistory();
     const bool saved = Differs(now, before, world_.Spoilt() == Spoil::Held);
-    // A copy's first save under the lock sweeps; a crash can leave its own,
-    // and then its mark on the lock file too.
-    if (LeftSomething())
-        DebrisLeft(Lockable(), -1);
-    else if (code != 77 && saved && Lockable())
-        Swept();
-    if (!saved) return;
-    Expect(world_.Spoilt() == Spoil::None, "a history the copy could not read was replaced");
-    Entries expected = before.exists ? ParseHistory(before.bytes) : Entries{};
-    sim::Record(expected, StoredForm(name));
-    Expect(now.bytes == HistoryBytes(expected), "a crashed copy's save is not what the rules give");
-    TookNote(now);
+    const Records left = world_.PendingRecords();
+    CheckStrays(code == 77);
+    if (saved) {
+        Expect(world_.Spoilt() == Spoil::None && !beingWritten_,
+               "a history the copy could not read, or another program was writing, was replaced");
+        Entries expected = WithRecordsTaken(before.exists ? ParseHistory(before.bytes) : Entries{});
+        sim::Record(expected, StoredForm(name));
+        Expect(now.bytes == HistoryBytes(expected),
+               "a crashed copy's save is not what the rules give");
+        TookNote(now);
+    } else {
+        for (const auto &[record, held] : records_)
+            Expect(left.count(record) != 0, "a record was removed by a copy that saved nothing");
+        for (const auto &[record, held] : left)
+            Expect(records_.count(record) || held == StoredForm(name),
+                   "a crashed copy left a record of " + Quoted(held));
+    }
+    TakeNoteOfRecords();
 }
 
 // Copies in processes of their own record as fast as they can, some names
-// new, some already in the history; sometimes the folder takes no new files.
-// Every name must be kept once, and no line spliced.
+// new, some already in the history; sometimes the folder takes no new files,
+// and sometimes one of them runs as another user, who may write the history
+// too. Every name must be kept once, in the history or in a record, and no
+// line spliced.
 void Simulation::RecordAtOnce(std::mt19937_64 &random, long step) {
-    if (world_.Spoilt() != Spoil::None) return;
+    if (world_.Spoilt() != Spoil::None || beingWritten_) return;
     const Entries before = ParseHistory(last_.bytes);
+    const Records recordsBefore = records_;
     // A folder that takes no new files can only keep a history that is there.
     const bool refusing = Below(random, 3) == 0 && last_.regular;
+    const bool twoUsers = !refusing && Below(random, 3) == 0 && world_.ShareWithAnotherUser();
     std::vector<Entries> sequences(2 + Below(random, 2));
     std::vector<Program> programs;
     const std::string folder = (world_.Root() / "odd").string() + (kWindows ? "\\" : "/");
     for (std::size_t p = 0; p < sequences.size(); ++p) {
         std::vector<std::string> arguments{programs_.copy, programs_.library, world_.ModulePath()};
+        for (std::string &option : ProcessOptions()) arguments.push_back(std::move(option));
         if (refusing) arguments.push_back("--refuse");
+        if (twoUsers && p == 0) arguments.insert(arguments.end(), {"--as-user", "65534"});
         for (int n = 3 + Below(random, 8); n > 0; --n) {
             std::string name = folder + "burst" + std::to_string(step) + "-" + std::to_string(p) +
                                "-" + std::to_string(n);
@@ -352,9 +458,17 @@ void Simulation::RecordAtOnce(std::mt19937_64 &random, long step) {
     }
     for (Program &program : programs) Expect(program.Wait() == 0, "a recording copy failed to run");
     Note() += " " + std::to_string(sequences.size()) + " copies record at once" +
-              (refusing ? " where the folder takes no new files" : "");
+              (refusing ? " where the folder takes no new files" : "") +
+              (twoUsers ? ", one as another user" : "");
     TookNote(world_.LookAtHistory());
-    CheckBurst(sequences, before);
+    TakeNoteOfRecords();
+    CheckStrays(false);
+    CheckBurst(sequences, before, recordsBefore);
+}
+
+std::vector<std::string> Simulation::ProcessOptions() const {
+    return {"--still", std::to_string(kSimulatedStillMs), "--coarse",
+            std::to_string(coarseSeconds_)};
 }
 
 }  // namespace sim

@@ -8,9 +8,12 @@
 //                  made, as a crash there would leave things (exit status 77)
 //   --stop-at N    stops itself there with SIGSTOP, as a copy that stalls
 //                  does, until it is continued (POSIX)
-//   --refuse       meets a folder that takes no new files: no temporary
-//                  file, no lock file
-//   --patience MS  bears with a silent lock holder this long
+//   --refuse       meets a folder that takes no new files: no new file, no
+//                  record, no mark
+//   --patience MS  waits for the lock this long before it leaves its change
+//   --still MS     takes another program's write for under way this long
+//   --coarse S     sees file times as a file system of S-second steps would
+//   --as-user UID  runs as that user, and its group (POSIX, as root)
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -33,11 +36,6 @@ long callsLeft = -1;    // calls until the crash or stop; -1: none planned
 bool stopping = false;  // stop there rather than crash
 bool refusing = false;
 
-bool IsLockFile(const char *path) {
-    const std::size_t length = path ? std::strlen(path) : 0;
-    return length > 5 && std::strcmp(path + length - 5, ".lock") == 0;
-}
-
 bool Hook(Call call, const char *path) {
     if (callsLeft >= 0 && --callsLeft == 0) {
         if (stopping) {
@@ -51,7 +49,8 @@ bool Hook(Call call, const char *path) {
             ::_exit(77);
         }
     }
-    return refusing && (call == Call::RefuseTemporary || (call == Call::Lock && IsLockFile(path)));
+    (void)path;
+    return refusing && (call == Call::RefuseTemporary || call == Call::Mark);
 }
 
 }  // namespace
@@ -59,7 +58,7 @@ bool Hook(Call call, const char *path) {
 int main(int argc, char **argv) {
     if (argc < 3) return 2;
     int first = 3;
-    int patience = 0;
+    int patience = 0, still = 0, coarse = 0;
     for (; first < argc && std::strncmp(argv[first], "--", 2) == 0; ++first) {
         const std::string option = argv[first];
         if (option == "--refuse") {
@@ -73,6 +72,16 @@ int main(int argc, char **argv) {
             stopping = option == "--stop-at";
         } else if (option == "--patience") {
             patience = static_cast<int>(value);
+        } else if (option == "--still") {
+            still = static_cast<int>(value);
+        } else if (option == "--coarse") {
+            coarse = static_cast<int>(value);
+        } else if (option == "--as-user") {
+#ifndef _WIN32
+            if (::setgid(static_cast<gid_t>(value)) != 0 ||
+                ::setuid(static_cast<uid_t>(value)) != 0)
+                return 2;
+#endif
         } else {
             return 2;
         }
@@ -85,7 +94,7 @@ int main(int argc, char **argv) {
     if (!host.LoadPlugin(argv[1], &error)) return 1;
     const auto faultSwitch = reinterpret_cast<FaultSwitchFn>(host.PluginSymbol(kFaultSwitch));
     if (faultSwitch == nullptr) return 1;
-    faultSwitch(&Hook, 0, patience);
+    faultSwitch(&Hook, 0, patience, still, coarse);
     for (int i = first; i < argc; ++i) {
         host.OpenEditorWindow(argv[i]);
         host.CloseWindow(1);

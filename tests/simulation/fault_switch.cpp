@@ -5,8 +5,11 @@
 #include "platform/fault.h"
 
 QUORVEL_EXPORT void QUORVEL_CALL QuorvelSetFaultHook(platform::fault::Hook hook, int diskFlush,
-                                                     int patienceMs) {
+                                                     int patienceMs, int stillMs,
+                                                     int coarseSeconds) {
     platform::fault::SetHook(hook);
     platform::fault::SetDiskFlush(diskFlush != 0);
     if (patienceMs > 0) platform::fault::SetLockPatience(std::chrono::milliseconds(patienceMs));
+    if (stillMs > 0) platform::fault::SetStillAfter(std::chrono::milliseconds(stillMs));
+    platform::fault::SetCoarseTimes(coarseSeconds);
 }

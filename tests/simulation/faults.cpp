@@ -1,6 +1,7 @@
 // The simulation's hook into the loaded copies' calls to the system.
 #include "simulation/faults.h"
 
+#include <filesystem>
 #include <utility>
 #include <vector>
 
@@ -25,7 +26,8 @@ bool Planned(Call call) {
     case Call::OpenToRead:
     case Call::Read: fail = plan.readsFail; break;
     case Call::Lock: fail = plan.lockFails; break;
-    case Call::Remove: fail = plan.removeFails; break;
+    case Call::Remove:
+    case Call::Mark: fail = plan.removeFails; break;
     case Call::RefuseTemporary: fail = inSave = Percent(plan.refusalPercent); break;
     case Call::CreateTemporary:
     case Call::CopyPermissions:
@@ -34,7 +36,6 @@ bool Planned(Call call) {
     case Call::Truncate:
     case Call::Flush:
     case Call::Replace: fail = inSave = Percent(plan.saveFailurePercent); break;
-    case Call::Mark:
     case Call::List:
     case Call::FileAttributes:  // the purge's look at other files
     case Call::FlushFolder:
@@ -75,7 +76,13 @@ const char *CallName(Call call) {
     return "?";
 }
 
+void Faults::ChangeOver() {
+    holding = false;
+    recordsRead.clear();
+}
+
 void Faults::Clear() {
+    ChangeOver();
     plan = {};
     nested = false;
     saveFaults = 0;
@@ -130,8 +137,16 @@ bool Inject(Call call, const char *path) {
         faults.nested = false;
         faults.readSinceStall = false;
     }
-    if (call == Call::OpenToRead) faults.readSinceStall = true;
-    return Planned(call);
+    const std::string file = path ? std::filesystem::path(path).filename().string() : "";
+    if (call == Call::FileStamp && file == "quorvel.ini.pending") faults.holding = true;
+    const bool fail = Planned(call);
+    if (call == Call::OpenToRead && !fail) {
+        if (file.rfind("quorvel.ini.pending.", 0) == 0)
+            faults.recordsRead.push_back(file);
+        else
+            faults.readSinceStall = true;
+    }
+    return fail;
 }
 
 }  // namespace sim

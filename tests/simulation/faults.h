@@ -6,6 +6,7 @@
 #include <functional>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "platform/fault.h"
 
@@ -17,9 +18,9 @@ class Disk;
 
 // What the acting copy's calls into the system meet during one step.
 struct FaultPlan {
-    bool readsFail = false;  // every look at, open of and read from the history
+    bool readsFail = false;  // every look at, open of and read from the history and its records
     bool lockFails = false;
-    bool removeFails = false;    // removing a save's files, or sweeping them
+    bool removeFails = false;    // removing or making a file: a save's, a record, the mark
     int saveFailurePercent = 0;  // each call of a save, by chance
     int refusalPercent = 0;      // the folder takes no new file, by chance
 };
@@ -39,6 +40,11 @@ struct Faults {
     long stallAt = -1;
     std::function<void(Call, const char *)> stalled;
     bool readSinceStall = false;  // the stalled copy opened the history since
+    // What the acting copy's change did, as its calls show it: it held the
+    // lock (it looked at the records' mark, as only a holder does), and the
+    // pending records it read, by file name.
+    bool holding = false;
+    std::vector<std::string> recordsRead;
     // A power cut: at call number cutAt the power goes, and every later call
     // fails; the calls before it go to `disk`.
     long cutAt = -1;
@@ -47,6 +53,8 @@ struct Faults {
 
     // Ready for the next step: nothing planned, no fault counted.
     void Clear();
+    // Ready for the acting copy's next change.
+    void ChangeOver();
 };
 
 extern Faults faults;

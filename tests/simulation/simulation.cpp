@@ -2,6 +2,7 @@
 #include "simulation/simulation.h"
 
 #include <filesystem>
+#include <vector>
 
 #include "simulation/checks.h"
 #include "simulation/faults.h"
@@ -33,6 +34,10 @@ Simulation::Simulation(const Programs &programs, std::uint64_t seed, std::set<lo
     : programs_(programs), seed_(seed), skipped_(std::move(skipped)) {
     std::mt19937_64 random(seed);
     const int copies = 2 + Below(random, 3);
+    // Half the runs on file times as a file system of whole seconds, or of
+    // two, keeps them.
+    coarseSeconds_ = std::vector<int>{0, 0, 1, 2}[Below(random, 4)];
+    world_.SetCoarseTimes(coarseSeconds_);
     std::filesystem::create_directories(world_.Root() / "copies");
     for (int i = 0; i < copies; ++i) {
         auto copy = std::make_unique<Copy>();
@@ -92,19 +97,27 @@ void Simulation::Step(long index) {
     } else {
         CutThePower(random);
     }
+    // A removal that failed may have left a save's file behind.
+    const bool mayLeave = faults.plan.removeFails;
     faults.Clear();
     totals_.faults += faults.injected - injectedBefore;
     ++totals_.steps;
-    CheckWorld();
+    CheckWorld(mayLeave);
 }
 
 std::string Simulation::State() const {
     std::string state = "history (version " + std::to_string(version_) +
                         "): " + (last_.regular ? Shown(ParseHistory(last_.bytes)) : "(none)") +
                         "\n";
-    for (const auto &copy : copies_)
+    for (const auto &[record, name] : records_)
+        state += "  record " + record + ": " + Quoted(name) + "\n";
+    for (const auto &copy : copies_) {
+        Entries waiting;
+        for (const Waiting &each : copy->waiting)
+            waiting.push_back(each.name + (each.record.empty() ? " (in memory)" : ""));
         state += "  copy " + std::to_string(copy->index) + " (saw " + std::to_string(copy->seen) +
-                 "): " + Shown(copy->memory) + ", unsaved " + Shown(copy->unsaved) + "\n";
+                 "): " + Shown(copy->memory) + ", waiting " + Shown(waiting) + "\n";
+    }
     return state;
 }
 

@@ -1,7 +1,8 @@
 // The simulation: copies of the plug-in sharing one history, driven at random
 // through their exports by the stand-in host, with faults injected into their
-// calls to the system, copies stalled in the middle of a change, the lock's
-// path spoilt, and the power cut; checked after every step against the rules.
+// calls to the system, copies stalled in the middle of a change, other
+// programs writing the history, and the power cut; checked after every step
+// against the rules.
 // Each run is determined by its seed; each step draws from a stream of its
 // own, so that a run with some steps left out can be replayed to shrink a
 // failure.
@@ -57,6 +58,9 @@ struct Change {
     }
 };
 
+// The change made to a list, as the plug-in makes it.
+void Apply(Entries &list, const Change &change);
+
 // A broken rule: what was expected, and what was found.
 struct Violation {
     std::string what;
@@ -67,10 +71,14 @@ struct Totals {
     long steps = 0, faults = 0, crashes = 0, menus = 0, saves = 0, stalls = 0, powerCuts = 0;
 };
 
-// The lock files' patience in the loaded copies: short, so that a stalled
-// holder is passed quickly; copies in processes of their own keep the
-// shipped patience.
+// The lock's patience in the loaded copies: short, so that a copy leaves its
+// change for a stalled holder quickly; copies in processes of their own keep
+// the shipped patience.
 inline constexpr int kSimulatedPatienceMs = 30;
+// How long another program's write counts as under way, for every copy: as
+// good as for ever, so that the rules, not the clock, say when it ends (the
+// program dates the file, or replaces it).
+inline constexpr int kSimulatedStillMs = 24 * 3600 * 1000;
 
 class Simulation {
 public:
@@ -101,6 +109,13 @@ private:
         bool endsIfEmpty = false;  // a trim that empties the history ends the run
     };
 
+    // A recording of a copy's that waits for a holder: in a pending record,
+    // or, where none could be written (record empty), in memory only.
+    struct Waiting {
+        std::string name;
+        std::string record;
+    };
+
     // One copy of the host, and what the rules say its plug-in holds.
     struct Copy {
         int index = 0;
@@ -108,9 +123,9 @@ private:
         std::unique_ptr<hostsim::Frontend> ui;
         std::unique_ptr<hostsim::Host> host;
         Entries memory;                 // the history as the copy holds it
-        Entries unsaved;                // its recordings not in the file yet
+        std::vector<Waiting> waiting;   // its recordings not in the file yet
         long seen = -1;                 // the history's version it last read or wrote
-        bool sweeps = true;             // its next save under the lock sweeps
+        bool firstHolding = true;       // its next holding sweeps and lists every record
         std::optional<Change> pending;  // made, not yet checked
         std::unique_ptr<Run> run;       // its menu run, while one is open
     };
@@ -128,7 +143,7 @@ private:
     void ShowMenu(std::mt19937_64 &random);
     void RunMenu(Copy &copy);
     void ActAsAnotherProgram(std::mt19937_64 &random);
-    void SpoilTheLock(std::mt19937_64 &random);
+    void WriteInPlace(std::mt19937_64 &random);
     void CrashACopy(std::mt19937_64 &random);
     void RecordAtOnce(std::mt19937_64 &random, long step);
     void StallACopy(std::mt19937_64 &random);
@@ -141,25 +156,38 @@ private:
     // The model (model.cpp).
     void Act(Copy &copy, std::mt19937_64 &random);
     void Settle(Copy &copy, const Change &change);
+    // What the change found: the file as it read it, and whether another
+    // program was writing it then.
+    struct Found {
+        Look read;
+        long version;
+        bool beingWritten;
+    };
+    void SettleSaved(Copy &copy, const Change &change, const Look &now, const Found &found,
+                     const std::vector<std::string> &taken);
+    void SettleUnsaved(Copy &copy, const Change &change, bool holding, bool readIt,
+                       const Found &found, const std::vector<std::string> &taken);
     void SettlePending(Copy &copy);
     void SettleLandedSave(Copy &copy);
     void CatchUp(Copy &copy);
-    // The change's result on the file as `read`, which the copy found at
-    // `version` (the last one, unless a stall says otherwise).
-    [[nodiscard]] Entries Expected(const Copy &copy, const Change &change) const {
-        return Expected(copy, change, last_, version_);
-    }
-    [[nodiscard]] Entries Expected(const Copy &copy, const Change &change, const Look &read,
-                                   long version) const;
+    // The list a holder of the lock makes for the change: the file as
+    // `read`, which the copy found at `version`, read again if it had not
+    // seen it (its waiting recordings laid on it), the records `taken` in
+    // the order they were made, its recordings only memory holds, the change.
+    [[nodiscard]] Entries HolderList(const Copy &copy, const Change &change, const Look &read,
+                                     long version, const std::vector<std::string> &taken) const;
+    [[nodiscard]] Entries AsRead(const Copy &copy, const Look &read, long version) const;
     void TookNote(const Look &now);
-    [[nodiscard]] bool Lockable() const;
-    // What was left beside the history: by a save under the lock, or
-    // without it by copy `by` (-1: by whoever saves first after loading).
-    void DebrisLeft(bool locked, int by);
-    [[nodiscard]] bool LeftSomething();
-    void Swept();
-    void CheckWorld();
-    void CheckBurst(const std::vector<Entries> &sequences, const Entries &before);
+    // The records a process of its own took up when it held the lock first:
+    // every one there then.
+    [[nodiscard]] Entries WithRecordsTaken(Entries list) const;
+    void TakeNoteOfRecords();
+    [[nodiscard]] Records RecordsOnDisk() const;
+    void CheckStrays(bool mayLeave);
+    void CheckWorld(bool mayLeave);
+    void CheckBurst(const std::vector<Entries> &sequences, const Entries &before,
+                    const Records &recordsBefore);
+    [[nodiscard]] std::vector<std::string> ProcessOptions() const;
     [[nodiscard]] std::string RandomName(std::mt19937_64 &random) const;
     // The current step's line of the log.
     std::string &Note() { return log_.back(); }
@@ -168,21 +196,28 @@ private:
     Programs programs_;
     World world_;
     std::vector<std::unique_ptr<Copy>> copies_;
-    Look last_;         // the history as last seen, after the last step or change
-    long version_ = 0;  // counts the history's changes: a copy that saw the last one is current
-    // What was left beside the history: by a crash or a failed removal under
-    // the lock, which marks the lock file, so any copy's next save sweeps;
-    // or without the lock, which leaves the sweep to the copy that left it
-    // (or, for -1, to any copy's first save after loading).
-    bool debrisMarked_ = false;
-    std::set<int> debrisOwedBy_;
+    Look last_;            // the history as last seen, after the last step or change
+    long version_ = 0;     // counts the history's changes: a copy that saw the last one is current
+    Records records_;      // the pending records, as the rules have them
+    bool marked_ = false;  // their mark was there at the last look
+    // What a crash, a power cut or a failed removal may have left beside the
+    // history: a copy's first holding sweeps it.
+    bool debris_ = false;
     std::set<std::string> strays_;  // beside the history at the last look
-    bool landing_ = false;          // checking a save whose copy stands still
+    // Another program wrote the history in place and has not dated it since:
+    // no copy may save over it.
+    bool beingWritten_ = false;
+    int coarseSeconds_ = 0;          // file times as a file system this coarse keeps them
+    bool lockHeld_ = false;          // the stalled copy holds the lock
+    std::set<std::string> leaving_;  // records the stalled copy took up, to remove
+    bool inWindow_ = false;          // another program wrote in the stalled save's last window
+    bool landing_ = false;           // checking a save whose copy stands still
     // The history as it stood when this step's stall began, before the
     // others acted: what the stalled copy last read, unless it read again.
     struct Before {
         Look file;
         long version;
+        bool beingWritten;
     };
     std::optional<Before> beforeStall_;
     // A stall planned for this step: at that call of that copy's change.

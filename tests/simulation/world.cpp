@@ -1,6 +1,7 @@
 // The simulation's world, and the other programs that touch the history.
 #include "simulation/world.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <fstream>
@@ -9,6 +10,8 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -26,12 +29,7 @@ unsigned long Pid() { return static_cast<unsigned long>(::getpid()); }
 constexpr char kLibraryName[] = "quorvel.so";
 #endif
 
-// What a link at the lock's path leads to; no save may write through it.
-constexpr char kVictim[] = "the world's own file\n";
-
-#ifndef _WIN32
-constexpr uid_t kNobody = 65534;
-#endif
+const std::string kRecordPrefix = "quorvel.ini.pending.";
 
 // Far beyond what the plug-in reads: the file holds 2 GiB and more.
 constexpr std::uintmax_t kOversize = (std::uintmax_t{1} << 31) + 100;
@@ -65,11 +63,12 @@ World::World() {
     fs::create_directories(root_ / "files");
     history_ = (root_ / "quorvel.ini").string();
     modulePath_ = (root_ / kLibraryName).string();
+    // Where the library would be: on Windows the history's lock is on it.
+    WriteFile(modulePath_, "");
 }
 
 World::~World() {
     MendHistory();
-    MendLock();
     std::error_code ignored;
     fs::remove_all(root_, ignored);
 }
@@ -95,10 +94,17 @@ void World::Rewrite(const std::string &bytes) {
     const fs::path fresh = root_ / "outside.new";
     WriteFile(fresh, bytes);
     // Later than what it replaces, as a real program's write would be: a
-    // copy's save can carry a time a little ahead of the clock.
+    // copy's save can carry a time a little ahead of the clock. Dated
+    // further than a coarse file system's step, so that it is not taken
+    // for a write under way.
     std::error_code error;
+    const auto now = fs::last_write_time(fresh);
     const auto replaced = fs::last_write_time(history_, error);
-    if (!error) fs::last_write_time(fresh, replaced + std::chrono::seconds(1));
+    const auto dated = std::max(now, error ? now : replaced) + std::chrono::seconds(3);
+    fs::last_write_time(
+        fresh, dated - (coarseSeconds_ > 0
+                            ? dated.time_since_epoch() % std::chrono::seconds(coarseSeconds_)
+                            : fs::file_time_type::duration{}));
     fs::rename(fresh, history_);
 }
 
@@ -141,11 +147,11 @@ bool World::SpoilHistory(Spoil how) {
 void World::MendHistory() {
     switch (spoil_) {
     case Spoil::None: return;
-    case Spoil::Oversize: fs::resize_file(history_, spoiltBytes_.size()); break;
+    case Spoil::Oversize:
     case Spoil::Folder:
     case Spoil::Fifo:
         fs::remove(history_);
-        WriteFile(history_, spoiltBytes_);
+        Rewrite(spoiltBytes_);
         break;
     case Spoil::Held:
 #ifdef _WIN32
@@ -156,68 +162,83 @@ void World::MendHistory() {
     spoil_ = Spoil::None;
 }
 
-const char *LockSpoilName(LockSpoil how) {
-    switch (how) {
-    case LockSpoil::None: return "nothing";
-    case LockSpoil::Link: return "link";
-    case LockSpoil::Folder: return "folder";
-    case LockSpoil::Fifo: return "FIFO";
-    case LockSpoil::Foreign: return "file of another user's";
+void World::RewriteInPlace(const std::string &bytes) {
+    std::ofstream out(history_, std::ios::binary | std::ios::in | std::ios::out | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+void World::DateHistory(std::int64_t time) {
+    if (coarseSeconds_ > 0) time -= time % (coarseSeconds_ * kTicksPerSecond);
+#ifdef _WIN32
+    const HANDLE file = ::CreateFileA(history_.c_str(), FILE_WRITE_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const auto ticks = static_cast<std::uint64_t>(time);
+    const FILETIME written{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+    ::SetFileTime(file, nullptr, nullptr, &written);
+    ::CloseHandle(file);
+#else
+    const timespec times[2] = {{0, UTIME_OMIT}, {time / 1000000000, time % 1000000000}};
+    ::utimensat(AT_FDCWD, history_.c_str(), times, 0);
+#endif
+}
+
+bool World::LockHeld() const {
+#ifdef _WIN32
+    // The byte the plug-in locks, far beyond the library's end.
+    const HANDLE library = ::CreateFileA(modulePath_.c_str(), GENERIC_READ,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                         nullptr, OPEN_EXISTING, 0, nullptr);
+    OVERLAPPED at{};
+    at.OffsetHigh = 0x7FFFFFF0;
+    const bool free =
+        ::LockFileEx(library, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at);
+    if (free) ::UnlockFileEx(library, 0, 1, 0, &at);
+    ::CloseHandle(library);
+#else
+    // The history's folder.
+    const int folder = ::open(root_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const bool free = ::flock(folder, LOCK_EX | LOCK_NB) == 0;
+    ::close(folder);
+#endif
+    return !free;
+}
+
+Records World::PendingRecords() const {
+    Records records;
+    for (const auto &entry : fs::directory_iterator(root_)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() != kRecordPrefix.size() + 32 || name.rfind(kRecordPrefix, 0) != 0) continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        std::string line;
+        std::getline(in, line);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        records[name] = line;
     }
-    return "";
+    return records;
 }
 
-bool World::SpoilLock(LockSpoil how) {
-    const fs::path lock = history_ + ".lock";
+bool World::Marked() const { return fs::exists(root_ / "quorvel.ini.pending"); }
+
+void World::PutRecord(const std::string &file, const std::string &name) {
+    WriteFile(root_ / file, name + "\r\n");
+}
+
+bool World::ShareWithAnotherUser() {
+#ifdef _WIN32
+    return false;
+#else
+    if (::geteuid() != 0) return false;
     std::error_code ignored;
-    fs::remove(lock, ignored);
-    switch (how) {
-    case LockSpoil::None: return false;
-    case LockSpoil::Folder: fs::create_directory(lock); break;
-    case LockSpoil::Link:
-#ifdef _WIN32
-        return false;
-#else
-        WriteFile(root_ / "victim", kVictim);
-        fs::create_symlink(root_ / "victim", lock);
-        break;
+    fs::permissions(root_, fs::perms::all, ignored);
+    if (fs::exists(history_))
+        fs::permissions(history_,
+                        fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                            fs::perms::group_write | fs::perms::others_read |
+                            fs::perms::others_write,
+                        ignored);
+    return !ignored;
 #endif
-    case LockSpoil::Fifo:
-#ifdef _WIN32
-        return false;
-#else
-        if (::mkfifo(lock.c_str(), 0600) != 0) return false;
-        break;
-#endif
-    case LockSpoil::Foreign:
-#ifdef _WIN32
-        return false;
-#else
-        // Only root can make a file another user's.
-        if (::geteuid() != 0) return false;
-        WriteFile(lock, "");
-        if (::chown(lock.c_str(), kNobody, kNobody) != 0) return false;
-        break;
-#endif
-    }
-    lockSpoil_ = how;
-    return true;
-}
-
-void World::MendLock() {
-    if (lockSpoil_ == LockSpoil::None) return;
-    std::error_code ignored;
-    fs::remove_all(history_ + ".lock", ignored);
-    lockSpoil_ = LockSpoil::None;
-}
-
-bool World::VictimUntouched() const {
-    std::error_code error;
-    if (!fs::exists(root_ / "victim", error)) return true;
-    std::ifstream in(root_ / "victim", std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str() == kVictim;
 }
 
 void World::PutHistory(const std::optional<std::string> &bytes) {
@@ -226,9 +247,8 @@ void World::PutHistory(const std::optional<std::string> &bytes) {
         fs::remove(history_, ignored);
         return;
     }
-    const fs::path fresh = root_ / "outside.new";
-    WriteFile(fresh, *bytes);
-    fs::rename(fresh, history_);
+    fs::remove(history_);
+    Rewrite(*bytes);
 }
 
 std::string World::FileName(int n) const {
@@ -257,13 +277,10 @@ std::set<std::string> World::Strays() const {
     std::set<std::string> strays;
     for (const auto &entry : fs::directory_iterator(root_)) {
         const std::string name = entry.path().filename().string();
-        // The lock file stays, empty while no save is under way; whatever
-        // another program put at its path may stay too.
-        const bool lock = name == "quorvel.ini.lock";
-        const bool resting = lock && (lockSpoil_ != LockSpoil::None ||
-                                      (entry.is_regular_file() && entry.file_size() == 0));
-        if (name != "quorvel.ini" && name != "files" && name != "copies" && name != "victim" &&
-            !resting)
+        const bool pending =
+            name.rfind(kRecordPrefix, 0) == 0 && name.size() == kRecordPrefix.size() + 32;
+        if (name != "quorvel.ini" && name != kLibraryName && name != "files" && name != "copies" &&
+            name != "quorvel.ini.pending" && !pending)
             strays.insert(name);
     }
     return strays;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <random>
 #include <set>
@@ -26,11 +27,15 @@ struct Look {
 // Ways another program can keep the plug-in from reading the history.
 enum class Spoil { None, Oversize, Fifo, Folder, Held };
 
-// What another program, or another user, can put at the lock's path: a
-// link to a file of the world's own, a folder, a FIFO, a file of another
-// user's.
-enum class LockSpoil { None, Link, Folder, Fifo, Foreign };
-const char *LockSpoilName(LockSpoil how);
+// Look::time's units.
+#ifdef _WIN32
+inline constexpr std::int64_t kTicksPerSecond = 10000000;
+#else
+inline constexpr std::int64_t kTicksPerSecond = 1000000000;
+#endif
+
+// The pending records beside the history: file name, and the name it holds.
+using Records = std::map<std::string, std::string>;
 
 class World {
 public:
@@ -40,6 +45,9 @@ public:
     World &operator=(const World &) = delete;
 
     [[nodiscard]] const std::filesystem::path &Root() const { return root_; }
+    // The times this world's programs set, as a file system of steps this
+    // many seconds long keeps them (0: as they are).
+    void SetCoarseTimes(int seconds) { coarseSeconds_ = seconds; }
     [[nodiscard]] const std::string &History() const { return history_; }
     // The library path every copy reports, so that all share one history.
     [[nodiscard]] const std::string &ModulePath() const { return modulePath_; }
@@ -49,21 +57,30 @@ public:
     // or removes it.
     void Rewrite(const std::string &bytes);
     void RemoveHistory();
+    // Another program rewrites the history in place, as cp over it does: the
+    // same file, written; and later dates it, as cp -p does at its end, to
+    // the write time given.
+    void RewriteInPlace(const std::string &bytes);
+    void DateHistory(std::int64_t time);
     // Another program makes the history unreadable, and later mends it.
     [[nodiscard]] bool SpoilHistory(Spoil how);
     void MendHistory();
     [[nodiscard]] Spoil Spoilt() const { return spoil_; }
 
-    // The lock's path spoilt, and cleared again; false where the system or
-    // this user cannot do it.
-    [[nodiscard]] bool SpoilLock(LockSpoil how);
-    void MendLock();
-    [[nodiscard]] LockSpoil LockSpoilt() const { return lockSpoil_; }
-    // Whether the file a link at the lock's path leads to is as it was.
-    [[nodiscard]] bool VictimUntouched() const;
+    // Whether a copy holds the history's lock now: tried as a copy tries it.
+    [[nodiscard]] bool LockHeld() const;
 
     // The history as a power cut left it (nullopt: no file).
     void PutHistory(const std::optional<std::string> &bytes);
+
+    // The pending records and their mark, and a record a power cut kept.
+    [[nodiscard]] Records PendingRecords() const;
+    [[nodiscard]] bool Marked() const;
+    void PutRecord(const std::string &file, const std::string &name);
+
+    // Another user may write the history and make files beside it; false
+    // where this system or this user cannot show it.
+    [[nodiscard]] bool ShareWithAnotherUser();
 
     // The files that entries name: some exist, some come and go.
     [[nodiscard]] std::string FileName(int n) const;
@@ -71,7 +88,8 @@ public:
     // Whether a name, as an entry holds it, names something that exists.
     [[nodiscard]] static bool Exists(const std::string &name);
 
-    // Names in the folder that are not the history, its files or the copies.
+    // Names in the folder that are not the history, the library, pending
+    // records and their mark, the entries' files or the copies.
     [[nodiscard]] std::set<std::string> Strays() const;
 
 private:
@@ -79,7 +97,7 @@ private:
     std::string history_;
     std::string modulePath_;
     Spoil spoil_ = Spoil::None;
-    LockSpoil lockSpoil_ = LockSpoil::None;
+    int coarseSeconds_ = 0;
     std::string spoiltBytes_;    // what the history held before it was spoilt
     std::intptr_t holder_ = -1;  // Windows: the handle that holds the file
 };

@@ -44,7 +44,8 @@ void WriteBytes(const std::string &path, const std::string &bytes) {
 void WriteSaved(const std::string &path, const std::string &bytes) {
     WriteBytes(path, bytes);
     std::error_code ignored;
-    fs::last_write_time(path, fs::last_write_time(path, ignored) - std::chrono::seconds(1), ignored);
+    fs::last_write_time(path, fs::last_write_time(path, ignored) - std::chrono::seconds(1),
+                        ignored);
 }
 
 std::optional<std::string> ReadBytes(const std::string &path) {
