@@ -24,7 +24,7 @@ namespace {
 std::vector<PendingRecord> Waiting;
 
 // A copy's first holding lists the folder for records whatever the mark
-// says, and sweeps what crashed saves left (rules 3 and 10): a power cut may
+// says, and sweeps what crashed saves left (rules 4 and 10): a power cut may
 // have taken a mark, and a crash leaves none.
 bool firstHolding = true;
 
