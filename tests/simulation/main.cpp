@@ -181,8 +181,13 @@ int main(int argc, char **argv) {
         passed = Passes(*options.seed, options);
         seeds = 1;
     } else if (!options.seedsFile.empty()) {
+        // A seed per line, and what it once found after it; # begins a note.
         std::ifstream file(options.seedsFile);
-        for (std::uint64_t seed; file >> seed; ++seeds) passed = Passes(seed, options) && passed;
+        for (std::string line; std::getline(file, line);) {
+            if (line.empty() || line[0] == '#') continue;
+            passed = Passes(std::strtoull(line.c_str(), nullptr, 10), options) && passed;
+            ++seeds;
+        }
     } else {
         const auto start = std::chrono::steady_clock::now();
         const std::chrono::duration<double> budget(options.seconds > 0 ? options.seconds : 60);
