@@ -7,8 +7,11 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <set>
+#include <thread>
 
+#include "platform/platform.h"
 #include "plugin/plugin_fixture.h"
 #include "plugin/run_program.h"
 
@@ -80,8 +83,7 @@ TEST_F(PluginTest, CopiesRewritingInPlaceTakeTurns) {
     EXPECT_EQ(ListFolder(dir.Root()), AtRest()) << "a folder that takes no new files";
 }
 
-#ifndef _WIN32
-// A copy stopped by a signal at each step of its change in turn, holding
+// A copy stopped at each step of its change in turn, holding
 // the lock, while one or three others record; then it goes on. The others
 // never pass it: their names wait beside the history, and the next change
 // takes them up.
@@ -118,6 +120,74 @@ TEST_F(PluginTest, ACopyStoppedAtAnyStepOfItsSaveLosesNoOnesName) {
         }
     }
     EXPECT_GE(stopped, 16) << "most steps are inside the save";
+}
+
+// Another program rewrites the history in place, as cp over it does, and
+// stops halfway while copies record: none saves over the half file, and once
+// it is whole and still the next change takes their names up.
+TEST_F(PluginTest, NoCopySavesOverAHistoryAnotherProgramIsWriting) {
+    const std::vector<std::string> base = Names(dir.File("old-"), 3000);
+    std::set<std::string> expected(base.begin(), base.end());
+    std::string bytes;
+    for (const std::string &name : base) bytes += name + "\r\n";
+    WriteHistory(base);
+    std::ofstream out(HistoryPath(), std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size() / 2)).flush();
+    std::vector<Program> copies;
+    for (const char *prefix : {"a-", "b-", "c-"}) {
+        copies.emplace_back(std::vector<std::string>{
+            QUORVEL_SIM_COPY, QUORVEL_SIM_PLUGIN, LibraryPath(), "--patience", "50",
+            std::string(prefix) + "0", std::string(prefix) + "1"});
+        expected.insert({std::string(prefix) + "0", std::string(prefix) + "1", "last"});
+    }
+    for (Program &copy : copies) EXPECT_EQ(copy.Wait(), 0);
+    out.write(bytes.data() + bytes.size() / 2,
+              static_cast<std::streamsize>(bytes.size() - bytes.size() / 2));
+    out.close();
+    std::this_thread::sleep_for(std::chrono::milliseconds(2100));  // still, as rule 7 has it
+    EXPECT_EQ(RunProgram({QUORVEL_RECORDER, LibraryPath(), "last"}), 0);
+    EXPECT_KEPT(History(), expected);
+}
+
+#ifndef _WIN32
+// Two users who may both write the history, in a folder both may write:
+// their copies take one lock and each other's records, and lose no name.
+// Neither is root, who may read anything.
+TEST_F(PluginTest, TwoUsersWhoBothWriteTheHistoryLoseNoName) {
+    if (::geteuid() != 0) GTEST_SKIP() << "only root can act as another user";
+    ASSERT_EQ(::chmod(dir.Root().c_str(), 0777), 0);
+    WriteHistory({"old"});
+    ASSERT_EQ(::chmod(HistoryPath().c_str(), 0666), 0);
+    const auto copyAs = [&](const std::string &user, const std::vector<std::string> &names) {
+        std::vector<std::string> arguments{QUORVEL_SIM_COPY,
+                                           QUORVEL_SIM_PLUGIN,
+                                           LibraryPath(),
+                                           "--as-user",
+                                           user,
+                                           "--patience",
+                                           "50"};
+        arguments.insert(arguments.end(), names.begin(), names.end());
+        return Program(arguments);
+    };
+    std::set<std::string> expected{"old", "held-0", "held-1", "last"};
+    for (int run = 0; run < 6; ++run) {
+        std::vector<Program> copies;
+        for (const std::string user : {"65533", "65534"}) {
+            const std::vector<std::string> names =
+                Names(user + "-" + std::to_string(run) + "-", 150);
+            expected.insert(names.begin(), names.end());
+            copies.push_back(copyAs(user, names));
+        }
+        for (Program &copy : copies) EXPECT_EQ(copy.Wait(), 0);
+    }
+    {  // One user's names wait in records while the lock is held...
+        const platform::HistoryLock held(HistoryPath().c_str(), LibraryPath().c_str());
+        EXPECT_EQ(copyAs("65533", {"held-0", "held-1"}).Wait(), 0);
+    }
+    // ...and the other user's next change takes them up.
+    EXPECT_EQ(copyAs("65534", {"last"}).Wait(), 0);
+    EXPECT_KEPT(History(), expected);
+    EXPECT_EQ(ListFolder(dir.Root()), AtRest());
 }
 
 // Another user, in the same folder, tries to open every file beside a

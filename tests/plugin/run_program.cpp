@@ -1,6 +1,7 @@
 // Test support: starting, waiting for and killing programs, on either system.
 #include "plugin/run_program.h"
 
+#include <string>
 #include <utility>
 
 #ifdef _WIN32
@@ -84,7 +85,29 @@ int Program::Wait() {
 #endif
 }
 
-#ifndef _WIN32
+#ifdef _WIN32
+// A program stops itself by setting its "stopped" event and waiting for its
+// "go" one, each named after its process number (StopEventName).
+bool Program::WaitUntilStopped() {
+    if (process_ == -1) return false;
+    const HANDLE process = reinterpret_cast<HANDLE>(process_);
+    const HANDLE stopped =
+        CreateEventA(nullptr, TRUE, FALSE, StopEventName("stopped", GetProcessId(process)).c_str());
+    const HANDLE either[] = {stopped, process};
+    const DWORD woken = WaitForMultipleObjects(2, either, FALSE, INFINITE);
+    CloseHandle(stopped);
+    return woken == WAIT_OBJECT_0;
+}
+
+void Program::Resume() {
+    if (process_ == -1) return;
+    const HANDLE go =
+        CreateEventA(nullptr, TRUE, FALSE,
+                     StopEventName("go", GetProcessId(reinterpret_cast<HANDLE>(process_))).c_str());
+    SetEvent(go);
+    CloseHandle(go);
+}
+#else
 bool Program::WaitUntilStopped() {
     if (process_ == -1 || ended_ != -2) return false;
     int status = 0;
@@ -110,3 +133,7 @@ void Program::Kill() {
 }
 
 int RunProgram(const std::vector<std::string> &arguments) { return Program(arguments).Wait(); }
+
+std::string StopEventName(const char *which, unsigned long process) {
+    return std::string("Local\\quorvel-") + which + "-" + std::to_string(process);
+}

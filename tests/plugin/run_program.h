@@ -19,12 +19,11 @@ public:
     int Wait();
     // Ends it at once, as a crash would.
     void Kill();
-#ifndef _WIN32
-    // Waits until it stops itself with SIGSTOP, or ends; true if stopped.
+    // Waits until it stops itself (SIGSTOP; on Windows its "stopped" event),
+    // or ends; true if stopped.
     bool WaitUntilStopped();
     // Lets a stopped program go on.
     void Resume();
-#endif
 
 private:
     std::intptr_t process_ = -1;
@@ -33,3 +32,6 @@ private:
 
 // Runs the program to its end; its exit code, or -1.
 [[nodiscard]] int RunProgram(const std::vector<std::string> &arguments);
+
+// Windows: the name of a stopping program's event: "stopped" or "go".
+[[nodiscard]] std::string StopEventName(const char *which, unsigned long process);

@@ -103,8 +103,9 @@ void Simulation::StallACopy(std::mt19937_64 &random) {
     stallAt_ = 1 + Below(random, 24);
     faults.stalled = [this, &stalled](Call call, const char *) {
         // Rewriting in place, a copy keeps every reader out until it is
-        // done: a stall there would only hold the others up.
-        if (faults.inPlace) return;
+        // done: a stall there would only hold the others up. So does a
+        // reader on Windows, where a file open anywhere cannot be replaced.
+        if (faults.inPlace || (kWindows && call == Call::Read)) return;
         try {
             ++totals_.stalls;
             Note() +=
@@ -164,12 +165,9 @@ void Simulation::ActWhileStalled(const Copy *stalled, std::mt19937_64 &random) {
 // The same with a copy in a process of its own, stopped by a signal. Its
 // first holding takes up every record there when it lists them.
 void Simulation::StallAProcess(std::mt19937_64 &random, long step) {
-#ifdef _WIN32
-    (void)random;
-    (void)step;
-#else
     if (world_.Spoilt() != Spoil::None || beingWritten_) return;
-    const std::string name = (world_.Root() / "odd").string() + "/stopped" + std::to_string(step);
+    const std::string name = (world_.Root() / "odd").string() +
+                             (kWindows ? "\\stopped" : "/stopped") + std::to_string(step);
     const int stopAt = 1 + Below(random, 24);
     std::vector<std::string> arguments{programs_.copy, programs_.library, world_.ModulePath()};
     for (std::string &option : ProcessOptions()) arguments.push_back(std::move(option));
@@ -221,7 +219,6 @@ void Simulation::StallAProcess(std::mt19937_64 &random, long step) {
         Note() += " and never stops";
         Expect(settleIfLanded(true), "a copy's name was not saved");
     }
-#endif
 }
 
 // The power goes at one of a copy's calls, or after its change; every copy

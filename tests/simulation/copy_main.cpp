@@ -6,8 +6,8 @@
 //
 //   --crash-at N   dies at its N-th call into the system, before the call is
 //                  made, as a crash there would leave things (exit status 77)
-//   --stop-at N    stops itself there with SIGSTOP, as a copy that stalls
-//                  does, until it is continued (POSIX)
+//   --stop-at N    stops itself there, as a copy that stalls does, until it
+//                  is let go on (Program::WaitUntilStopped and Resume)
 //   --refuse       meets a folder that takes no new files: no new file, no
 //                  record, no mark
 //   --patience MS  waits for the lock this long before it leaves its change
@@ -19,6 +19,7 @@
 #include <string>
 
 #include "hostsim/host.h"
+#include "plugin/run_program.h"
 #include "simulation/fault_switch.h"
 
 #ifdef _WIN32
@@ -39,7 +40,13 @@ bool refusing = false;
 bool Hook(Call call, const char *path) {
     if (callsLeft >= 0 && --callsLeft == 0) {
         if (stopping) {
-#ifndef _WIN32
+#ifdef _WIN32
+            const unsigned long self = ::GetCurrentProcessId();
+            ::SetEvent(
+                ::CreateEventA(nullptr, TRUE, FALSE, StopEventName("stopped", self).c_str()));
+            ::WaitForSingleObject(
+                ::CreateEventA(nullptr, TRUE, FALSE, StopEventName("go", self).c_str()), INFINITE);
+#else
             ::raise(SIGSTOP);
 #endif
         } else {

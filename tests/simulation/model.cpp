@@ -2,6 +2,8 @@
 // after every change, and the checks of every menu, prompt and notice a copy
 // shows against it. Stated apart from the plug-in's code.
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <set>
 #include <utility>
@@ -87,6 +89,7 @@ void Simulation::Settle(Copy &copy, const Change &change) {
     const Found found =
         readBefore ? Found{beforeStall_->file, beforeStall_->version, beforeStall_->beingWritten}
                    : Found{last_, version_, beingWritten_};
+    if (!nested) inWindow_ = false;  // the window was the stalled change's
     // The records it read: as its calls show, or, for a copy acting during
     // a stall, which meets no failure, those it removed.
     std::vector<std::string> taken;
