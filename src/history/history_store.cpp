@@ -72,8 +72,21 @@ void ReplayWaiting() {
 // made, then this copy's recordings that only memory holds, then the
 // change; and saved. The records are removed once the save that holds their
 // names is on disk (rule 4). `look` ends as the file's last look.
-template <class Apply>
-platform::SaveOutcome ChangeAsHolder(Apply apply, bool recording, platform::FileLook &look) {
+// A change to make, by reference: the transaction below is made once for
+// every kind of change, not once for each.
+class ChangeRef {
+public:
+    template <class Change>
+    explicit ChangeRef(const Change &change)
+        : change_(&change), apply_([](const void *c) { (*static_cast<const Change *>(c))(); }) {}
+    void operator()() const { apply_(change_); }
+
+private:
+    const void *change_;
+    void (*apply_)(const void *);
+};
+
+platform::SaveOutcome ChangeAsHolder(ChangeRef apply, bool recording, platform::FileLook &look) {
     HistoryFile.Reserve(0);
     const bool first = std::exchange(firstHolding, false);
     if (first) (void)platform::RemoveCrashedSaves(HistoryFile.buf);
@@ -129,7 +142,9 @@ void ChangeOrWait(Change change) {
     HistoryFile.Reserve(0);
     const platform::HistoryLock lock(HistoryFile.buf, LibraryPath.buf);
     platform::FileLook look;
-    if (lock.Held() && ChangeAsHolder(change, false, look) == platform::SaveOutcome::Saved) return;
+    if (lock.Held() &&
+        ChangeAsHolder(ChangeRef(change), false, look) == platform::SaveOutcome::Saved)
+        return;
     change();  // again where it was made: it comes to the same
     std::erase_if(Waiting, [](const PendingRecord &waiting) {
         if (!waiting.path.empty()) return false;
@@ -168,8 +183,9 @@ void RecordEditedFile(const char *name) {
     // The save drops the older entries as it writes: a long history is
     // walked once. Where it did not get to, they go below.
     try {
-        if (lock.Held() && ChangeAsHolder([&] { HistoryList.Append(stored); }, true, look) ==
-                               platform::SaveOutcome::Saved)
+        const auto append = [&] { HistoryList.Append(stored); };
+        if (lock.Held() &&
+            ChangeAsHolder(ChangeRef(append), true, look) == platform::SaveOutcome::Saved)
             return;
     } catch (...) {
         if (HistoryList.last) RemoveOlderEntries(HistoryList);

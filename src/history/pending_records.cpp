@@ -4,7 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
+#include <cstdint>
 
 #include "history/history_file.h"
 #include "text/cursor_list.h"
@@ -23,11 +23,17 @@ unsigned long recordCounter = 0;
 // with a record's name is not one, and is left where it is.
 constexpr std::int64_t kLargestRecord = 64 * 1024;
 
+// The value's lowest `digits` hex digits, appended.
+void AppendHex(std::string &to, std::uint64_t value, int digits) {
+    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4)
+        to += "0123456789abcdef"[(value >> shift) & 15];
+}
+
 std::string RecordNumber() {
-    char number[kNumberDigits + 1];
-    std::snprintf(number, sizeof number, "%016llx%08lx%08lx",
-                  static_cast<unsigned long long>(platform::Now()),
-                  platform::ProcessId() & 0xFFFFFFFFul, ++recordCounter & 0xFFFFFFFFul);
+    std::string number;
+    AppendHex(number, static_cast<std::uint64_t>(platform::Now()), 16);
+    AppendHex(number, platform::ProcessId(), 8);
+    AppendHex(number, ++recordCounter, 8);
     return number;
 }
 

@@ -48,7 +48,7 @@ void Simulation::Act(Copy &copy, std::mt19937_64 &random) {
 void Simulation::ArmStall(const Copy &copy) {
     if (stallAt_ < 0 || copy.index != stalledIndex_ || faults.nested) return;
     faults.calls = 0;
-    faults.inPlace = false;
+    faults.inPlace = faults.changeOver = false;
     faults.stallAt = std::exchange(stallAt_, -1);
 }
 
@@ -114,10 +114,11 @@ void Simulation::StallACopy(std::mt19937_64 &random) {
             faults.nested = false;
             SettleLandedSave(stalled);
             faults.nested = true;
-            beforeStall_ = Before{last_, version_, beingWritten_};
+            beforeStall_ = Before{last_, version_};
             lockHeld_ = world_.LockHeld();
             if (lockHeld_) Note() += " holds the lock";
-            const bool window = call == Call::Replace;
+            // A first creation takes the name only if it is free: no window.
+            const bool window = call == Call::Replace && last_.exists;
             if (Below(*random_, 3) == 0 && world_.Spoilt() == Spoil::None) {
                 Entries lines = ParseHistory(last_.bytes);
                 lines.push_back(StoredForm(RandomName(*random_)));

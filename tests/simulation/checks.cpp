@@ -35,8 +35,9 @@ std::string Shown(const Entries &list) {
 }
 
 bool Differs(const Look &a, const Look &b, bool held) {
-    if (!held) return !(a == b);
-    return a.exists != b.exists || a.size != b.size || a.time != b.time;
+    if (held) return a.exists != b.exists || a.size != b.size || a.time != b.time;
+    return a.exists != b.exists || a.regular != b.regular || a.size != b.size || a.time != b.time ||
+           a.bytes != b.bytes;
 }
 
 }  // namespace sim

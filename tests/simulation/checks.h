@@ -22,8 +22,9 @@ void Expect(bool holds, const std::string &what);
 std::string Quoted(const std::string &text);
 std::string Shown(const Entries &list);
 
-// Whether the history differs between two looks; a held file cannot be
-// read, so only its size and time tell.
+// Whether the history's contents or write time differ between two looks; a
+// held file cannot be read, so only its size and time tell. The change time
+// is left out: a rewrite in place put back changes it alone.
 bool Differs(const Look &a, const Look &b, bool held);
 
 }  // namespace sim

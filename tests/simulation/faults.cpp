@@ -90,7 +90,7 @@ void Faults::Clear() {
     inPlace = false;
     stallAt = cutAt = -1;
     stalled = nullptr;
-    readSinceStall = false;
+    readSinceStall = changeOver = false;
     cut = false;
     disk = nullptr;
 }
@@ -123,6 +123,7 @@ bool Inject(Call call, const char *path) {
     // file the copy last read when its change failed.
     if (call == Call::Unlock) {
         faults.stallAt = -1;
+        faults.changeOver = true;
         return false;
     }
     ++faults.calls;
@@ -143,7 +144,7 @@ bool Inject(Call call, const char *path) {
     if (call == Call::OpenToRead && !fail) {
         if (file.rfind("quorvel.ini.pending.", 0) == 0)
             faults.recordsRead.push_back(file);
-        else
+        else if (!faults.changeOver)
             faults.readSinceStall = true;
     }
     return fail;

@@ -39,7 +39,8 @@ struct Faults {
     // A stall: before the acting copy's call number stallAt, `stalled` runs.
     long stallAt = -1;
     std::function<void(Call, const char *)> stalled;
-    bool readSinceStall = false;  // the stalled copy opened the history since
+    bool readSinceStall = false;  // the stalled copy opened the history since, in its change
+    bool changeOver = false;      // the stalled copy's change has let go of the lock
     // What the acting copy's change did, as its calls show it: it held the
     // lock (it looked at the records' mark, as only a holder does), and the
     // pending records it read, by file name.

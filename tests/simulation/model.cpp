@@ -87,8 +87,7 @@ void Simulation::Settle(Copy &copy, const Change &change) {
     const bool readBefore = !nested && beforeStall_ && beforeStall_->version != version_ &&
                             ((!wrote && !faults.readSinceStall) || (wrote && inWindow_));
     const Found found =
-        readBefore ? Found{beforeStall_->file, beforeStall_->version, beforeStall_->beingWritten}
-                   : Found{last_, version_, beingWritten_};
+        readBefore ? Found{beforeStall_->file, beforeStall_->version} : Found{last_, version_};
     if (!nested) inWindow_ = false;  // the window was the stalled change's
     // The records it read: as its calls show, or, for a copy acting during
     // a stall, which meets no failure, those it removed.
@@ -110,13 +109,20 @@ void Simulation::Settle(Copy &copy, const Change &change) {
                                                  world_.Spoilt() != Spoil::None);
         SettleUnsaved(copy, change, holding, holding && !unread, found, taken);
     }
+    // A rewrite in place put back: the same contents, a new change time. The
+    // copy keeps the stamp of what it put back; the others read it again.
+    if (!wrote && now.exists && now.changed != last_.changed) {
+        last_ = now;
+        copy.seen = ++version_;
+    }
     if (!nested) faults.ChangeOver();
     marked_ = world_.Marked();
 }
 
 void Simulation::SettleSaved(Copy &copy, const Change &change, const Look &now, const Found &found,
                              const std::vector<std::string> &taken) {
-    Expect(!found.beingWritten, "a copy saved over a history another program was writing");
+    Expect(!world_.BeingWritten(found.read),
+           "a copy saved over a history another program was writing");
     const Entries expected = HolderList(copy, change, found.read, found.version, taken);
     Expect(now.regular && now.bytes == HistoryBytes(expected),
            "the history saved is not what the rules give: expected " + Shown(expected) +
@@ -166,7 +172,7 @@ void Simulation::SettleUnsaved(Copy &copy, const Change &change, bool holding, b
                                const Found &found, const std::vector<std::string> &taken) {
     // It laid the records on its list when it read the file and no other
     // program was writing it.
-    const bool laid = readIt && !found.beingWritten;
+    const bool laid = readIt && !world_.BeingWritten(found.read);
     const Look &read = found.read;
     const long readVersion = found.version;
     const Records recordsNow = RecordsOnDisk();
@@ -402,7 +408,7 @@ void Simulation::CheckStrays(bool mayLeave) {
 
 void Simulation::CheckWorld(bool mayLeave) {
     const Look now = world_.LookAtHistory();
-    Expect(!Differs(now, last_, world_.Spoilt() == Spoil::Held),
+    Expect(!Differs(now, last_, world_.Spoilt() == Spoil::Held) && now.changed == last_.changed,
            "the history changed where the rules change nothing: " + Shown(ParseHistory(now.bytes)));
     Expect(RecordsOnDisk() == records_,
            "the pending records changed where the rules change nothing");

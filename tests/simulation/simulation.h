@@ -161,7 +161,6 @@ private:
     struct Found {
         Look read;
         long version;
-        bool beingWritten;
     };
     void SettleSaved(Copy &copy, const Change &change, const Look &now, const Found &found,
                      const std::vector<std::string> &taken);
@@ -204,8 +203,8 @@ private:
     // history: a copy's first holding sweeps it.
     bool debris_ = false;
     std::set<std::string> strays_;  // beside the history at the last look
-    // Another program wrote the history in place and has not dated it since:
-    // no copy may save over it.
+    // Another program is rewriting the history in place, and has not dated
+    // it since.
     bool beingWritten_ = false;
     int coarseSeconds_ = 0;          // file times as a file system this coarse keeps them
     bool lockHeld_ = false;          // the stalled copy holds the lock
@@ -217,7 +216,6 @@ private:
     struct Before {
         Look file;
         long version;
-        bool beingWritten;
     };
     std::optional<Before> beforeStall_;
     // A stall planned for this step: at that call of that copy's change.

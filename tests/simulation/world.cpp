@@ -34,6 +34,23 @@ const std::string kRecordPrefix = "quorvel.ini.pending.";
 // Far beyond what the plug-in reads: the file holds 2 GiB and more.
 constexpr std::uintmax_t kOversize = (std::uintmax_t{1} << 31) + 100;
 
+// The change time, which std::filesystem does not tell.
+std::int64_t ChangeTime(const std::string &path) {
+#ifdef _WIN32
+    const HANDLE file = ::CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    FILE_BASIC_INFO basic{};
+    ::GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic);
+    ::CloseHandle(file);
+    return basic.ChangeTime.QuadPart;
+#else
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return 0;
+    return std::int64_t{st.st_ctim.tv_sec} * 1000000000 + st.st_ctim.tv_nsec;
+#endif
+}
+
 // std::filesystem keeps whole seconds on Windows; saves come faster.
 std::int64_t WriteTime(const std::string &path) {
 #ifdef _WIN32
@@ -82,6 +99,7 @@ Look World::LookAtHistory() const {
     if (!look.regular) return look;
     look.size = fs::file_size(history_, error);
     look.time = WriteTime(history_);
+    look.changed = ChangeTime(history_);
     if (look.size > (std::uintmax_t{1} << 24) || spoil_ == Spoil::Held) return look;
     std::ifstream in(history_, std::ios::binary);
     std::ostringstream bytes;
@@ -108,7 +126,14 @@ void World::Rewrite(const std::string &bytes) {
     fs::rename(fresh, history_);
 }
 
-void World::RemoveHistory() { fs::remove(history_); }
+// Into a folder of its own, as a file moved to the trash: its number is not
+// given to the next file, which on a file system of coarse times could then
+// bear the same stamp as the one it replaces.
+void World::RemoveHistory() {
+    static std::atomic<int> removed{0};
+    fs::create_directories(root_ / "trash");
+    fs::rename(history_, root_ / "trash" / std::to_string(++removed));
+}
 
 bool World::SpoilHistory(Spoil how) {
     const Look before = LookAtHistory();
@@ -160,6 +185,12 @@ void World::MendHistory() {
         break;
     }
     spoil_ = Spoil::None;
+}
+
+bool World::BeingWritten(const Look &look) const {
+    const std::int64_t step = coarseSeconds_ * kTicksPerSecond;
+    const auto kept = [step](std::int64_t time) { return step > 0 ? time - time % step : time; };
+    return look.regular && kept(look.time) == kept(look.changed);
 }
 
 void World::RewriteInPlace(const std::string &bytes) {
@@ -280,7 +311,7 @@ std::set<std::string> World::Strays() const {
         const bool pending =
             name.rfind(kRecordPrefix, 0) == 0 && name.size() == kRecordPrefix.size() + 32;
         if (name != "quorvel.ini" && name != kLibraryName && name != "files" && name != "copies" &&
-            name != "quorvel.ini.pending" && !pending)
+            name != "trash" && name != "quorvel.ini.pending" && !pending)
             strays.insert(name);
     }
     return strays;

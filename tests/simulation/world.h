@@ -18,8 +18,9 @@ struct Look {
     bool exists = false;
     bool regular = false;
     std::uintmax_t size = 0;
-    std::int64_t time = 0;  // last write, as finely as the system keeps it
-    std::string bytes;      // of a regular file of sane size
+    std::int64_t time = 0;     // last write, as finely as the system keeps it
+    std::int64_t changed = 0;  // last change of any kind, which no program sets back
+    std::string bytes;         // of a regular file of sane size
 
     friend bool operator==(const Look &, const Look &) = default;
 };
@@ -52,6 +53,10 @@ public:
     // The library path every copy reports, so that all share one history.
     [[nodiscard]] const std::string &ModulePath() const { return modulePath_; }
     [[nodiscard]] Look LookAtHistory() const;
+    // Whether the history, as the look found it, is being written by another
+    // program: its write time is its change time, as the file system keeps
+    // them (the copies bear with such a write for as long as it lasts).
+    [[nodiscard]] bool BeingWritten(const Look &look) const;
 
     // Another program writes the history afresh (a new file in its place),
     // or removes it.
