@@ -1,9 +1,8 @@
 # The scripting mode records files as the editor would and prints the
 # history, without the full screen or a terminal, and says on standard
-# error where the history is and how many entries it has. What the editor
-# refuses is not recorded, nor is a name with a line break; an option is
-# no file name; a bare plug-in name is the file here; and nothing waits on
-# what is not a file.
+# error where the history is and how many entries it has. It records no
+# name that the editor refuses or that holds a line break, takes no option
+# for a file, loads a bare plug-in name from here, and waits on no non-file.
 source "$(dirname "$0")/lib.sh"
 cd "$FILES"
 output=$("$HOST" --plugin "$PLUGIN" --open a.txt --open sub/b.txt --open ./a.txt --print-history </dev/null 2>"$WORK/err")

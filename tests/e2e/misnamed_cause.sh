@@ -1,10 +1,9 @@
-# What keeps the history from being read or saved is named by its real cause, in the same words
-# by --print-history, --open and the plug-in menu, and by the history menu or the notice.
+# What keeps the history from being read or saved is named alike by
+# --print-history, --open, the plug-in menu and the history menu or notice.
 source "$(dirname "$0")/lib.sh"
 if [[ $(id -u) == 0 ]]; then  # root writes wherever it likes: the host runs as another user
-  cp "$HOST" "$WORK/quorvel-host" && chmod 755 "$WORK" && chown nobody "$WORK/lib"
   printf '#!/bin/sh\nexec setpriv --reuid=nobody --regid=nogroup --clear-groups %s "$@"\n' "$WORK/quorvel-host" >"$WORK/host"
-  chmod +x "$WORK/host" && HOST=$WORK/host
+  cp "$HOST" "$WORK/quorvel-host" && chmod 755 "$WORK" "$WORK/host" && chown nobody "$WORK/lib" && HOST=$WORK/host
 fi
 while IFS='|' read -r spoil says menu lost; do
   eval "$spoil"
