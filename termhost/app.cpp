@@ -7,7 +7,6 @@
 
 #include "history/history_path.h"
 #include "host/codes.h"
-#include "platform/platform.h"
 #include "termhost/crash_guard.h"
 #include "termhost/history_reading.h"
 #include "termhost/key_codes.h"
@@ -48,18 +47,6 @@ std::string MenuPath(const std::string &path, const std::string &besides) {
     return ShortenLeft(Printable(path), COLS - kMenuTextMargin - DisplayWidth(besides));
 }
 
-// What the history file holds, and whether changes to it are saved.
-std::string AboutHistory(const std::string &path) {
-    CursorList entries;
-    const HistoryState state = ReadHistory(path, entries);
-    std::string about = Describe(state);
-    if (state.problem.empty() && !platform::CanReplace(path.c_str())) {
-        about += ", ";
-        about += kNotSaved;
-    }
-    return about;
-}
-
 std::string Capitalised(std::string text) {
     if (!text.empty())
         text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
@@ -77,7 +64,9 @@ fs::path FolderPath(const fs::path &folder) {
 App::App(std::string plugin, const fs::path &folder)
     : frontend_(terminal_, [this](std::span<const HelpKey> help) { Draw(help); }),
       host_(frontend_),
-      plugin_(std::move(plugin)) {
+      plugin_(std::move(plugin)),
+      emptyNotice_(host_.PluginText(host::kTextEmptyHistory)),
+      menuBottom_(host_.PluginText(host::kTextMenuBottom)) {
     host_.StopRecording();
     frontend_.onWindowsChanged = [this] { SyncViews(); };
     frontend_.onEditorOpening = [this](const std::string &path) { return EditorOpening(path); };
@@ -277,12 +266,30 @@ void App::ShowPluginMenu() {
     hostsim::MenuCall menu = ListMenu("Plug-ins", info.menuStrings, 0);
     // Where the history is, for whoever looks for the file.
     const std::string history = HistoryPathFor(host_.PluginPath().c_str()).buf;
-    const std::string about = " (" + AboutHistory(history) + ")";
+    CursorList entries;
+    const HistoryState state = ReadHistory(history, entries);
+    const std::string about = " (" + Describe(state) + ")";
     menu.bottom = "History: " + MenuPath(history, "History: " + about) + about;
     const hostsim::MenuAnswer answer = frontend_.ShowMenu(menu);
     if (answer.result < 0 || answer.breakCode != host::kNoBreakKey) return;
+    TellPluginTexts(state);
     crash_guard::PluginCode plugin;
     host_.OpenPlugin(0, answer.result);
+}
+
+void App::TellPluginTexts(const HistoryState &state) {
+    // The plug-in shows its empty-history notice whenever it holds no
+    // entry, and its menu knows nothing of saving: the host's texts say why.
+    const std::string emptyNotice = state.problem.empty()
+                                        ? emptyNotice_
+                                        : "The file history cannot be read: " + state.problem + ".";
+    const std::string notSaved = NotSaved(state);
+    const std::string bottom = notSaved.empty() ? menuBottom_ : menuBottom_ + " - " + notSaved;
+    // Set only when changed: the host keeps every text it replaced.
+    if (host_.PluginText(host::kTextEmptyHistory) != emptyNotice)
+        host_.SetPluginText(host::kTextEmptyHistory, emptyNotice);
+    if (host_.PluginText(host::kTextMenuBottom) != bottom)
+        host_.SetPluginText(host::kTextMenuBottom, bottom);
 }
 
 void App::ShowWindowList() {

@@ -10,6 +10,7 @@
 
 #include "termhost/dialogs.h"
 #include "termhost/file_browser.h"
+#include "termhost/history_reading.h"
 #include "termhost/terminal.h"
 #include "termhost/text_view.h"
 
@@ -35,6 +36,7 @@ private:
     void CloseEditor();
     void SwitchBy(int step);
     void ShowPluginMenu();
+    void TellPluginTexts(const HistoryState &state);
     void ShowWindowList();
     void RefreshBrowser();
     [[nodiscard]] bool ConfirmQuit();
@@ -44,6 +46,9 @@ private:
     TerminalFrontend frontend_;
     hostsim::Host host_;
     std::string plugin_;
+    // The host's own wording of the plug-in's empty-history notice and
+    // history menu bottom line, before TellPluginTexts adds to them.
+    std::string emptyNotice_, menuBottom_;
     FileBrowser browser_;
     // One per host window, at the same position.
     struct Slot {

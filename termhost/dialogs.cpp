@@ -97,15 +97,23 @@ int BreakIndex(const hostsim::MenuCall &call, int code) {
                : static_cast<int>(key - call.breakKeys.begin());
 }
 
+// Whether the menu takes typed letters, as the history menu takes them into
+// its filter.
+bool TakesLetters(const hostsim::MenuCall &call) {
+    return std::any_of(call.breakKeys.begin(), call.breakKeys.end(),
+                       [](int code) { return code >= 'A' && code <= 'Z'; });
+}
+
 // Said in the help line when a key does nothing in a menu, so that a key
 // the menu refuses is not taken for a key that went unnoticed.
-std::string UnusedKeyNotice(const Input &input) {
-    if (input.text == " ") return "Space does nothing here";
+std::string UnusedKeyNotice(const Input &input, bool filtering) {
     if (input.text.empty()) return "That key does nothing here";
     // Appended piece by piece: GCC 12 at -O3 warns wrongly about "x" + std::string.
     std::string notice = "\"";
     notice += Printable(input.text);
-    notice += "\" does nothing here";
+    notice += '"';
+    if (input.text == " ") notice = "Space";
+    notice += filtering ? " is not a filter key" : " does nothing here";
     return notice;
 }
 
@@ -168,6 +176,9 @@ hostsim::MenuAnswer TerminalFrontend::ShowMenu(const hostsim::MenuCall &call) {
     ListShape shape{measure.itemCount, layout.rows, &texts.separators};
     ListView view = InitialView(shape, preferred);
     std::string notice = TakeRefusal(call);
+    // A key left unused is told of again when the plug-in then refuses a
+    // key: "my n" typed at once is refused at its "n", for want of the space.
+    std::string unused;
     while (!interrupted_) {
         layout = LayoutMenu(COLS, LINES, measure);
         shape.rows = layout.rows;
@@ -186,8 +197,10 @@ hostsim::MenuAnswer TerminalFrontend::ShowMenu(const hostsim::MenuCall &call) {
         // the history filter, counts from the main keys too.
         if (breakIndex < 0) breakIndex = BreakIndex(call, KeypadTwin(code));
         if (breakIndex >= 0) {
+            std::string refusal = RefusedKeyNotice(input);
+            if (!unused.empty()) refusal = unused + "; " + refusal;
             lastBreak_ = BreakKeyTaken{terminal_.InputsRead(), call.title.value_or(""),
-                                       call.items.size(), RefusedKeyNotice(input)};
+                                       call.items.size(), std::move(refusal)};
             return {view.selected, breakIndex};
         }
         if (code == kInterruptKey) {
@@ -199,7 +212,7 @@ hostsim::MenuAnswer TerminalFrontend::ShowMenu(const hostsim::MenuCall &call) {
         if (const auto move = MoveForKey(code))
             view = MoveHighlight(shape, view, *move);
         else
-            notice = UnusedKeyNotice(input);
+            notice = unused = UnusedKeyNotice(input, TakesLetters(call));
     }
     return {host::kCancelled, host::kNoBreakKey};
 }

@@ -78,8 +78,9 @@ void DrawHelpLine(int y, std::span<const HelpKey> keys) {
         const int keyWidth = DisplayWidth(key.key);
         const std::string label = Spaced(key.label);
         const int labelWidth = DisplayWidth(label);
-        // Whole items only, the label's last blank aside: half an item misleads.
-        if (x + keyWidth + labelWidth - 1 > COLS) break;
+        // Whole items only, the label's last blank aside: half an item
+        // misleads. One too wide leaves room for the shorter ones after it.
+        if (x + keyWidth + labelWidth - 1 > COLS) continue;
         PutText(y, x, key.key, keyWidth, A_BOLD);
         x += keyWidth;
         PutText(y, x, label, labelWidth, BarAttr());

@@ -34,7 +34,8 @@ struct HelpKey {
     std::string_view key;
     std::string_view label;
 };
-// The keys in their order, as many whole ones as the screen's width takes.
+// The keys in their order, each whole or not at all: those that fit the
+// screen's width, a shorter one after a longer one left out included.
 void DrawHelpLine(int y, std::span<const HelpKey> keys);
 
 }  // namespace termhost

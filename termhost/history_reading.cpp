@@ -2,6 +2,7 @@
 #include "termhost/history_reading.h"
 
 #include "history/history_file.h"
+#include "platform/platform.h"
 #include "termhost/read_problem.h"
 
 namespace termhost {
@@ -14,13 +15,26 @@ HistoryState ReadHistory(const std::string &path, CursorList &entries) {
     case LoadResult::Missing: state.missing = true; break;
     case LoadResult::Unreadable: state.problem = ReadProblem(path); break;
     }
+    state.replaceable = platform::CanReplace(path.c_str());
     return state;
 }
 
 std::string Describe(const HistoryState &state) {
-    if (state.missing) return "no file yet";
+    // What cannot be read is never replaced: its reason says it all.
     if (!state.problem.empty()) return "cannot be read: " + state.problem;
-    return std::to_string(state.entries) + (state.entries == 1 ? " entry" : " entries");
+    std::string about = state.missing ? "no file yet"
+                                      : std::to_string(state.entries) +
+                                            (state.entries == 1 ? " entry" : " entries");
+    if (!state.replaceable) about += ", " + NotSaved(state);
+    return about;
+}
+
+std::string NotSaved(const HistoryState &state) {
+    if (!state.problem.empty()) return "cannot be read: changes are not saved";
+    if (state.replaceable) return {};
+    // With no file to rewrite in place, only the folder can be in the way.
+    return state.missing ? "folder refuses new files: changes are not saved"
+                         : "read-only: changes are not saved";
 }
 
 }  // namespace termhost

@@ -2,6 +2,17 @@
 #include "termhost/options.h"
 
 namespace termhost {
+namespace {
+
+bool IsOption(const std::string &arg) { return arg.size() > 1 && arg[0] == '-'; }
+
+// A bare name is the file in the current folder, as a shell's user means it,
+// not a library for the system to look up on its search path.
+std::string LibraryPath(const std::string &name) {
+    return name.find('/') == std::string::npos ? "./" + name : name;
+}
+
+}  // namespace
 
 std::string Usage(const std::string &defaultPlugin, const std::string &defaultHistory) {
     return "Usage: quorvel-host [--plugin LIBRARY] [FOLDER]\n"
@@ -41,11 +52,17 @@ Options ParseOptions(const std::vector<std::string> &args, std::string defaultPl
                 options.error = arg + " needs a value";
                 break;
             }
+            const std::string &value = args[++i];
+            if (IsOption(value)) {
+                // As other tools read it: a name that starts so is written ./-name.
+                options.error = arg + " needs a value, not the option " + value;
+                break;
+            }
             if (arg == "--plugin")
-                options.plugin = args[++i];
+                options.plugin = LibraryPath(value);
             else
-                options.open.push_back(args[++i]);
-        } else if (arg.size() > 1 && arg[0] == '-') {
+                options.open.push_back(value);
+        } else if (IsOption(arg)) {
             options.error = "unknown option " + arg;
         } else if (folderGiven) {
             options.error = "only one FOLDER, please: " + arg;

@@ -9,12 +9,24 @@
 
 #include "history/history_path.h"
 #include "hostsim/host.h"
-#include "platform/platform.h"
 #include "termhost/crash_guard.h"
 #include "termhost/history_reading.h"
 #include "termhost/text_view.h"
+#include "termhost/text_width.h"
 
 namespace termhost {
+namespace {
+
+// Why the plug-in would record nothing for the name, as an editor never
+// reports such a name; empty when it would record it.
+std::string UnrecordableName(const std::string &file) {
+    if (file.empty()) return "an empty name records nothing";
+    if (file.find_first_of("\r\n") != std::string::npos)
+        return "a name with a line break records nothing";
+    return {};
+}
+
+}  // namespace
 
 int RunScript(const Options &options, std::ostream &out, std::ostream &err) {
     hostsim::ScriptedFrontend frontend;
@@ -29,14 +41,11 @@ int RunScript(const Options &options, std::ostream &out, std::ostream &err) {
         err << "quorvel-host: cannot load the plug-in: " << error << '\n';
         return kExitCannotStart;
     }
-    const std::string path = HistoryPathFor(host.PluginPath().c_str()).buf;
-    // Whatever is recorded stays in this process alone, and goes with it.
-    const bool saved = platform::CanReplace(path.c_str());
-    if (!saved) err << "quorvel-host: history file " << path << ": " << kNotSaved << '\n';
-    bool refused = false;
+    bool refused = false, anyOpened = false;
     for (const std::string &file : options.open) {
-        if (file.empty()) {
-            err << "quorvel-host: --open '': an empty name records nothing\n";
+        const std::string unrecordable = UnrecordableName(file);
+        if (!unrecordable.empty()) {
+            err << "quorvel-host: --open '" << Printable(file) << "': " << unrecordable << '\n';
             refused = true;
             continue;
         }
@@ -54,16 +63,22 @@ int RunScript(const Options &options, std::ostream &out, std::ostream &err) {
         }
         crash_guard::PluginCode plugin;
         host.OpenEditorWindow(name);
+        anyOpened = true;
     }
-    const bool recorded = !refused && (saved || options.open.empty());
-    if (!options.printHistory) return recorded ? 0 : kExitFailed;
+    const std::string path = HistoryPathFor(host.PluginPath().c_str()).buf;
     CursorList entries;
     const HistoryState state = ReadHistory(path, entries);
-    for (const ListNode *node = entries.first; node != nullptr; node = node->next)
-        out << std::string_view(node->text.buf, static_cast<std::size_t>(node->text.len)) << '\n';
+    // Whatever is recorded but not saved stays in this process alone, and goes with it.
+    const bool lost = anyOpened && !NotSaved(state).empty();
+    if (options.printHistory)
+        for (const ListNode *node = entries.first; node != nullptr; node = node->next)
+            out << std::string_view(node->text.buf, static_cast<std::size_t>(node->text.len))
+                << '\n';
     // On standard error, so that the entries alone reach a pipe.
-    err << "quorvel-host: history file " << path << ": " << Describe(state) << '\n';
-    return recorded && state.problem.empty() ? 0 : kExitFailed;
+    if (options.printHistory || lost)
+        err << "quorvel-host: history file " << path << ": " << Describe(state) << '\n';
+    const bool unread = options.printHistory && !state.problem.empty();
+    return refused || lost || unread ? kExitFailed : 0;
 }
 
 }  // namespace termhost

@@ -1,8 +1,8 @@
 # The scripting mode records files as the editor would and prints the
 # history, without the full screen or a terminal, and says on standard
-# error where the history is and how many entries it has. What the editor
-# refuses is not recorded, a history that cannot be saved is warned of,
-# and nothing waits on what is not a file.
+# error where the history is and how many entries it has. It records no
+# name that the editor refuses or that holds a line break, takes no option
+# for a file, loads a bare plug-in name from here, and waits on no non-file.
 source "$(dirname "$0")/lib.sh"
 cd "$FILES"
 output=$("$HOST" --plugin "$PLUGIN" --open a.txt --open sub/b.txt --open ./a.txt --print-history </dev/null 2>"$WORK/err")
@@ -18,9 +18,9 @@ mkdir tree
 grep -qxF "quorvel-host: cannot open $FILES/tree: a folder, not a file" "$WORK/err" || fail "said: $(cat "$WORK/err")"
 grep -qxF "quorvel-host: --open '': an empty name records nothing" "$WORK/err" || fail "said: $(cat "$WORK/err")"
 [[ $(history_lines) == "$FILES/sub/b.txt"$'\n'"$FILES/a.txt"$'\n'"$FILES/c.txt" ]] || fail "the history holds: $(history_lines)"
-chmod a-w "$HISTORY"
-! "$HOST" --plugin "$PLUGIN" --open d.txt 2>"$WORK/err" || fail "a recording into a read-only history counted as success"
-grep -qxF "quorvel-host: history file $HISTORY: read-only: changes are not saved" "$WORK/err" || fail "said: $(cat "$WORK/err")"
+[[ $("$HOST" --plugin "$PLUGIN" --open $'d\ne' 2>&1; echo "exit $?") == "quorvel-host: --open 'd?e': a name with a line break records nothing"$'\n'"exit 1" ]] || fail "a name with a line break was taken"
+[[ $("$HOST" --plugin "$PLUGIN" --open --print-history 2>&1; echo "exit $?") == *"Usage: "*"exit 2" ]] || fail "an option was taken for a file"
+(cd "$WORK/lib" && "$HOST" --plugin quorvel.so --print-history >/dev/null) || fail "a bare --plugin name was not the file here"
 ln -sf /dev/zero "$HISTORY"
 ! timeout 20 "$HOST" --plugin "$PLUGIN" --print-history >/dev/null 2>"$WORK/err" || fail "a device counted as a history"
 grep -qF "a device, not a file" "$WORK/err" || fail "said: $(cat "$WORK/err")"

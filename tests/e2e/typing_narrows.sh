@@ -1,8 +1,8 @@
 # A typed letter narrows the menu to the entries that contain it, and
 # shows between the brackets of the title; Backspace widens it again. '/'
-# types into the filter too, and a key that no entry would hold says so. A
-# path too long for the screen is cut from the left, so that its file name
-# stays in sight.
+# types into the filter too, and a key that no entry would hold says so, as
+# does one that is not a filter key, such as the space. A path too long for
+# the screen is cut from the left, so that its file name stays in sight.
 source "$(dirname "$0")/lib.sh"
 deep=$WORK/$(printf 'long_folder_%02d/' {1..12})
 # A letter found in no part of the paths but the one file's name.
@@ -33,7 +33,7 @@ shows "$FILES/a.txt" || fail "Backspace did not widen the list"
 keys / a
 wait_for "File history [/a]"
 ! shows "$FILES/${letter}ed.txt" || fail "an entry without '/a' is still listed"
-keys "$letter"  # no entry holds "/a$letter": the plug-in drops it
-wait_for "no entry holds …$letter"
+keys Space "$letter"  # no entry holds "/a$letter": the plug-in drops it
+wait_for "Space is not a filter key; no entry holds …$letter"
 shows "File history [/a]" || fail "the dropped key changed the filter"
 pass

@@ -1,8 +1,8 @@
 # Checks a DLL as it ships, with the binutils: it imports system DLLs only
-# (no compiler runtime beside it) and none of the calls below, exports
-# exactly the four plain names, carries a version resource of VERSION, is
-# stripped and at most 350 KB.
-# Included by check_package.cmake, which sets OBJDUMP, WINDRES, DLL, VERSION.
+# (no compiler runtime beside it) and only calls that Windows OLDEST_WINDOWS
+# has, exports exactly the four plain names, carries a version resource of
+# VERSION, is stripped and at most 350 KB.
+# Included by check_package.cmake, which sets OBJDUMP, WINDRES, DLL, VERSION, OLDEST_WINDOWS.
 execute_process(COMMAND ${OBJDUMP} -p ${DLL} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
 if(failed)
   message(FATAL_ERROR "objdump failed on ${DLL}")
@@ -29,18 +29,18 @@ if(NOT imports)
   message(FATAL_ERROR "no import table found")
 endif()
 
-# The plug-in starts no thread and leaves the clock alone: calls that create,
-# suspend or steer threads, or set the time, come from a thread library
-# linked in, which also costs a thread-local slot at each load.
-set(unwanted CreateThread CreateRemoteThread CreateRemoteThreadEx _beginthread _beginthreadex
-    ExitThread _endthread _endthreadex TerminateThread SuspendThread ResumeThread QueueUserAPC
-    GetThreadContext SetThreadContext SetThreadAffinityMask SetProcessAffinityMask
-    SetSystemTime SetLocalTime SetSystemTimeAdjustment)
+# Every import is one that the oldest Windows in install.txt has (see the list).
+include(${CMAKE_CURRENT_LIST_DIR}/../../package/windows_imports.cmake)
 # Imported names are the lines "<address> <hint>  <name>" of the import tables.
-list(JOIN unwanted "|" pattern)
-if(dump MATCHES "\n\t[0-9a-f]+\t +[0-9]+  (${pattern})\n")
-  message(FATAL_ERROR "imports ${CMAKE_MATCH_1}, a thread or clock call the plug-in never makes")
-endif()
+string(REGEX MATCHALL "\n\t[0-9a-f]+\t +[0-9]+  [^\n]+" calls "${dump}")
+foreach(call IN LISTS calls)
+  string(REGEX REPLACE ".*  " "" name "${call}")
+  list(FIND windows_${OLDEST_WINDOWS}_imports "${name}" found)
+  if(found EQUAL -1)
+    message(FATAL_ERROR "imports ${name}, not among the calls package/windows_imports.cmake "
+                        "lists for Windows '${OLDEST_WINDOWS}', the oldest install.txt states")
+  endif()
+endforeach()
 
 # Exported names: the lines "[   n] Name" after the name pointer table.
 string(FIND "${dump}" "[Ordinal/Name Pointer] Table" at)
