@@ -7,7 +7,7 @@
 # library linked in, which takes a thread-local slot at each load.
 set(windows_XP_imports
   # KERNEL32.dll
-  CloseHandle CreateFileA CreateFileW CreateMutexA CreateMutexW CreateSemaphoreW
+  AreFileApisANSI CloseHandle CreateFileA CreateFileW CreateMutexA CreateMutexW CreateSemaphoreW
   DeleteCriticalSection DeleteFileA DeleteFileW EnterCriticalSection FindClose FindFirstFileA
   FindNextFileA FlushFileBuffers FreeLibrary GetConsoleScreenBufferInfo GetCurrentProcessId
   GetCurrentThreadId GetFileAttributesA GetFileAttributesExA GetFileType GetFullPathNameA
@@ -19,13 +19,13 @@ set(windows_XP_imports
   WaitForSingleObject WideCharToMultiByte WriteFile
   # ADVAPI32.dll
   GetAce GetFileSecurityA GetKernelObjectSecurity GetSecurityDescriptorControl
-  GetSecurityDescriptorDacl InitializeSecurityDescriptor SetSecurityDescriptorControl
+  GetSecurityDescriptorDacl InitializeSecurityDescriptor MakeSelfRelativeSD SetSecurityDescriptorControl
   SetSecurityDescriptorDacl
   # ntdll.dll
-  NtQueryFullAttributesFile NtQueryInformationFile RtlDosPathNameToNtPathName_U
+  NtQueryFullAttributesFile NtQueryInformationFile RtlDosPathNameToNtPathName_U RtlFreeUnicodeString
   # msvcrt.dll
   __mb_cur_max _amsg_exit _close _errno _initterm _iob _lock _read _unlock abort atoi calloc
   fputc fputs free fwrite localeconv malloc memchr memcmp memcpy memmove memset realloc
-  setlocale strchr strcmp strerror strlen strncmp strpbrk strrchr vfprintf wcslen)
+  isxdigit setlocale strchr strcmp strerror strlen strncmp strpbrk strrchr vfprintf wcslen)
 set(windows_Vista_imports ${windows_XP_imports}
-  GetFileInformationByHandleEx GetTickCount64 SetFileInformationByHandle)
+  GetFileInformationByHandleEx GetFinalPathNameByHandleA GetTickCount64 SetFileInformationByHandle)
