@@ -111,7 +111,7 @@ void Simulation::Settle(Copy &copy, const Change &change) {
     }
     // A rewrite in place put back: the same contents, a new change time. The
     // copy keeps the stamp of what it put back; the others read it again.
-    if (!wrote && now.exists && now.changed != last_.changed) {
+    if (!wrote && now.exists && world_.Kept(now.changed) != world_.Kept(last_.changed)) {
         last_ = now;
         copy.seen = ++version_;
     }
@@ -408,7 +408,8 @@ void Simulation::CheckStrays(bool mayLeave) {
 
 void Simulation::CheckWorld(bool mayLeave) {
     const Look now = world_.LookAtHistory();
-    Expect(!Differs(now, last_, world_.Spoilt() == Spoil::Held) && now.changed == last_.changed,
+    Expect(!Differs(now, last_, world_.Spoilt() == Spoil::Held) &&
+               world_.Kept(now.changed) == world_.Kept(last_.changed),
            "the history changed where the rules change nothing: " + Shown(ParseHistory(now.bytes)));
     Expect(RecordsOnDisk() == records_,
            "the pending records changed where the rules change nothing");

@@ -188,9 +188,12 @@ void World::MendHistory() {
 }
 
 bool World::BeingWritten(const Look &look) const {
+    return look.regular && Kept(look.time) == Kept(look.changed);
+}
+
+std::int64_t World::Kept(std::int64_t time) const {
     const std::int64_t step = coarseSeconds_ * kTicksPerSecond;
-    const auto kept = [step](std::int64_t time) { return step > 0 ? time - time % step : time; };
-    return look.regular && kept(look.time) == kept(look.changed);
+    return step > 0 ? time - time % step : time;
 }
 
 void World::RewriteInPlace(const std::string &bytes) {

@@ -57,6 +57,8 @@ public:
     // program: its write time is its change time, as the file system keeps
     // them (the copies bear with such a write for as long as it lasts).
     [[nodiscard]] bool BeingWritten(const Look &look) const;
+    // A file time as the file system keeps it.
+    [[nodiscard]] std::int64_t Kept(std::int64_t time) const;
 
     // Another program writes the history afresh (a new file in its place),
     // or removes it.
