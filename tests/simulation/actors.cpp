@@ -350,8 +350,9 @@ void Simulation::WriteInPlace(std::mt19937_64 &random) {
         world_.RewriteInPlace(HistoryBytes(lines));
         Note() += " goes on writing the history in place";
         if (Below(random, 2) == 0) {
-            // Back further than a coarse file system's step.
-            world_.DateHistory(world_.LookAtHistory().time - 3 * kTicksPerSecond);
+            // Ahead by more than a coarse file system's step: a write time
+            // set back could repeat one a copy kept, on such a file system.
+            world_.DateHistory(world_.LookAtHistory().time + 3 * kTicksPerSecond);
             beingWritten_ = false;
             Note() += " and dates it";
         }

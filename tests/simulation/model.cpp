@@ -28,8 +28,11 @@ const FaultPlan &Plan() {
 // read, its waiting recordings laid on it.
 void Simulation::CatchUp(Copy &copy) {
     if (Plan().readsFail) return;  // it cannot even tell which records are gone
+    // As the files stand: a record a stopped holder took up and has not
+    // removed yet still waits, to this copy.
+    const Records onDisk = world_.PendingRecords();
     std::erase_if(copy.waiting, [&](const Waiting &waiting) {
-        return !waiting.record.empty() && !records_.count(waiting.record);
+        return !waiting.record.empty() && !onDisk.count(waiting.record);
     });
     if (!last_.exists || copy.seen == version_ || world_.Spoilt() != Spoil::None) return;
     copy.memory = AsRead(copy, last_, version_);
