@@ -66,12 +66,6 @@ void ReplayWaiting() {
     }
 }
 
-// One change by the holder of the lock: the history read again if another
-// copy saved (with this copy's waiting recordings laid on it, as always
-// after a read), the pending records laid on it in the order they were
-// made, then this copy's recordings that only memory holds, then the
-// change; and saved. The records are removed once the save that holds their
-// names is on disk (rule 4). `look` ends as the file's last look.
 // A change to make, by reference: the transaction below is made once for
 // every kind of change, not once for each.
 class ChangeRef {
@@ -86,6 +80,12 @@ private:
     void (*apply_)(const void *);
 };
 
+// One change by the holder of the lock: the history read again if another
+// copy saved (with this copy's waiting recordings laid on it, as always
+// after a read), the pending records laid on it in the order they were
+// made, then this copy's recordings that only memory holds, then the
+// change; and saved. The records are removed once the save that holds their
+// names is on disk (rule 4). `look` ends as the file's last look.
 platform::SaveOutcome ChangeAsHolder(ChangeRef apply, bool recording, platform::FileLook &look) {
     HistoryFile.Reserve(0);
     const bool first = std::exchange(firstHolding, false);

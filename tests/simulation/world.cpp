@@ -175,7 +175,7 @@ void World::MendHistory() {
     case Spoil::Oversize:
     case Spoil::Folder:
     case Spoil::Fifo:
-        fs::remove(history_);
+        RemoveHistory();
         Rewrite(spoiltBytes_);
         break;
     case Spoil::Held:
@@ -277,11 +277,10 @@ bool World::ShareWithAnotherUser() {
 
 void World::PutHistory(const std::optional<std::string> &bytes) {
     if (!bytes) {
-        std::error_code ignored;
-        fs::remove(history_, ignored);
+        if (fs::exists(fs::symlink_status(history_))) RemoveHistory();
         return;
     }
-    fs::remove(history_);
+    if (fs::exists(fs::symlink_status(history_))) RemoveHistory();
     Rewrite(*bytes);
 }
 
