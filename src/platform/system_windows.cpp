@@ -14,6 +14,7 @@
 #include "platform/fault.h"
 #include "platform/platform.h"
 #include "platform/system.h"
+#include "platform/wide_path.h"
 
 namespace platform {
 namespace {
@@ -238,8 +239,12 @@ LastLook LastLook::kept;
 }  // namespace
 
 bool FileAttributesQueryable(const char *path) {
-    return !fault::Fails(fault::Call::FileAttributes, path) &&
-           Counted(FileCall::Query, ::GetFileAttributesA(path)) != INVALID_FILE_ATTRIBUTES;
+    if (fault::Fails(fault::Call::FileAttributes, path)) return false;
+    // The ANSI call refuses a longer path, which an editor may have opened.
+    const DWORD attributes = std::strlen(path) <= system::kLongestPath
+                                 ? ::GetFileAttributesA(path)
+                                 : ::GetFileAttributesW(LongWidePath(path).c_str());
+    return Counted(FileCall::Query, attributes) != INVALID_FILE_ATTRIBUTES;
 }
 
 int ConsoleBufferRows() {
