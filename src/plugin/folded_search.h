@@ -37,7 +37,8 @@ public:
     }
 
     // The same answer as lower-casing a copy of the text and finding the
-    // pattern in it, except that an empty pattern is in every text.
+    // pattern in it from a character's start; an empty pattern is in every
+    // text.
     [[nodiscard]] bool In(const char *text, std::int32_t length) const noexcept {
         return InBytes(text, length) && (!leads_ || AtACharacter(text, length));
     }
