@@ -8,6 +8,12 @@
 #include <string_view>
 
 #include "text/dyn_string.h"
+#include "text/lead_bytes.h"
+
+// The lead bytes of the code page names come in, read once at start-up:
+// a letter that is a character's second byte is no letter, and is not
+// folded. None before that.
+extern LeadBytes NameLeadBytes;
 
 // The name as the history keeps it: on Windows with every "/" made "\".
 [[nodiscard]] DynString StoredName(const char *reported);
@@ -18,7 +24,8 @@
                                           std::int32_t bLength) noexcept;
 
 // Whether two kept names are the same file: on Windows ignoring the case of
-// A to Z (every other byte exact), elsewhere byte for byte.
+// A to Z in characters of one byte (every other byte exact), elsewhere byte
+// for byte.
 [[nodiscard]] bool SameFile(const char *a, std::int32_t aLength, const char *b,
                             std::int32_t bLength) noexcept;
 [[nodiscard]] inline bool SameFile(const DynString &a, const DynString &b) noexcept {

@@ -10,22 +10,25 @@ namespace {
 
 constexpr char kHistoryExtension[] = ".ini";
 
-// Start of the file name within the path: after the last separator.
+// Start of the file name within the path: after the last separator, which
+// a character's second byte never is.
 std::int32_t NameStart(const DynString &path) {
-    for (std::int32_t i = path.len; i > 0; --i) {
-        const char c = path.buf[i - 1];
+    std::int32_t start = 0;
+    for (std::int32_t i = 0; i < path.len; i += NameLeadBytes.Width(path.buf[i])) {
+        const char c = path.buf[i];
         // Windows accepts both slashes; elsewhere a backslash is a name byte.
-        if (c == platform::kPathSeparator || c == '/') return i;
+        if (c == platform::kPathSeparator || c == '/') start = i + 1;
     }
-    return 0;
+    return start;
 }
 
 }  // namespace
 
 DynString HistoryPathFor(const char *modulePath) {
     DynString path(modulePath);
-    // A file system that ignores case gets the path in one case throughout.
-    if (platform::kFoldsCase) path.ToLower();
+    // A file system that ignores case gets the path in one case throughout,
+    // character by character: a second byte folded names another folder.
+    if (platform::kFoldsCase) NameLeadBytes.ToLower(path.buf, path.len);
     const std::int32_t name = NameStart(path);
     const char *dot = std::strrchr(path.buf + name, '.');
     // The history must never be the library itself: an extension that is

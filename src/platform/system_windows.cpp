@@ -12,6 +12,7 @@
 #include "platform/fault.h"
 #include "platform/platform.h"
 #include "platform/system.h"
+#include "platform/wide_path.h"
 
 // A file's times, size and attributes by its path, in one call that opens
 // nothing; ntdll has it since NT 4, the headers leave it out.
@@ -164,8 +165,12 @@ bool Widen(const char *path, wchar_t (&wide)[system::kLongestPath + 1]) {
 }  // namespace
 
 bool FileAttributesQueryable(const char *path) {
-    return !fault::Fails(fault::Call::FileAttributes, path) &&
-           Counted(FileCall::Query, ::GetFileAttributesA(path)) != INVALID_FILE_ATTRIBUTES;
+    if (fault::Fails(fault::Call::FileAttributes, path)) return false;
+    // The ANSI call refuses a longer path, which an editor may have opened.
+    const DWORD attributes = std::strlen(path) <= system::kLongestPath
+                                 ? ::GetFileAttributesA(path)
+                                 : ::GetFileAttributesW(LongWidePath(path).c_str());
+    return Counted(FileCall::Query, attributes) != INVALID_FILE_ATTRIBUTES;
 }
 
 int ConsoleBufferRows() {

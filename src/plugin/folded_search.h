@@ -2,7 +2,8 @@
 // lower case, folding as it compares (no copy). Where SSE2 is there, sixteen
 // start positions are tested at a step for one or two of the pattern's
 // rarest bytes, and only those that pass are compared whole. Inline, so that
-// a loop over many texts keeps the pattern's registers.
+// a loop over many texts keeps the pattern's registers. With two-byte
+// characters, a match counts only from a character's start.
 #pragma once
 
 #include <bit>
@@ -14,13 +15,15 @@
 #endif
 
 #include "text/dyn_string.h"
+#include "text/lead_bytes.h"
 
 class FoldedSearch {
 public:
-    // The pattern holds no capital (the menu's filter never does), and its
-    // bytes stay as they are while the search is used.
-    explicit FoldedSearch(const DynString &pattern) noexcept
-        : pattern_(pattern.buf), length_(pattern.len) {
+    // The pattern holds ASCII alone and no capital (the menu's filter never
+    // does), and its bytes stay as they are while the search is used; so do
+    // the lead bytes.
+    FoldedSearch(const DynString &pattern, const LeadBytes &leads) noexcept
+        : pattern_(pattern.buf), length_(pattern.len), leads_(leads.Any() ? &leads : nullptr) {
         if (length_ == 0) return;
         // The rarest byte; a second one unless that one is rare enough alone.
         rare_ = other_ = RarestExcept(-1);
@@ -34,8 +37,15 @@ public:
     }
 
     // The same answer as lower-casing a copy of the text and finding the
-    // pattern in it, except that an empty pattern is in every text.
+    // pattern in it from a character's start; an empty pattern is in every
+    // text.
     [[nodiscard]] bool In(const char *text, std::int32_t length) const noexcept {
+        return InBytes(text, length) && (!leads_ || AtACharacter(text, length));
+    }
+
+private:
+    // The same, whatever the characters: a match may begin at a second byte.
+    [[nodiscard]] bool InBytes(const char *text, std::int32_t length) const noexcept {
         if (length_ == 0) return true;
         if (length < length_) return false;
         const std::int32_t starts = length - length_ + 1;
@@ -49,7 +59,14 @@ public:
         return false;
     }
 
-private:
+    // Whether a match begins at a character's start; one that does ends at
+    // one, as the pattern's bytes are all characters of their own.
+    [[nodiscard]] bool AtACharacter(const char *text, std::int32_t length) const noexcept {
+        for (std::int32_t at = 0; at + length_ <= length; at += leads_->Width(text[at]))
+            if (Matches(text + at)) return true;
+        return false;
+    }
+
     static constexpr std::int32_t kStep = 16;
 
     // Bytes by how often they appear in paths, most often first; bytes that
@@ -65,6 +82,7 @@ private:
 
     const char *pattern_;
     std::int32_t length_;
+    const LeadBytes *leads_;  // null where every byte is a character
     std::int32_t rare_ = 0;   // offset of the rarest byte in the pattern
     std::int32_t other_ = 0;  // offset of the next rarest; rare_ when it goes alone
 #if defined(__SSE2__)

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "history/file_names.h"
 #include "history/history.h"
 #include "plugin/folded_search.h"
 
@@ -13,7 +14,9 @@ constexpr std::int32_t kShownBytes = sizeof(MenuItemRecord::Text) - 1;
 // The item shows the end of a long path: the file's name matters most. The
 // whole record is written, so no item keeps bytes of an earlier build.
 void FillItem(MenuItemRecord &item, const char *text, std::int32_t length) {
-    const std::int32_t start = length > kShownBytes ? length - kShownBytes : 0;
+    std::int32_t start = length > kShownBytes ? length - kShownBytes : 0;
+    // Nor does it begin with the second byte of a character.
+    if (!NameLeadBytes.StartsCharacter(text, start)) ++start;
     const auto shown = static_cast<std::size_t>(length - start);
     std::memcpy(item.Text, text + start, shown);
     std::memset(item.Text + shown, 0, sizeof item.Text - shown);
@@ -40,7 +43,7 @@ void MenuItems::TakeHistory() {
 }
 
 std::int32_t MenuItems::Build(const DynString &filter) {
-    const FoldedSearch search(filter);
+    const FoldedSearch search(filter, NameLeadBytes);
     std::size_t kept = 0;
     for (std::size_t at = 0; at < entries_.size(); ++at) {
         if (at + kAhead < entries_.size()) Prefetch(entries_[at + kAhead]);
@@ -56,7 +59,7 @@ std::int32_t MenuItems::Build(const DynString &filter) {
 }
 
 std::int32_t MenuItems::Narrow(const DynString &filter) {
-    const FoldedSearch search(filter);
+    const FoldedSearch search(filter, NameLeadBytes);
     const auto count = static_cast<std::size_t>(count_);
     std::size_t kept = 0;
     for (std::size_t from = 0; from < count; ++from) {

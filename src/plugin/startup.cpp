@@ -5,8 +5,10 @@
 #include <cstring>
 #include <iterator>
 
+#include "history/file_names.h"
 #include "history/history_store.h"
 #include "host/codes.h"
+#include "platform/code_page.h"
 #include "plugin/export.h"
 #include "text/bounded_length.h"
 #include "text/dyn_string.h"
@@ -30,6 +32,8 @@ void KeepStartupRecord(const StartupRecord &info) noexcept {
 
 // Loads the history kept beside the library.
 void StartHistoryBesideLibrary() {
+    // Before the history's path: it is folded by character.
+    NameLeadBytes = platform::CodePageLeadBytes();
     // The host's path need not end within its field.
     DynString path;
     path.AssignBytes(StartupCopy.ModulePath, BoundedLength(StartupCopy.ModulePath));

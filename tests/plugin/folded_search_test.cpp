@@ -30,7 +30,7 @@ TEST(FoldedSearch, FindsThePatternAtEveryPlaceInTextsOfEveryLength) {
     };
     for (const auto &c : cases) {
         const DynString pattern(c.pattern.c_str());
-        const FoldedSearch search(pattern);
+        const FoldedSearch search(pattern, LeadBytes{});
         for (std::size_t length = 0; length <= 220; ++length) {
             for (std::size_t at = 0; at <= length; ++at) {
                 for (const std::string *placed : {&c.inText, &c.nearMiss}) {

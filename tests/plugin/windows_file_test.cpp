@@ -1,6 +1,6 @@
 // The history as Windows keeps it: what the user set on the file survives
-// every save, and a library installed as deep as the system allows still
-// saves its history.
+// every save, a library installed as deep as the system allows still saves
+// its history, and names are read as the code page spells them.
 #include <gmock/gmock.h>
 
 #include <filesystem>
@@ -108,6 +108,70 @@ TEST_F(PluginTest, ALibraryInstalledAsDeepAsAllowedSavesItsHistory) {
     host.UnloadPlugin();
     // Nothing of the saves is left beside it.
     EXPECT_EQ(ListFolder(folder), "quorvel.dll\nquorvel.ini\n");
+}
+
+// In code page 932: katakana "download" (its ウ is 0x83 'E'), ア (0x83 'A'),
+// the katakana after it but for the case of its second byte, 表 (0x95 '\').
+const std::string kDownload = "\x83_\x83\x45\x83\x93\x83\x8D\x81[\x83h", kA = "\x83\x41",
+                  kLowA = "\x83\x61", kHyo = "\x95\\";
+
+// Also run on 932, in a test entry of its own; elsewhere nothing changed.
+TEST_F(PluginTest, ASecondByteIsNoLetterNorSeparatorAndALongPathIsNoMissingFile) {
+    const bool singleByte = ::GetACP() != 932;
+    ASSERT_FALSE(singleByte && std::getenv("QUORVEL_JAPANESE")) << "code page " << ::GetACP();
+    const std::string folder = dir.Root().string() + "\\" + kDownload,
+                      deep = folder + "\\" + std::string(200, 'd') + "\\" + kDownload,
+                      kept = deep + "\\kept", cut = "C:\\" + kA + std::string(122, 'x') + ".txt";
+    // Past 259 bytes only the wide calls take a path (the clean-up's too).
+    std::wstring wide(kept.size(), L'\0');
+    const int size = static_cast<int>(kept.size());
+    wide.resize(::MultiByteToWideChar(CP_ACP, 0, kept.data(), size, wide.data(), size));
+    wide.insert(0, L"\\\\?\\");
+    for (auto at = wide.find(L'\\', 7); at != std::wstring::npos; at = wide.find(L'\\', at + 1))
+        ::CreateDirectoryW(wide.substr(0, at).c_str(), nullptr);
+    ::CloseHandle(::CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    EXPECT_TRUE(::CopyFileA(LibraryPath().c_str(), (folder + "\\quorvel.dll").c_str(), TRUE));
+    using Names = std::vector<std::string>;
+    const auto lines = [](const Names &names) {
+        std::string bytes;
+        for (const std::string &name : names) bytes += name + "\r\n";
+        return bytes;
+    };
+    const struct {
+        const char *fault;
+        Names before, opened;
+        std::vector<hostsim::MenuAnswer> keys;
+        Names file, menu;  // the menu's items where they are not the file's entries
+    } rows[] = {
+        // clang-format off
+        {"the history's path folds ウ into another folder: nothing read or saved",
+         {"C:\\o"}, {"C:\\a", "C:\\b"}, {}, {"C:\\o", "C:\\a", "C:\\b"}, {}},
+        {"the dedupe folds a second byte: two files taken for one", {}, {"C:\\" + kA, "C:\\" + kLowA},
+         {}, singleByte ? Names{"C:\\" + kLowA} : Names{"C:\\" + kA, "C:\\" + kLowA}, {}},
+        {"the filter finds a in ア", {"C:\\" + kA, "C:\\a"}, {}, {Key(LetterKey('A'))},
+         {"C:\\" + kA, "C:\\a"}, singleByte ? Names{"C:\\" + kA, "C:\\a"} : Names{"C:\\a"}},
+        {"the filter takes 表's second byte for a backslash", {"C:\\" + kHyo + "x\\a", "C:\\x\\a"}, {},
+         {Key(kBackslashKey), Key(LetterKey('X'))}, {"C:\\" + kHyo + "x\\a", "C:\\x\\a"},
+         singleByte ? Names{"C:\\" + kHyo + "x\\a", "C:\\x\\a"} : Names{"C:\\x\\a"}},
+        {"an item cut to 127 bytes begins with a second byte", {cut}, {}, {}, {cut},
+         {cut.substr(singleByte ? 4 : 5)}},
+        {"F5 takes a file past 259 bytes for missing", {deep + "\\gone", kept}, {}, {Key(kF5)},
+         {kept}, {kept.substr(kept.size() - 127)}},
+        // clang-format on
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.fault);
+        WriteBytes(folder + "\\quorvel.ini", lines(row.before));
+        EXPECT_TRUE(host.LoadPlugin(folder + "\\quorvel.dll"));
+        for (const std::string &name : row.opened) host.OpenEditorWindow(name);
+        ui.menuAnswers = row.keys;
+        host.OpenPlugin();
+        EXPECT_EQ(ReadBytes(folder + "\\quorvel.ini"), lines(row.file));
+        EXPECT_EQ(Texts(Menus().back()), row.menu.empty() ? row.file : row.menu);
+        host.UnloadPlugin();
+    }
+    ::DeleteFileW(wide.c_str());
+    ::RemoveDirectoryW(wide.substr(0, wide.rfind(L'\\')).c_str());
 }
 
 }  // namespace
