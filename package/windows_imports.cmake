@@ -10,7 +10,7 @@ set(windows_XP_imports
   AreFileApisANSI CloseHandle CreateFileA CreateFileW CreateMutexA CreateMutexW CreateSemaphoreW
   DeleteCriticalSection DeleteFileA DeleteFileW EnterCriticalSection FindClose FindFirstFileA
   FindNextFileA FlushFileBuffers FreeLibrary GetConsoleScreenBufferInfo GetCurrentProcessId
-  GetCurrentThreadId GetFileAttributesA GetFileAttributesExA GetFileType GetFullPathNameA
+  GetCPInfo GetCurrentThreadId GetFileAttributesA GetFileAttributesExA GetFileAttributesW GetFileType GetFullPathNameA
   GetFullPathNameW GetLastError GetModuleHandleA GetModuleHandleW GetProcAddress GetStdHandle
   GetSystemTimeAsFileTime InitializeCriticalSection IsDBCSLeadByteEx LeaveCriticalSection
   LoadLibraryA LoadLibraryW LockFileEx MoveFileExA MultiByteToWideChar ReadFile ReleaseMutex

@@ -161,7 +161,7 @@ TEST_F(PluginTest, ASecondByteIsNoLetterNorSeparatorAndALongPathIsNoMissingFile)
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.fault);
-        WriteBytes(folder + "\\quorvel.ini", lines(row.before));
+        WriteSaved(folder + "\\quorvel.ini", lines(row.before));
         EXPECT_TRUE(host.LoadPlugin(folder + "\\quorvel.dll"));
         for (const std::string &name : row.opened) host.OpenEditorWindow(name);
         ui.menuAnswers = row.keys;
