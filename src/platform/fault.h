@@ -41,7 +41,7 @@ using Hook = bool (*)(Call call, const char *path);
 // The file-system calls the platform layer makes, by kind, as a benchmark
 // counts them. Reading, writing and moving within an open file are left out.
 enum class FileCall {
-    Create,  // making a file: a new file beside the history, the lock file
+    Create,  // making a file: a save's new file, a pending record, the mark
     Open,    // opening an existing file or folder
     Close,
     Delete,

@@ -191,8 +191,8 @@ TEST_F(PluginTest, TwoUsersWhoBothWriteTheHistoryLoseNoName) {
 }
 
 // Another user, in the same folder, tries to open every file beside a
-// private history while copies save it again and again: the lock file and
-// every temporary file are this user's alone from the first moment.
+// private history while copies save it again and again: every new file of
+// a save is this user's alone from the first moment.
 TEST_F(PluginTest, AnotherUserOpensNoFileOfAPrivateHistorysSave) {
     if (::geteuid() != 0) GTEST_SKIP() << "only root can act as another user";
     WriteHistory(Names(dir.File("old-"), 5000));

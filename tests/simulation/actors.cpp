@@ -271,11 +271,13 @@ void Simulation::CutThePower(std::mt19937_64 &random) {
     for (const auto &[record, held] : records_)
         if (!left.count(record) && Below(random, 2) == 0) world_.PutRecord(record, held);
     const Entries kept = survivor ? ParseHistory(*survivor) : Entries{};
-    std::set<std::string> onDisk(kept.begin(), kept.end());
-    for (const auto &[record, held] : world_.PendingRecords()) onDisk.insert(held);
+    // By file: a recording of the same file spelt otherwise takes its place.
+    std::set<std::string> onDisk;
+    for (const std::string &line : kept) onDisk.insert(FileKey(line));
+    for (const auto &[record, held] : world_.PendingRecords()) onDisk.insert(FileKey(held));
     // A record goes only once the history that holds its name is on disk.
     for (const auto &[record, held] : records_)
-        Expect(held.empty() || onDisk.count(held),
+        Expect(held.empty() || onDisk.count(FileKey(held)),
                "after the power cut " + Quoted(held) + " is nowhere on disk");
     TookNote(world_.LookAtHistory());
     TakeNoteOfRecords();

@@ -83,6 +83,7 @@ void Faults::ChangeOver() {
 
 void Faults::Clear() {
     ChangeOver();
+    nestedRecordsRead.clear();
     plan = {};
     nested = false;
     saveFaults = 0;
@@ -117,7 +118,12 @@ std::string Described(const FaultPlan &plan) {
 }
 
 bool Inject(Call call, const char *path) {
-    if (faults.nested) return false;
+    const std::string file = path ? std::filesystem::path(path).filename().string() : "";
+    const bool record = file.rfind("quorvel.ini.pending.", 0) == 0;
+    if (faults.nested) {
+        if (call == Call::OpenToRead && record) faults.nestedRecordsRead.push_back(file);
+        return false;
+    }
     // A stall belongs to the change it was armed for. One after it, in the
     // menu's look at the file, would leave the model unable to tell which
     // file the copy last read when its change failed.
@@ -138,11 +144,10 @@ bool Inject(Call call, const char *path) {
         faults.nested = false;
         faults.readSinceStall = false;
     }
-    const std::string file = path ? std::filesystem::path(path).filename().string() : "";
     if (call == Call::FileStamp && file == "quorvel.ini.pending") faults.holding = true;
     const bool fail = Planned(call);
     if (call == Call::OpenToRead && !fail) {
-        if (file.rfind("quorvel.ini.pending.", 0) == 0)
+        if (record)
             faults.recordsRead.push_back(file);
         else if (!faults.changeOver)
             faults.readSinceStall = true;

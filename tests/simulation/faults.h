@@ -43,9 +43,10 @@ struct Faults {
     bool changeOver = false;      // the stalled copy's change has let go of the lock
     // What the acting copy's change did, as its calls show it: it held the
     // lock (it looked at the records' mark, as only a holder does), and the
-    // pending records it read, by file name.
+    // pending records it read, by file name; and those that a copy acting
+    // during a stall read.
     bool holding = false;
-    std::vector<std::string> recordsRead;
+    std::vector<std::string> recordsRead, nestedRecordsRead;
     // A power cut: at call number cutAt the power goes, and every later call
     // fails; the calls before it go to `disk`.
     long cutAt = -1;

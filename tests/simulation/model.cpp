@@ -92,16 +92,9 @@ void Simulation::Settle(Copy &copy, const Change &change) {
     const Found found =
         readBefore ? Found{beforeStall_->file, beforeStall_->version} : Found{last_, version_};
     if (!nested) inWindow_ = false;  // the window was the stalled change's
-    // The records it read: as its calls show, or, for a copy acting during
-    // a stall, which meets no failure, those it removed.
-    std::vector<std::string> taken;
-    const Records recordsNow = RecordsOnDisk();
-    if (nested) {
-        for (const auto &[record, name] : records_)
-            if (!recordsNow.count(record)) taken.push_back(record);
-    } else {
-        taken = faults.recordsRead;
-    }
+    // The records it read, as its calls show.
+    const std::vector<std::string> taken =
+        nested ? std::exchange(faults.nestedRecordsRead, {}) : faults.recordsRead;
     const bool holding = nested ? !lockHeld_ : faults.holding;
     if (wrote) {
         Expect(!nested || !lockHeld_, "a copy replaced the history while another held the lock");
