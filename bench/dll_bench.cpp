@@ -4,9 +4,14 @@
 // a new name, raised as the host's editor raises it, and a plain safe save
 // of the same bytes (safe_save.h). A repetition's ratio is the median of
 // its pairs' ratios; each size is repeated, in random order, and the median
-// repetition stands for them.
+// repetition stands for them. The ratio of the mean times is shown beside
+// it, as windows_bench takes it: a flush that meets a slow moment of the
+// disk adds the same wait to both sides and pulls that one towards 1.
 //
-//   dll_bench [DLL]   (default: the build's quorvel.dll)
+//   dll_bench [--stdio-baseline] [DLL]   (default: the build's quorvel.dll)
+//
+// --stdio-baseline: the safe save through the C runtime's buffered stream,
+// renamed without write-through, as windows_bench's baseline once was.
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -14,6 +19,7 @@
 #include <iostream>
 #include <iterator>
 #include <map>
+#include <numeric>
 #include <random>
 #include <string>
 #include <utility>
@@ -36,11 +42,17 @@ constexpr int kRepetitions = 5;
 constexpr int kPairs = 20;
 
 // Medians of one repetition: seconds per recording and per safe save, and
-// the pairs' ratio; all -1 when a call failed or a recording did not reach
-// the file.
+// the pairs' ratio; then the ratio of the mean times. All -1 when a call
+// failed or a recording did not reach the file.
 struct Figures {
-    double record = -1, save = -1, ratio = -1;
+    double record = -1, save = -1, ratio = -1, meanRatio = -1;
 };
+
+bool stdioBaseline = false;
+
+bool Save(const std::string &bytes, const std::string &path) {
+    return stdioBaseline ? WriteAndFlush(bytes, path, true, true) : SafeSave(bytes, path);
+}
 
 Figures Failed(const std::string &what, const std::string &path) {
     std::fprintf(stderr, "%s: %s\n", what.c_str(), path.c_str());
@@ -79,7 +91,7 @@ Figures Repeat(const std::string &dll, std::int32_t entries, int repetition) {
         const double record = Seconds(Clock::now() - start);
         bytes += name + "\r\n";
         start = Clock::now();
-        if (!SafeSave(bytes, saved)) return Failed("the safe save failed", saved);
+        if (!Save(bytes, saved)) return Failed("the safe save failed", saved);
         const double save = Seconds(Clock::now() - start);
         if (pair == 0) continue;
         records.push_back(record);
@@ -91,13 +103,19 @@ Figures Repeat(const std::string &dll, std::int32_t entries, int repetition) {
     std::ifstream in(history, std::ios::binary);
     if (std::string(std::istreambuf_iterator<char>(in), {}) != bytes)
         return Failed("a recording did not reach the file", history);
-    return {*Median(records), *Median(saves), *Median(ratios)};
+    const auto sum = [](const std::vector<double> &values) {
+        return std::accumulate(values.begin(), values.end(), 0.0);
+    };
+    return {*Median(records), *Median(saves), *Median(ratios), sum(records) / sum(saves)};
 }
 
 }  // namespace
 
 int main(int argc, char **argv) {
-    const std::string dll = argc > 1 ? argv[1] : QUORVEL_PLUGIN;
+    int arg = 1;
+    stdioBaseline = argc > arg && std::string(argv[arg]) == "--stdio-baseline";
+    arg += stdioBaseline;
+    const std::string dll = argc > arg ? argv[arg] : QUORVEL_PLUGIN;
     for (const std::int32_t entries : kSizes) (void)SampleOf(entries);  // made before any timing
     std::vector<std::pair<std::int32_t, int>> runs;
     for (const std::int32_t entries : kSizes)
@@ -107,13 +125,13 @@ int main(int argc, char **argv) {
     for (const auto &[entries, repetition] : runs)
         figures[entries].push_back(Repeat(dll, entries, repetition));
 
-    std::printf("%s\n%-8s %-10s %12s %12s %8s\n", dll.c_str(), "entries", "repetition",
-                "record (us)", "save (us)", "ratio");
+    std::printf("%s, %s baseline\n%-8s %12s %12s %8s %11s\n", dll.c_str(),
+                stdioBaseline ? "stdio" : "floor", "entries", "record (us)", "save (us)", "ratio",
+                "mean ratio");
     for (const auto &[entries, repetitions] : figures)
-        for (std::size_t i = 0; i < repetitions.size(); ++i)
-            std::printf("%-8d %-10zu %12.1f %12.1f %8.2f\n", entries, i,
-                        repetitions[i].record * 1e6, repetitions[i].save * 1e6,
-                        repetitions[i].ratio);
+        for (const Figures &repetition : repetitions)
+            std::printf("%-8d %12.1f %12.1f %8.2f %11.2f\n", entries, repetition.record * 1e6,
+                        repetition.save * 1e6, repetition.ratio, repetition.meanRatio);
     std::cout << "\nRecording through the DLL against a plain safe save (median of pairs)\n";
     for (const auto &[entries, repetitions] : figures) {
         std::vector<double> ratios;
