@@ -96,13 +96,16 @@ std::vector<std::string> Lines(const fs::path &path) {
     return lines;
 }
 
-// The names in the pending records beside the history.
+// The names in the pending records beside the history: its name,
+// ".pending." and 32 hex digits.
 std::set<std::string> PendingNames(const fs::path &history) {
     const std::string prefix = history.filename().string() + ".pending.";
     std::set<std::string> names;
-    for (const fs::directory_entry &entry : fs::directory_iterator(history.parent_path()))
-        if (entry.path().filename().string().rfind(prefix, 0) == 0)
+    for (const fs::directory_entry &entry : fs::directory_iterator(history.parent_path())) {
+        const std::string file = entry.path().filename().string();
+        if (file.rfind(prefix, 0) == 0 && file.size() == prefix.size() + 32)
             for (std::string &name : Lines(entry.path())) names.insert(std::move(name));
+    }
     return names;
 }
 
