@@ -157,7 +157,8 @@ void PrintRatios(const std::map<std::string, double> &ratios) {
     std::cout << "\nRecording against a safe save alone (wall-clock time; mean times, then "
                  "the median of the pairs)\n";
     print("record / safe save, ", "RecordFile", 1.5);
-    std::cout << "\nLoading against one read and a line count (wall-clock time)\n";
+    std::cout << "\nLoading against one read and a line count (wall-clock time; mean times, "
+                 "then the median of the pairs)\n";
     print("load / baseline, ", "Load", 2.0);
 }
 
