@@ -21,7 +21,8 @@ const SampleHistory &SampleOf(std::int32_t entries, PathForm form = PathForm::Wi
 std::string ScratchFile(const std::string &name);
 
 // Writes the sample of that many entries to the scratch file of that name, for
-// a benchmark that changes the file; returns its path.
+// a benchmark that changes the file, dated as a history last changed an hour
+// ago; returns its path.
 std::string CopyOfSample(std::int32_t entries, const std::string &name,
                          PathForm form = PathForm::Windows);
 
