@@ -202,8 +202,10 @@ void PrintCallsPerRecording() {
     }
     long total = 0;
     for (const long made : callsMade) total += made;
-    std::printf("\nFile-system calls per recording: %g\n",
-                static_cast<double>(total) / kRecordings);
+    constexpr double kTarget = 10;
+    const double perRecording = static_cast<double>(total) / kRecordings;
+    std::printf("\nFile-system calls per recording: %g  (target <= %g) %s\n", perRecording, kTarget,
+                perRecording <= kTarget ? "ok" : "MISSED");
     for (std::size_t kind = 0; kind < kCallKinds; ++kind)
         std::printf("  %-20s %g\n", KindName(static_cast<FileCall>(kind)),
                     static_cast<double>(callsMade[kind]) / kRecordings);

@@ -14,6 +14,15 @@ namespace {
 // The access list given to this copy's last save, for the next (Windows).
 platform::AccessList HistoryAccess;
 
+// The whole look of the file HistoryStamp names, where this copy has one:
+// what a change needs to replace that file without looking first.
+platform::FileLook SeenLook;
+
+void Saw(const platform::FileLook &look) {
+    HistoryStamp = look.stamp;
+    SeenLook = look;
+}
+
 }  // namespace
 
 void SetHistoryPath(const char *modulePath) {
@@ -32,8 +41,15 @@ LoadResult LoadHistory(platform::FileLook &look) {
     // The stamp is the opened file's: a save by another copy after the open
     // makes a new file, which differs from it.
     const LoadResult result = LoadHistoryFile(HistoryList, HistoryFile.buf, look);
-    if (result == LoadResult::Loaded) HistoryStamp = look.stamp;
+    if (result == LoadResult::Loaded) Saw(look);
     return result;
+}
+
+bool LastSeen(platform::FileLook &look) {
+    const bool whole = SeenLook.presence == platform::Presence::Present &&
+                       SeenLook.stamp == HistoryStamp && !(HistoryStamp == platform::FileStamp{});
+    if (whole) look = SeenLook;
+    return whole;
 }
 
 FileState ReloadIfChanged(platform::FileLook &now) {
@@ -48,7 +64,10 @@ FileState ReloadIfChanged(platform::FileLook &now) {
     case platform::Presence::Unknown: return FileState::Unread;
     case platform::Presence::Present: break;
     }
-    if (now.stamp == HistoryStamp) return FileState::Current;
+    if (now.stamp == HistoryStamp) {
+        Saw(now);
+        return FileState::Current;
+    }
     return LoadHistory(now) == LoadResult::Loaded ? FileState::Reloaded : FileState::Unread;
 }
 
@@ -56,26 +75,30 @@ namespace {
 
 // Saves through the given step and remembers the stamp of the file written.
 template <class Step>
-platform::SaveOutcome SaveWith(Step step) {
+platform::SaveOutcome SaveWith(const platform::FileLook &replaced, Step step) {
     HistoryFile.Reserve(0);
     platform::FileStamp stamp;
     const platform::SaveOutcome outcome = step(HistoryFile.buf, stamp);
     // A rewrite in place put back leaves the contents this copy read.
-    if (outcome == platform::SaveOutcome::Saved || !(stamp == platform::FileStamp{}))
-        HistoryStamp = stamp;
+    if (outcome == platform::SaveOutcome::Saved || !(stamp == platform::FileStamp{})) {
+        // A first creation's file has permissions this copy has not seen.
+        SeenLook =
+            replaced.presence == platform::Presence::Present ? replaced : platform::FileLook{};
+        SeenLook.stamp = HistoryStamp = stamp;
+    }
     return outcome;
 }
 
 }  // namespace
 
 platform::SaveOutcome SaveHistory(const platform::FileLook &replaced) {
-    return SaveWith([&replaced](const char *path, platform::FileStamp &stamp) {
+    return SaveWith(replaced, [&replaced](const char *path, platform::FileStamp &stamp) {
         return SaveHistoryFile(HistoryList, path, replaced, stamp, &HistoryAccess);
     });
 }
 
 platform::SaveOutcome SaveRecordedHistory(const platform::FileLook &replaced) {
-    return SaveWith([&replaced](const char *path, platform::FileStamp &stamp) {
+    return SaveWith(replaced, [&replaced](const char *path, platform::FileStamp &stamp) {
         return SaveRecordedHistoryFile(HistoryList, path, replaced, stamp, &HistoryAccess);
     });
 }

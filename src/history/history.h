@@ -42,6 +42,11 @@ void FindHistoryFile();
 // the list and the stamp stay as they were. look: the file read.
 LoadResult LoadHistory(platform::FileLook &look);
 
+// The file as this copy last read, saved or looked at it, where it has seen
+// all a save needs of it: a change starts from it and makes no look of its
+// own, as the save's last look tells whether it is still there.
+[[nodiscard]] bool LastSeen(platform::FileLook &look);
+
 enum class FileState {
     Current,   // HistoryList holds what the file holds, or there is no file
     Reloaded,  // another copy had saved: the list was read again

@@ -91,25 +91,37 @@ platform::SaveOutcome ChangeAsHolder(ChangeRef apply, bool recording, platform::
     const bool first = std::exchange(firstHolding, false);
     if (first) (void)platform::RemoveCrashedSaves(HistoryFile.buf);
     const TakenRecords taken = RecordsToTakeUp(HistoryFile.buf, Waiting, first);
-    auto outcome = platform::SaveOutcome::Stale;
+    // One attempt on the list as `state` leaves it.
+    const auto attempt = [&](FileState state) {
+        if (state == FileState::Reloaded) ReplayWaiting();
+        // Never over what this copy could not read (rule 5), nor over a file
+        // another program is writing now (rule 7).
+        if (state == FileState::Unread ||
+            (look.presence == platform::Presence::Present && platform::BeingWritten(look.stamp)))
+            return platform::SaveOutcome::Failed;
+        for (const PendingRecord &record : taken.records)
+            if (!record.name.empty()) Record(HistoryList, DynString(record.name.c_str()));
+        for (const PendingRecord &waiting : Waiting)
+            if (waiting.path.empty()) Record(HistoryList, DynString(waiting.name.c_str()));
+        apply();
+        return recording ? SaveRecordedHistory(look) : SaveHistory(look);
+    };
+    auto outcome = platform::SaveOutcome::Failed;
     try {
-        for (int round = 0; round < kRounds && outcome == platform::SaveOutcome::Stale; ++round) {
-            const FileState state = ReloadIfChanged(look);
-            if (state == FileState::Reloaded) ReplayWaiting();
-            // Never over what this copy could not read (rule 5), nor over a
-            // file another program is writing now (rule 7).
-            if (state == FileState::Unread || (look.presence == platform::Presence::Present &&
-                                               platform::BeingWritten(look.stamp))) {
-                outcome = platform::SaveOutcome::Failed;
-                break;
-            }
-            for (const PendingRecord &record : taken.records)
-                if (!record.name.empty()) Record(HistoryList, DynString(record.name.c_str()));
-            for (const PendingRecord &waiting : Waiting)
-                if (waiting.path.empty()) Record(HistoryList, DynString(waiting.name.c_str()));
-            apply();
-            outcome = recording ? SaveRecordedHistory(look) : SaveHistory(look);
-        }
+        // From the file as last seen, with no look of its own: the save's
+        // last look tells whether it is still there. If that does not save,
+        // for whatever reason, the change is made as though it had looked;
+        // and so is one with records to lay, which would stay laid on a list
+        // whose file then could not be read.
+        const bool onlyTheChange =
+            taken.records.empty() &&
+            std::all_of(Waiting.begin(), Waiting.end(),
+                        [](const PendingRecord &waiting) { return !waiting.path.empty(); });
+        if (!onlyTheChange || !LastSeen(look) ||
+            (outcome = attempt(FileState::Current)) != platform::SaveOutcome::Saved)
+            for (int round = 0; round < kRounds; ++round)
+                if ((outcome = attempt(ReloadIfChanged(look))) != platform::SaveOutcome::Stale)
+                    break;
     } catch (...) {
         // Half laid: the next change reads the file again.
         HistoryStamp = {};
