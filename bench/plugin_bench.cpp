@@ -19,6 +19,7 @@
 #include "plugin/menu_items.h"
 #include "ratio_reporter.h"
 #include "recording.h"
+#include "safe_save.h"
 #include "sample_history.h"
 
 namespace {
@@ -152,15 +153,9 @@ void FilterBaseline(benchmark::State &state, PathForm form, std::string filterTe
     state.SetLabel(std::to_string(hits) + " items");
 }
 
-bool NoLockFile(platform::fault::Call call, const char *) {
-    return call == platform::fault::Call::Lock;
-}
-
-// Each recording is timed whole. Unlocked, the lock file is refused, to show
-// what the lock costs.
-void RecordFile(benchmark::State &state, bool flushed, bool locked) {
+// Each recording is timed whole.
+void RecordFile(benchmark::State &state, bool flushed) {
     platform::fault::SetDiskFlush(flushed);
-    platform::fault::SetHook(locked ? nullptr : &NoLockFile);
     if (!StartRecording(EntriesOf(state))) {
         state.SkipWithError("history not loaded");
         return;
@@ -168,15 +163,16 @@ void RecordFile(benchmark::State &state, bool flushed, bool locked) {
     for (auto _ : state) RecordNext();
     // Every recording must have reached the file, or less was written.
     if (!EndRecording(EntriesOf(state))) state.SkipWithError("a recording was not saved");
-    platform::fault::SetHook(nullptr);
 }
 
-// The floor of a recording: a safe save alone, with no load.
+// The floor of a recording: a safe save alone, with no load; unflushed, the
+// same calls through the C runtime's stream but the flushes.
 void SafeSaveBaseline(benchmark::State &state, bool flushed) {
     const SampleHistory &sample = SampleOf(EntriesOf(state));
     const std::string file = ScratchFile("safe-save-" + std::to_string(sample.entries) + ".ini");
     for (auto _ : state) {
-        if (!WriteAndFlush(sample.bytes, file, flushed, true)) {
+        if (!(flushed ? SafeSave(sample.bytes, file)
+                      : WriteAndFlush(sample.bytes, file, false, true))) {
             state.SkipWithError("save failed");
             break;
         }
@@ -232,12 +228,10 @@ void RegisterAll() {
                      Typed(key, form))
                 ->MinTime(0.1);
     }
-    Register("RecordFile/flushed", RecordFile, true, true);
+    Register("RecordFile/flushed", RecordFile, true);
     Register("SafeSaveBaseline/flushed", SafeSaveBaseline, true);
-    Register("RecordFile/unflushed", RecordFile, false, true);
+    Register("RecordFile/unflushed", RecordFile, false);
     Register("SafeSaveBaseline/unflushed", SafeSaveBaseline, false);
-    Register("RecordUnlocked/flushed", RecordFile, true, false);
-    Register("RecordUnlocked/unflushed", RecordFile, false, false);
     Register("OlderEntrySearch/posix", OlderEntrySearch, false);
     Register("OlderEntrySearch/windows", OlderEntrySearch, true);
 }
@@ -289,10 +283,6 @@ void PrintRecordingSummary(const RatioReporter &reporter, std::ostream &out) {
                                 entries == 1000     ? 2
                                 : entries == 100000 ? 1.3
                                                     : 0);
-            // The lock may add a tenth to a recording into a typical history.
-            reporter.PrintRatio(out, "record / record without the lock, " + variant + n,
-                                "RecordFile/" + variant, entries, "RecordUnlocked/" + variant,
-                                entries, entries == 1000 ? 1.1 : 0);
         }
         // The search for older entries is the walk that recording adds to the
         // save; by the Windows rule it folds case as it compares.
