@@ -118,7 +118,9 @@ void World::Rewrite(const std::string &bytes) {
     std::error_code error;
     const auto now = fs::last_write_time(fresh);
     const auto replaced = fs::last_write_time(history_, error);
-    const auto dated = std::max(now, error ? now : replaced) + std::chrono::seconds(3);
+    // Past the file a spoiling replaced too, whose stamp copies keep.
+    const auto dated =
+        std::max({now, error ? now : replaced, spoiltWritten_}) + std::chrono::seconds(3);
     fs::last_write_time(
         fresh, dated - (coarseSeconds_ > 0
                             ? dated.time_since_epoch() % std::chrono::seconds(coarseSeconds_)
@@ -139,18 +141,19 @@ bool World::SpoilHistory(Spoil how) {
     const Look before = LookAtHistory();
     if (!before.regular) return false;
     spoiltBytes_ = before.bytes;
+    spoiltWritten_ = fs::last_write_time(history_);
     switch (how) {
     case Spoil::None: return false;
     case Spoil::Oversize: fs::resize_file(history_, kOversize); break;
     case Spoil::Folder:
-        fs::remove(history_);
+        RemoveHistory();
         fs::create_directory(history_);
         break;
     case Spoil::Fifo:
 #ifdef _WIN32
         return false;
 #else
-        fs::remove(history_);
+        RemoveHistory();
         if (::mkfifo(history_.c_str(), 0600) != 0) return false;
         break;
 #endif

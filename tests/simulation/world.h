@@ -105,8 +105,9 @@ private:
     std::string modulePath_;
     Spoil spoil_ = Spoil::None;
     int coarseSeconds_ = 0;
-    std::string spoiltBytes_;    // what the history held before it was spoilt
-    std::intptr_t holder_ = -1;  // Windows: the handle that holds the file
+    std::string spoiltBytes_;                        // what the history held before it was spoilt
+    std::filesystem::file_time_type spoiltWritten_;  // and its write time
+    std::intptr_t holder_ = -1;                      // Windows: the handle that holds the file
 };
 
 }  // namespace sim
