@@ -42,10 +42,13 @@ bool Hook(Call call, const char *path) {
         if (stopping) {
 #ifdef _WIN32
             const unsigned long self = ::GetCurrentProcessId();
+            // "go" first: made after "stopped", it could come too late for a
+            // resume, whose own event would be gone with its handle.
+            const HANDLE go =
+                ::CreateEventA(nullptr, TRUE, FALSE, StopEventName("go", self).c_str());
             ::SetEvent(
                 ::CreateEventA(nullptr, TRUE, FALSE, StopEventName("stopped", self).c_str()));
-            ::WaitForSingleObject(
-                ::CreateEventA(nullptr, TRUE, FALSE, StopEventName("go", self).c_str()), INFINITE);
+            ::WaitForSingleObject(go, INFINITE);
 #else
             ::raise(SIGSTOP);
 #endif
