@@ -67,18 +67,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     CursorList list;
     LoadHistoryBytes(list, reinterpret_cast<const char *>(data), static_cast<std::int32_t>(size));
 
-    // Each input's file replaces the last one's, as this copy wrote it.
-    static platform::FileStamp previous;
+    // Each input's file replaces the last one's, as this copy wrote it; the
+    // first is a first creation.
+    static platform::FileLook previous;
     platform::FileStamp saved;
     if (SaveHistoryFile(list, path.c_str(), previous, saved) != platform::SaveOutcome::Saved)
         FailAndCleanUp("save failed");
-    previous = saved;
     if (saved.size != SavedSize(list)) FailAndCleanUp("saved size differs from the entries'");
     CursorList reloaded;
-    platform::FileStamp loaded;
-    if (LoadHistoryFile(reloaded, path.c_str(), loaded) != LoadResult::Loaded)
+    if (LoadHistoryFile(reloaded, path.c_str(), previous) != LoadResult::Loaded)
         FailAndCleanUp("saved file did not load");
-    if (loaded != saved) FailAndCleanUp("the file loaded is not the one saved");
+    if (previous.stamp != saved) FailAndCleanUp("the file loaded is not the one saved");
     if (!SameEntries(list, reloaded)) FailAndCleanUp("reloaded list differs from the saved one");
     return 0;
 }

@@ -41,7 +41,10 @@ LoadResult LoadHistory(platform::FileLook &look) {
     // The stamp is the opened file's: a save by another copy after the open
     // makes a new file, which differs from it.
     const LoadResult result = LoadHistoryFile(HistoryList, HistoryFile.buf, look);
-    if (result == LoadResult::Loaded) Saw(look);
+    if (result == LoadResult::Loaded)
+        Saw(look);
+    else
+        SeenLook = {};  // the file there is not the one seen: a change looks first
     return result;
 }
 
