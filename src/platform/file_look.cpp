@@ -21,6 +21,11 @@ Presence StampOf(const char *path, FileStamp &stamp) {
     return look.presence;
 }
 
+std::string system::FolderOf(const std::string &path) {
+    const std::size_t slash = path.find_last_of(kPathSeparator == '/' ? "/" : "\\/");
+    return slash == std::string::npos ? "" : path.substr(0, slash + 1);
+}
+
 bool BeingWritten(const FileStamp &stamp) {
     // Either way round: a clock set apart from the file system's (a share
     // on another machine) must not make a file look busy for ever.

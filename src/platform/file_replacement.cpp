@@ -31,11 +31,6 @@ constexpr std::size_t kNumberRoom = 10;
 constexpr int kRenameTries = 10;
 constexpr std::uint32_t kRenamePauseMs = 10;
 
-std::string FolderOf(const std::string &path) {
-    const std::size_t slash = path.find_last_of(kPathSeparator == '/' ? "/" : "\\/");
-    return slash == std::string::npos ? "" : path.substr(0, slash + 1);
-}
-
 // Whether the text is one or more decimal digits.
 bool AllDigits(const std::string &text, std::size_t from, std::size_t to) {
     if (from >= to) return false;
@@ -56,7 +51,7 @@ bool IsTemporaryOf(const std::string &name, const std::string &target) {
             AllDigits(name, dot + 1, name.size()))
             return true;
     }
-    const std::string shortPrefix = FolderOf(target) + kShortMark;
+    const std::string shortPrefix = system::FolderOf(target) + kShortMark;
     const std::size_t end = name.size() - (sizeof kTemporaryMark - 1);
     return name.size() > shortPrefix.size() + sizeof kTemporaryMark - 1 &&
            name.compare(0, shortPrefix.size(), shortPrefix) == 0 &&
@@ -105,8 +100,8 @@ void FileReplacement::OpenBeside() {
     constexpr int kNameTries = 100;
     for (int attempt = 0; attempt < kNameTries; ++attempt) {
         const std::string number = std::to_string(++saveCounter);
-        std::string name =
-            fits ? prefix + number : FolderOf(target_) + kShortMark + number + kTemporaryMark;
+        std::string name = fits ? prefix + number
+                                : system::FolderOf(target_) + kShortMark + number + kTemporaryMark;
         system::File file = system::kNoFile;
         switch (system::CreatePrivate(name, replaced_.permissions, given_, file)) {
         case system::Created::NameTaken: continue;
@@ -290,7 +285,7 @@ bool CanReplace(const char *path) {
 bool RemoveCrashedSaves(const char *path) {
     const std::string target = path;
     bool all = true;
-    for (const std::string &start : {target, FolderOf(target) + kShortMark})
+    for (const std::string &start : {target, system::FolderOf(target) + kShortMark})
         for (const std::string &sibling : system::Siblings(start))
             if (IsTemporaryOf(sibling, target)) all = system::RemoveIfAbandoned(sibling) && all;
     return all;

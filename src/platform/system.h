@@ -102,6 +102,9 @@ enum class Locking {
 // for a first creation only if the name is still free; made durable.
 [[nodiscard]] Renamed Rename(File file, const std::string &from, const std::string &to,
                              bool firstCreation);
+// The folder part of a path, its last separator included; empty where the
+// path has none (the current folder).
+[[nodiscard]] std::string FolderOf(const std::string &path);
 // Makes the folder's record of a renamed or new file durable.
 void FlushFolderOf(const std::string &path);
 // Removes the file at the path; false when it is left there.

@@ -92,10 +92,10 @@ bool TryFlock(int fd) {
     }
 }
 
-std::string FolderOf(const std::string &path) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
+// The folder that holds the path, as a path to open.
+std::string FolderToOpen(const std::string &path) {
+    const std::string folder = system::FolderOf(path);
+    return folder.empty() ? "." : folder;
 }
 
 // First creation: the new file takes the name only if nothing has it, so a
@@ -163,7 +163,7 @@ bool MayRemove(const char *path) {
     }, folder{};
     if (Counted(FileCall::Query, ::lstat(path, &file)) != 0) return false;
     if (file.st_uid == ::geteuid()) return true;
-    const std::string in = FolderOf(path);
+    const std::string in = FolderToOpen(path);
     return Counted(FileCall::Query, ::stat(in.c_str(), &folder)) == 0 &&
            !(folder.st_mode & S_ISVTX) &&
            Counted(FileCall::Query, ::access(in.c_str(), W_OK | X_OK)) == 0;
@@ -332,16 +332,15 @@ bool Remove(const std::string &path) {
 
 bool FolderTakesFiles(const std::string &path) {
     if (fault::Fails(fault::Call::RefuseTemporary)) return false;
-    return Counted(FileCall::Query, ::access(FolderOf(path).c_str(), W_OK | X_OK)) == 0;
+    return Counted(FileCall::Query, ::access(FolderToOpen(path).c_str(), W_OK | X_OK)) == 0;
 }
 
 std::vector<std::string> Siblings(const std::string &path) {
     std::vector<std::string> found;
-    const std::size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    const std::string folder = FolderOf(path);
     const std::string name = path.substr(folder.size());
     const std::unique_ptr<DIR, int (*)(DIR *)> listing(
-        Counted(FileCall::List, ::opendir(folder.empty() ? "." : folder.c_str())), &::closedir);
+        Counted(FileCall::List, ::opendir(FolderToOpen(path).c_str())), &::closedir);
     if (!listing) return found;
     while (const dirent *entry = ::readdir(listing.get())) {
         const std::string sibling = entry->d_name;
@@ -378,7 +377,7 @@ bool CreateMark(const std::string &path) {
 // who can read the folder takes the same lock, no file has to be made for
 // it, and replacing the history does not change it.
 Locking LockHistory(const std::string &history, const char *, File &lock, std::string &on) {
-    on = FolderOf(history);
+    on = FolderToOpen(history);
     if (fault::Fails(fault::Call::Lock, on.c_str())) return Locking::Unusable;
     const int fd = Counted(FileCall::Open, ::open(on.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (fd < 0) return Locking::Unusable;

@@ -445,8 +445,7 @@ bool FolderTakesFiles(const std::string &) { return !fault::Fails(fault::Call::R
 
 std::vector<std::string> Siblings(const std::string &path) {
     std::vector<std::string> found;
-    const std::size_t slash = path.find_last_of("\\/");
-    const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    const std::string folder = FolderOf(path);
     WIN32_FIND_DATAA entry{};
     const HANDLE first = Counted(FileCall::List, ::FindFirstFileA((path + "?*").c_str(), &entry));
     if (first == INVALID_HANDLE_VALUE) return found;
