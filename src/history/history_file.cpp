@@ -276,8 +276,10 @@ platform::SaveOutcome SaveHistoryFile(const CursorList &list, const char *path,
                                       platform::FileStamp &stamp, platform::AccessList *access) {
     return Save(path, replaced, stamp, access, [&list](LineWriter &writer) {
         bool ok = true;
-        for (const ListNode *node = list.first; node && ok; node = node->next)
+        for (const ListNode *node = list.first; node && ok; node = node->next) {
+            PrefetchAhead(node);
             ok = writer.PutLine(node->text.buf, static_cast<std::size_t>(node->text.len));
+        }
         return ok;
     });
 }

@@ -21,6 +21,19 @@ struct ListNode {
     DynString text;
 };
 
+// Asks for the memory some nodes ahead of a walk from first to last, which
+// waits for each node in turn: a long history's save spent most of its time
+// there. Nodes built in bulk lie in that order in their slabs; a prefetch
+// never faults, so an address past a slab's end costs nothing.
+inline void PrefetchAhead(const ListNode *node) noexcept {
+    constexpr std::uintptr_t kAhead = 2048;  // some twenty nodes of a typical path
+    const std::uintptr_t at = reinterpret_cast<std::uintptr_t>(node) + kAhead;
+    // A node with its text spans two or three cache lines.
+    __builtin_prefetch(reinterpret_cast<const void *>(at));
+    __builtin_prefetch(reinterpret_cast<const void *>(at + 64));
+    __builtin_prefetch(reinterpret_cast<const void *>(at + 128));
+}
+
 class CursorList {
 public:
     ListNode *first = nullptr;
@@ -56,6 +69,7 @@ public:
         std::int32_t index = 0;
         for (ListNode *node = first; node;) {
             ListNode *next = node->next;
+            PrefetchAhead(node);
             if (matches(node->text)) {
                 current = node;
                 currentIndex = index;
