@@ -31,7 +31,7 @@ void Simulation::Restart(Copy &copy) {
     copy.memory.clear();
     copy.seen = -1;
     copy.firstHolding = true;
-    if (last_.regular && world_.Spoilt() == Spoil::None) {
+    if (last_.regular && world_.Spoilt() == Spoil::None && !heldInPlace_) {
         copy.memory = ParseHistory(last_.bytes);
         // Coarse times switched on after its start: the stamp it read then
         // is finer than any it sees now, and its next look reads again.
@@ -46,10 +46,12 @@ void Simulation::Act(Copy &copy, std::mt19937_64 &random) {
 
 // The stall of this step, if any, starts with the copy's change.
 void Simulation::ArmStall(const Copy &copy) {
-    if (stallAt_ < 0 || copy.index != stalledIndex_ || faults.nested) return;
+    if ((stallAt_ < 0 && stallInPlace_ == 0) || copy.index != stalledIndex_ || faults.nested)
+        return;
     faults.calls = 0;
     faults.inPlace = faults.changeOver = false;
     faults.stallAt = std::exchange(stallAt_, -1);
+    faults.stallInPlace = std::exchange(stallInPlace_, 0);
 }
 
 void Simulation::RecordBy(Copy &copy, const std::string &name) {
@@ -100,26 +102,37 @@ void Simulation::StallACopy(std::mt19937_64 &random) {
     faults.plan.lockFails = Below(random, 4) == 0;
     Note() += " copy " + std::to_string(stalled.index) + Described(faults.plan);
     stalledIndex_ = stalled.index;
-    stallAt_ = 1 + Below(random, 24);
+    // Where the folder takes no new file, half the stalls come inside the
+    // rewrite in place, at its read, a write, its truncation or its flush.
+    if (faults.plan.refusalPercent > 0 && Below(random, 2) == 0)
+        stallInPlace_ = 1 + Below(random, 4);
+    else
+        stallAt_ = 1 + Below(random, 24);
     faults.stalled = [this, &stalled](Call call, const char *) {
-        // Rewriting in place, a copy keeps every reader out until it is
-        // done: a stall there would only hold the others up. So does a
-        // reader on Windows, where a file open anywhere cannot be replaced.
-        if (faults.inPlace || (kWindows && call == Call::Read)) return;
+        // A reader on Windows keeps the history from being replaced: a stall
+        // there would only hold the others up.
+        if (kWindows && call == Call::Read) return;
         try {
             ++totals_.stalls;
             Note() +=
                 " [stalls at call " + std::to_string(faults.calls) + " (" + CallName(call) + "):";
-            // The stalled copy's own save is checked as its own.
+            // Rewriting in place, a copy keeps every reader out until it is
+            // done: no other copy may read the file, half written or not.
+            if (faults.inPlace) {
+                heldInPlace_ = world_.LookAtHistory();
+                Note() += " rewriting in place";
+            }
+            // The stalled copy's own save is checked as its own, once it
+            // has landed; one in place lands when it lets go.
             faults.nested = false;
-            SettleLandedSave(stalled);
+            if (!heldInPlace_) SettleLandedSave(stalled);
             faults.nested = true;
             beforeStall_ = Before{last_, version_};
             lockHeld_ = world_.LockHeld();
             if (lockHeld_) Note() += " holds the lock";
             // A first creation takes the name only if it is free: no window.
             const bool window = call == Call::Replace && last_.exists;
-            if (Below(*random_, 3) == 0 && world_.Spoilt() == Spoil::None) {
+            if (Below(*random_, 3) == 0 && world_.Spoilt() == Spoil::None && !heldInPlace_) {
                 Entries lines = ParseHistory(last_.bytes);
                 lines.push_back(StoredForm(RandomName(*random_)));
                 world_.Rewrite(HistoryBytes(lines));
@@ -140,8 +153,10 @@ void Simulation::StallACopy(std::mt19937_64 &random) {
     else
         RecordBy(stalled, RandomName(random));
     stallAt_ = -1;
+    stallInPlace_ = 0;
     beforeStall_.reset();
     lockHeld_ = inWindow_ = false;
+    heldInPlace_.reset();
     leaving_.clear();
 }
 

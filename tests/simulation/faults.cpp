@@ -90,6 +90,7 @@ void Faults::Clear() {
     calls = 0;
     inPlace = false;
     stallAt = cutAt = -1;
+    stallInPlace = 0;
     stalled = nullptr;
     readSinceStall = changeOver = false;
     cut = false;
@@ -129,6 +130,7 @@ bool Inject(Call call, const char *path) {
     // file the copy last read when its change failed.
     if (call == Call::Unlock) {
         faults.stallAt = -1;
+        faults.stallInPlace = 0;
         faults.changeOver = true;
         return false;
     }
@@ -136,14 +138,19 @@ bool Inject(Call call, const char *path) {
     if (faults.calls == faults.cutAt) faults.cut = true;
     if (faults.cut) return true;
     if (faults.disk) faults.disk->Saw(call, path ? path : "");
-    faults.inPlace = faults.inPlace || call == Call::OpenInPlace;
-    if (faults.calls == faults.stallAt && faults.stalled) {
+    // A rewrite in place holds the file's bytes from its open on, through
+    // its reads, writes, truncation and flush; any other call comes after.
+    faults.inPlace = faults.inPlace && (call == Call::Read || call == Call::Write ||
+                                        call == Call::Truncate || call == Call::Flush);
+    const bool dueInPlace = faults.inPlace && faults.stallInPlace > 0 && --faults.stallInPlace == 0;
+    if ((faults.calls == faults.stallAt || dueInPlace) && faults.stalled) {
         const auto stalled = std::exchange(faults.stalled, nullptr);
         faults.nested = true;
         stalled(call, path);
         faults.nested = false;
         faults.readSinceStall = false;
     }
+    if (call == Call::OpenInPlace) faults.inPlace = true;  // open once this call returns
     if (call == Call::FileStamp && file == "quorvel.ini.pending") faults.holding = true;
     const bool fail = Planned(call);
     if (call == Call::OpenToRead && !fail) {

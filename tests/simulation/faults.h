@@ -35,9 +35,10 @@ struct Faults {
     long injected = 0;
     bool nested = false;   // other copies act during a stall: no faults for them
     long calls = 0;        // the acting copy's calls this step
-    bool inPlace = false;  // it has begun to rewrite the history in place
+    bool inPlace = false;  // it is rewriting the history in place
     // A stall: before the acting copy's call number stallAt, `stalled` runs.
     long stallAt = -1;
+    int stallInPlace = 0;  // or at this call of a rewrite in place, counted from 1
     std::function<void(Call, const char *)> stalled;
     bool readSinceStall = false;  // the stalled copy opened the history since, in its change
     bool changeOver = false;      // the stalled copy's change has let go of the lock

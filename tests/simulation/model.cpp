@@ -34,7 +34,8 @@ void Simulation::CatchUp(Copy &copy) {
     std::erase_if(copy.waiting, [&](const Waiting &waiting) {
         return !waiting.record.empty() && !onDisk.count(waiting.record);
     });
-    if (!last_.exists || copy.seen == version_ || world_.Spoilt() != Spoil::None) return;
+    if (!last_.exists || copy.seen == version_ || world_.Spoilt() != Spoil::None || heldInPlace_)
+        return;
     copy.memory = AsRead(copy, last_, version_);
     copy.seen = version_;
 }
@@ -82,8 +83,11 @@ void Apply(Entries &list, const Change &change) {
 // own (in memory only where a failure kept even that from being written).
 void Simulation::Settle(Copy &copy, const Change &change) {
     const Look now = world_.LookAtHistory();
-    const bool wrote = Differs(now, last_, world_.Spoilt() == Spoil::Held);
     const bool nested = faults.nested;
+    // What the copy's change may have replaced: during a rewrite in place,
+    // the file as the stalled copy has left it so far.
+    const Look &before = nested && heldInPlace_ ? *heldInPlace_ : last_;
+    const bool wrote = Differs(now, before, world_.Spoilt() == Spoil::Held);
     // A change that saved nothing after a stall, and did not open the file
     // since, worked on the file as it was before the others acted; so did a
     // save that another program wrote under in its last window.
@@ -107,7 +111,7 @@ void Simulation::Settle(Copy &copy, const Change &change) {
     }
     // A rewrite in place put back: the same contents, a new change time. The
     // copy keeps the stamp of what it put back; the others read it again.
-    if (!wrote && now.exists && world_.Kept(now.changed) != world_.Kept(last_.changed)) {
+    if (!wrote && now.exists && world_.Kept(now.changed) != world_.Kept(before.changed)) {
         last_ = now;
         copy.seen = ++version_;
     }

@@ -209,8 +209,11 @@ private:
     int coarseSeconds_ = 0;          // file times as a file system this coarse keeps them
     bool lockHeld_ = false;          // the stalled copy holds the lock
     std::set<std::string> leaving_;  // records the stalled copy took up, to remove
-    bool inWindow_ = false;          // another program wrote in the stalled save's last window
-    bool landing_ = false;           // checking a save whose copy stands still
+    // The history as the stalled copy's rewrite in place has left it so far:
+    // no other copy may read it, and none replaces it.
+    std::optional<Look> heldInPlace_;
+    bool inWindow_ = false;  // another program wrote in the stalled save's last window
+    bool landing_ = false;   // checking a save whose copy stands still
     // The history as it stood when this step's stall began, before the
     // others acted: what the stalled copy last read, unless it read again.
     struct Before {
@@ -218,8 +221,10 @@ private:
         long version;
     };
     std::optional<Before> beforeStall_;
-    // A stall planned for this step: at that call of that copy's change.
+    // A stall planned for this step: at that call of that copy's change, or
+    // at that call of its rewrite in place.
     long stallAt_ = -1;
+    int stallInPlace_ = 0;
     int stalledIndex_ = -1;
     std::uint64_t seed_;
     std::set<long> skipped_;
