@@ -78,7 +78,8 @@ TakenRecords RecordsToTakeUp(const char *history, const std::vector<PendingRecor
             if (IsRecord(path, prefix.size()) && platform::MayRemove(path.c_str()))
                 paths.push_back(std::move(path));
     }
-    for (const PendingRecord &record : own) paths.push_back(record.path);
+    for (const PendingRecord &record : own)
+        if (!record.path.empty()) paths.push_back(record.path);  // empty: held in memory alone
     std::sort(paths.begin(), paths.end());
     paths.erase(std::unique(paths.begin(), paths.end()), paths.end());
 
