@@ -125,11 +125,11 @@ platform::SaveOutcome ChangeAsHolder(ChangeRef apply, bool recording, platform::
     } catch (...) {
         // Half laid: the next change reads the file again.
         HistoryStamp = {};
-        if (taken.unmarked) MarkAgain(HistoryFile.buf);
+        if (taken.unmarked) MarkRecordsWaiting(HistoryFile.buf);
         throw;
     }
     if (outcome != platform::SaveOutcome::Saved) {
-        if (taken.unmarked) MarkAgain(HistoryFile.buf);
+        if (taken.unmarked) MarkRecordsWaiting(HistoryFile.buf);
         return outcome;
     }
     for (const PendingRecord &record : taken.records)

@@ -60,7 +60,7 @@ std::string WritePendingRecord(const char *history, const platform::FileLook &hi
         return {};
     // Unmarked, the record still reaches the history: its own copy takes it
     // up at its next holding, and any copy at its first.
-    (void)platform::PutMark((std::string(history) + kMark).c_str());
+    MarkRecordsWaiting(history);
     return path;
 }
 
@@ -98,7 +98,7 @@ TakenRecords RecordsToTakeUp(const char *history, const std::vector<PendingRecor
     return taken;
 }
 
-void MarkAgain(const char *history) {
+void MarkRecordsWaiting(const char *history) {
     (void)platform::PutMark((std::string(history) + kMark).c_str());
 }
 

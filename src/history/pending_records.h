@@ -40,8 +40,9 @@ struct TakenRecords {
 };
 [[nodiscard]] TakenRecords RecordsToTakeUp(const char *history,
                                            const std::vector<PendingRecord> &own, bool everyone);
-// Marks again records that a holder took up and could not save.
-void MarkAgain(const char *history);
+// Makes the mark that tells a holder records wait: after a record is
+// written, and again for records a holder took up and could not save.
+void MarkRecordsWaiting(const char *history);
 
 // Whether the record is still on disk: no holder has taken it up yet.
 [[nodiscard]] bool StillPending(const PendingRecord &record);
