@@ -13,6 +13,7 @@ HistoryState ReadHistory(const std::string &path, CursorList &entries) {
     switch (LoadHistoryFile(entries, path.c_str(), stamp)) {
     case LoadResult::Loaded: state.entries = entries.count; break;
     case LoadResult::Missing: state.missing = true; break;
+    case LoadResult::Busy: state.problem = "in use by another program"; break;
     case LoadResult::Unreadable: state.problem = ReadProblem(path); break;
     }
     state.replaceable = platform::CanReplace(path.c_str());

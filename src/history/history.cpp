@@ -8,6 +8,7 @@ constinit DynString HistoryPath;
 constinit DynString HistoryFile;
 constinit DynString LibraryPath;
 constinit platform::FileStamp HistoryStamp;
+constinit bool HistoryCut = false;
 
 namespace {
 
@@ -40,11 +41,14 @@ LoadResult LoadHistory(platform::FileLook &look) {
     HistoryFile.Reserve(0);
     // The stamp is the opened file's: a save by another copy after the open
     // makes a new file, which differs from it.
-    const LoadResult result = LoadHistoryFile(HistoryList, HistoryFile.buf, look);
-    if (result == LoadResult::Loaded)
+    bool cut = false;
+    const LoadResult result = LoadHistoryFile(HistoryList, HistoryFile.buf, look, cut);
+    if (result == LoadResult::Loaded) {
         Saw(look);
-    else
+        HistoryCut = cut;
+    } else {
         SeenLook = {};  // the file there is not the one seen: a change looks first
+    }
     return result;
 }
 
@@ -71,7 +75,18 @@ FileState ReloadIfChanged(platform::FileLook &now) {
         Saw(now);
         return FileState::Current;
     }
-    return LoadHistory(now) == LoadResult::Loaded ? FileState::Reloaded : FileState::Unread;
+    switch (LoadHistory(now)) {
+    case LoadResult::Loaded: return FileState::Reloaded;
+    case LoadResult::Busy: return FileState::Busy;
+    case LoadResult::Missing:  // gone since the look: the next look tells
+    case LoadResult::Unreadable: break;
+    }
+    return FileState::Unread;
+}
+
+bool WrittenNow(const platform::FileLook &look) {
+    return look.presence == platform::Presence::Present &&
+           platform::BeingWritten(look.stamp, HistoryCut && look.stamp == HistoryStamp);
 }
 
 namespace {
@@ -88,6 +103,7 @@ platform::SaveOutcome SaveWith(const platform::FileLook &replaced, Step step) {
         SeenLook =
             replaced.presence == platform::Presence::Present ? replaced : platform::FileLook{};
         SeenLook.stamp = HistoryStamp = stamp;
+        HistoryCut = HistoryCut && outcome != platform::SaveOutcome::Saved;
     }
     return outcome;
 }

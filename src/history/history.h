@@ -30,6 +30,8 @@ extern DynString LibraryPath;
 // The file as this copy last read or wrote it; all zero when it has read
 // none, or last found none there.
 extern platform::FileStamp HistoryStamp;
+// Whether that file's last line has no line break (a save's never does).
+extern bool HistoryCut;
 
 // Derives the history file's path from the library's path: the same folder
 // and name, with ".ini" in place of the library's extension; and finds the
@@ -50,12 +52,17 @@ LoadResult LoadHistory(platform::FileLook &look);
 enum class FileState {
     Current,   // HistoryList holds what the file holds, or there is no file
     Reloaded,  // another copy had saved: the list was read again
-    Unread,    // the file holds what this copy could not read
+    Busy,      // another program holds the file, or writes it, now: it passes
+    Unread,    // the file holds what this copy cannot read: it lasts
 };
 // Reads the file again if it is not the one this copy last read or wrote.
 // A missing file leaves the list as it is, to be written anew. now: the
 // file as it was found or read, for a save that replaces it.
 FileState ReloadIfChanged(platform::FileLook &now);
+
+// Whether another program is writing the file the look found now, by what
+// this copy read of it (rule 7): no save goes over it.
+[[nodiscard]] bool WrittenNow(const platform::FileLook &look);
 
 // Writes HistoryList over the file, only if it is still the file `replaced`
 // found there (Stale otherwise), and remembers the stamp of the file

@@ -167,9 +167,12 @@ public:
     }
 
     // A last line without a break is an entry too, so a hand-written file
-    // with one name in it is not emptied by the next save.
-    void Finish() {
+    // with one name in it is not emptied by the next save. Returns whether
+    // there was one: a cut line.
+    bool Finish() {
+        const bool cut = carried_;
         if (carried_) AddLine(nullptr, 0);
+        return cut;
     }
 
 private:
@@ -200,9 +203,10 @@ private:
 };
 
 // Splits size bytes into a fresh list, block by block as next(n) hands them
-// over; false when a block could not be had.
+// over; false when a block could not be had. cut: the last line has no
+// break.
 template <class NextBlock>
-bool SplitInBlocks(CursorList &fresh, std::int32_t size, NextBlock next) {
+bool SplitInBlocks(CursorList &fresh, std::int32_t size, NextBlock next, bool &cut) {
     LineSplitter lines(fresh);
     for (std::int32_t left = size; left > 0;) {
         const std::int32_t n = std::min(left, WholeFile::kBlockSize);
@@ -211,15 +215,19 @@ bool SplitInBlocks(CursorList &fresh, std::int32_t size, NextBlock next) {
         lines.Feed(block, n);
         left -= n;
     }
-    lines.Finish();
+    cut = lines.Finish();
     return true;
 }
 
 }  // namespace
 
-LoadResult LoadHistoryFile(CursorList &list, const char *path, platform::FileLook &look) {
+LoadResult LoadHistoryFile(CursorList &list, const char *path, platform::FileLook &look,
+                           bool &cut) {
     WholeFile file(path);
-    if (!file.IsOpen()) return file.Missing() ? LoadResult::Missing : LoadResult::Unreadable;
+    if (!file.IsOpen())
+        return file.Missing() ? LoadResult::Missing
+               : file.Held()  ? LoadResult::Busy
+                              : LoadResult::Unreadable;
     // Built aside and swapped in: running out of memory halfway leaves the
     // list as it was, never a shortened list that a save would write out.
     CursorList fresh;
@@ -227,22 +235,29 @@ LoadResult LoadHistoryFile(CursorList &list, const char *path, platform::FileLoo
     // the list, and no allocation the size of the file is made (a large one
     // makes the allocator first merge every small block freed so far).
     char block[WholeFile::kBlockSize];
+    bool endsCut = false;
     const bool read = SplitInBlocks(
-        fresh, file.Size(), [&](std::int32_t n) { return file.Read(block, n) ? block : nullptr; });
+        fresh, file.Size(), [&](std::int32_t n) { return file.Read(block, n) ? block : nullptr; },
+        endsCut);
     if (!read || !file.Finished()) return LoadResult::Unreadable;
     list.TakeFrom(fresh);
     look = file.Look();
+    cut = endsCut;
     return LoadResult::Loaded;
 }
 
 void LoadHistoryBytes(CursorList &list, const char *bytes, std::int32_t size) {
     CursorList fresh;
     std::int32_t at = 0;
-    (void)SplitInBlocks(fresh, size, [&](std::int32_t n) {
-        const char *block = bytes + at;
-        at += n;
-        return block;
-    });
+    bool cut = false;
+    (void)SplitInBlocks(
+        fresh, size,
+        [&](std::int32_t n) {
+            const char *block = bytes + at;
+            at += n;
+            return block;
+        },
+        cut);
     list.TakeFrom(fresh);
 }
 

@@ -10,12 +10,23 @@
 #include "platform/platform.h"
 #include "text/cursor_list.h"
 
-enum class LoadResult { Loaded, Missing, Unreadable };
+enum class LoadResult {
+    Loaded,
+    Missing,
+    Busy,        // another program holds the file, or writes it (Windows), now
+    Unreadable,  // anything else: no permission, not a regular file, too large
+};
 
 // Replaces the list with the file's entries; on any failure the list is left
-// as it was. On success, look is the file's as it was opened.
+// as it was. On success, look is the file's as it was opened, and cut tells
+// whether its last line has no line break.
 [[nodiscard]] LoadResult LoadHistoryFile(CursorList &list, const char *path,
-                                         platform::FileLook &look);
+                                         platform::FileLook &look, bool &cut);
+[[nodiscard]] inline LoadResult LoadHistoryFile(CursorList &list, const char *path,
+                                                platform::FileLook &look) {
+    bool cut = false;
+    return LoadHistoryFile(list, path, look, cut);
+}
 [[nodiscard]] inline LoadResult LoadHistoryFile(CursorList &list, const char *path,
                                                 platform::FileStamp &stamp) {
     platform::FileLook look;

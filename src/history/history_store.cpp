@@ -28,8 +28,10 @@ std::vector<PendingRecord> Waiting;
 // have taken a mark, and a crash leaves none.
 bool firstHolding = true;
 
-// A change whose save found another writer's file in place (rule 5) reads
-// that file and is made again on it, once.
+// A change made on the file as a look found it: twice, so that one whose
+// save found another writer's file in place (rule 5) reads that file and is
+// made again on it. A change first tried on the file as last seen, with no
+// look, has these two rounds after that try.
 constexpr int kRounds = 2;
 
 bool FitsOneLine(const char *name) { return name && *name && !std::strpbrk(name, "\r\n"); }
@@ -80,31 +82,44 @@ private:
     void (*apply_)(const void *);
 };
 
+// What a change by the holder is: a recording's save drops the recorded
+// file's older entries as it writes; a take-up lays only what waits.
+enum class ChangeKind { Recording, TrimOrPurge, TakeUp };
+
 // One change by the holder of the lock: the history read again if another
 // copy saved (with this copy's waiting recordings laid on it, as always
 // after a read), the pending records laid on it in the order they were
 // made, then this copy's recordings that only memory holds, then the
 // change; and saved. The records are removed once the save that holds their
-// names is on disk (rule 4). `look` ends as the file's last look.
-platform::SaveOutcome ChangeAsHolder(ChangeRef apply, bool recording, platform::FileLook &look) {
+// names is on disk (rule 4). `look` ends as the file's last look. Failed
+// and Stale pass; Refused lasts (rule 2).
+platform::SaveOutcome ChangeAsHolder(ChangeRef apply, ChangeKind kind, platform::FileLook &look) {
     HistoryFile.Reserve(0);
     const bool first = std::exchange(firstHolding, false);
     if (first) (void)platform::RemoveCrashedSaves(HistoryFile.buf);
     const TakenRecords taken = RecordsToTakeUp(HistoryFile.buf, Waiting, first);
+    // Another holder took these up: the history holds their names, or a
+    // later trim or purge removed them. Laid again, they would undo it.
+    std::erase_if(Waiting, [&taken](const PendingRecord &waiting) {
+        return std::find(taken.gone.begin(), taken.gone.end(), waiting.path) != taken.gone.end();
+    });
+    const bool inMemory = std::any_of(Waiting.begin(), Waiting.end(),
+                                      [](const PendingRecord &waiting) { return waiting.path.empty(); });
+    if (kind == ChangeKind::TakeUp && taken.records.empty() && !inMemory)
+        return platform::SaveOutcome::Saved;  // nothing waits
     // One attempt on the list as `state` leaves it.
     const auto attempt = [&](FileState state) {
         if (state == FileState::Reloaded) ReplayWaiting();
-        // Never over what this copy could not read (rule 5), nor over a file
-        // another program is writing now (rule 7).
-        if (state == FileState::Unread ||
-            (look.presence == platform::Presence::Present && platform::BeingWritten(look.stamp)))
-            return platform::SaveOutcome::Failed;
+        // Never over what this copy cannot read (rule 5), nor over a file
+        // another program holds or is writing now (rule 7).
+        if (state == FileState::Unread) return platform::SaveOutcome::Refused;
+        if (state == FileState::Busy || WrittenNow(look)) return platform::SaveOutcome::Failed;
         for (const PendingRecord &record : taken.records)
-            if (!record.name.empty()) Record(HistoryList, DynString(record.name.c_str()));
+            Record(HistoryList, DynString(record.name.c_str()));
         for (const PendingRecord &waiting : Waiting)
             if (waiting.path.empty()) Record(HistoryList, DynString(waiting.name.c_str()));
         apply();
-        return recording ? SaveRecordedHistory(look) : SaveHistory(look);
+        return kind == ChangeKind::Recording ? SaveRecordedHistory(look) : SaveHistory(look);
     };
     auto outcome = platform::SaveOutcome::Failed;
     try {
@@ -113,10 +128,7 @@ platform::SaveOutcome ChangeAsHolder(ChangeRef apply, bool recording, platform::
         // for whatever reason, the change is made as though it had looked;
         // and so is one with records to lay, which would stay laid on a list
         // whose file then could not be read.
-        const bool onlyTheChange =
-            taken.records.empty() &&
-            std::all_of(Waiting.begin(), Waiting.end(),
-                        [](const PendingRecord &waiting) { return !waiting.path.empty(); });
+        const bool onlyTheChange = taken.records.empty() && !inMemory;
         if (!onlyTheChange || !LastSeen(look) ||
             (outcome = attempt(FileState::Current)) != platform::SaveOutcome::Saved)
             for (int round = 0; round < kRounds; ++round)
@@ -152,10 +164,13 @@ platform::SaveOutcome ChangeAsHolder(ChangeRef apply, bool recording, platform::
 template <class Change>
 void ChangeOrWait(Change change) {
     HistoryFile.Reserve(0);
-    const platform::HistoryLock lock(HistoryFile.buf, LibraryPath.buf);
+    // The user asked for it and waits for the menu: a longer wait than a
+    // recording's.
+    const platform::HistoryLock lock(HistoryFile.buf, LibraryPath.buf,
+                                     platform::HistoryLock::Patience::Long);
     platform::FileLook look;
-    if (lock.Held() &&
-        ChangeAsHolder(ChangeRef(change), false, look) == platform::SaveOutcome::Saved)
+    if (lock.Held() && ChangeAsHolder(ChangeRef(change), ChangeKind::TrimOrPurge, look) ==
+                           platform::SaveOutcome::Saved)
         return;
     change();  // again where it was made: it comes to the same
     std::erase_if(Waiting, [](const PendingRecord &waiting) {
@@ -178,11 +193,20 @@ void StartHistory(const char *modulePath) {
 
 void RefreshHistory() {
     FindHistoryFile();
+    // What waits, this copy's or another's, is taken up now where the lock
+    // is free, so that a deferred name is in every copy's menu at its next
+    // open, and in the file from then on.
+    platform::FileLook look;
+    if (!Waiting.empty() || RecordsMarked(HistoryFile.buf)) {
+        const platform::HistoryLock lock(HistoryFile.buf, LibraryPath.buf,
+                                         platform::HistoryLock::Patience::Brief);
+        const auto nothing = [] {};
+        if (lock.Held()) (void)ChangeAsHolder(ChangeRef(nothing), ChangeKind::TakeUp, look);
+    }
     // Taken up by a holder: the history holds them now.
     std::erase_if(Waiting, [](const PendingRecord &waiting) {
         return !waiting.path.empty() && !StillPending(waiting);
     });
-    platform::FileLook look;
     if (ReloadIfChanged(look) == FileState::Reloaded) ReplayWaiting();
 }
 
@@ -190,25 +214,30 @@ void RecordEditedFile(const char *name) {
     if (!FitsOneLine(name)) return;
     const DynString stored = StoredName(name);
     HistoryFile.Reserve(0);
-    const platform::HistoryLock lock(HistoryFile.buf, LibraryPath.buf);
+    const platform::HistoryLock lock(HistoryFile.buf, LibraryPath.buf,
+                                     platform::HistoryLock::Patience::Brief);
     platform::FileLook look;
+    auto outcome = lock.Unusable() ? platform::SaveOutcome::Refused : platform::SaveOutcome::Failed;
     // The save drops the older entries as it writes: a long history is
     // walked once. Where it did not get to, they go below.
     try {
         const auto append = [&] { HistoryList.Append(stored); };
-        if (lock.Held() &&
-            ChangeAsHolder(ChangeRef(append), true, look) == platform::SaveOutcome::Saved)
+        if (lock.Held() && (outcome = ChangeAsHolder(ChangeRef(append), ChangeKind::Recording,
+                                                     look)) == platform::SaveOutcome::Saved)
             return;
     } catch (...) {
         if (HistoryList.last) RemoveOlderEntries(HistoryList);
         throw;
     }
-    // Rule 2: the name waits for a holder, on disk where it can, and this
-    // copy's menu shows it meanwhile.
+    // Rule 2: the name waits, and this copy's menu shows it meanwhile: for a
+    // holder, in a record, where the cause passes; in memory alone where it
+    // lasts (a history read-only, unreadable or not a file), so that no
+    // files pile up beside it.
     Record(HistoryList, stored);
     if (!lock.Held()) look = platform::LookAt(HistoryFile.buf);
     const std::string kept = stored.buf;
-    Waiting.push_back({WritePendingRecord(HistoryFile.buf, look, kept), kept});
+    const bool passing = outcome != platform::SaveOutcome::Refused && look.Replaceable();
+    Waiting.push_back({passing ? WritePendingRecord(HistoryFile.buf, look, kept) : std::string(), kept});
 }
 
 void KeepNewest(std::int32_t keep) {

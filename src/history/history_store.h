@@ -4,8 +4,9 @@
 // is one transaction under that lock: the file is read again if another
 // copy saved since, the pending records other copies left are laid on it,
 // the change is applied, the result saved, and its stamp kept, so this
-// copy's own save is not read back. Readers take no lock: a save replaces
-// the file in one rename.
+// copy's own save is not read back. Readers take no lock of the store: a
+// save replaces the file in one rename, and only a rewrite in place, which
+// they wait for, holds the file's bytes from them.
 //
 // A copy that cannot have the lock in time, or whose history cannot be read
 // or saved now, never touches the history: a recording is left in a pending
@@ -20,8 +21,10 @@
 // loads it.
 void StartHistory(const char *modulePath);
 
-// Reads the file again if another copy saved since; for the start of a menu
-// run. This copy's recordings that wait for a holder stay on the list.
+// For the start of a menu run: takes up what waits (this copy's recordings,
+// and records any copy left) where the lock is free, then reads the file
+// again if another copy saved since. This copy's recordings that still
+// wait for a holder stay on the list.
 void RefreshHistory();
 
 // Makes the name the newest entry, dropping older entries for the same file,

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <string_view>
 
 #include "history/history_file.h"
 #include "text/cursor_list.h"
@@ -13,6 +14,8 @@ namespace {
 
 constexpr char kMark[] = ".pending";
 constexpr char kPrefix[] = ".pending.";
+// What a file under a record's name that is no record becomes.
+constexpr char kAside[] = ".not-a-record";
 // The record's number: the time, the process and a count, 32 hex digits in
 // all, so that names sort in the order the records were made, and no two
 // are alike.
@@ -43,16 +46,28 @@ bool IsRecord(const std::string &path, std::size_t prefixLength) {
                        [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; });
 }
 
+// The name a record holds: its one line, as a recording writes it. False
+// for anything else.
+bool OneName(const std::string &bytes, std::string &name) {
+    const std::size_t end = bytes.size() - std::min<std::size_t>(bytes.size(), 2);
+    if (end == 0 || bytes.compare(end, std::string::npos, "\r\n") != 0 ||
+        bytes.find_first_of(std::string_view("\r\n\0", 3)) != end)
+        return false;
+    name.assign(bytes, 0, end);
+    return true;
+}
+
 }  // namespace
 
 std::string WritePendingRecord(const char *history, const platform::FileLook &historyLook,
                                const std::string &name) {
     const std::string path = std::string(history) + kPrefix + RecordNumber();
     // Made as a first creation: only where no file has the name yet, and
-    // given the history's permissions once complete (rule 6).
+    // given the history's permissions once complete (rule 6), and always
+    // its own user's to read and take up.
     platform::FileLook none;
     if (historyLook.presence == platform::Presence::Present)
-        none.permissions = historyLook.permissions;
+        none.permissions = platform::WithOwnerAccess(historyLook.permissions);
     CursorList record;
     record.Append(DynString(name.c_str()));
     platform::FileStamp ignored;
@@ -70,7 +85,7 @@ TakenRecords RecordsToTakeUp(const char *history, const std::vector<PendingRecor
     const std::string prefix = std::string(history) + kPrefix;
     std::vector<std::string> paths;
     TakenRecords taken;
-    const bool marked = platform::LookAt(mark.c_str()).presence != platform::Presence::Missing;
+    const bool marked = RecordsMarked(history);
     if (marked || everyone) {
         // Removed before the listing: a record made after it marks again.
         taken.unmarked = marked && platform::RemoveFile(mark.c_str());
@@ -78,22 +93,33 @@ TakenRecords RecordsToTakeUp(const char *history, const std::vector<PendingRecor
             if (IsRecord(path, prefix.size()) && platform::MayRemove(path.c_str()))
                 paths.push_back(std::move(path));
     }
+    // Others' records may be the history's owner's: looked up only then.
+    std::uint32_t owner = 0;
+    if (!paths.empty()) {
+        const platform::FileLook look = platform::LookAt(history);
+        owner = look.presence == platform::Presence::Present ? look.owner : 0;
+    }
     for (const PendingRecord &record : own)
         if (!record.path.empty()) paths.push_back(record.path);  // empty: held in memory alone
     std::sort(paths.begin(), paths.end());
     paths.erase(std::unique(paths.begin(), paths.end()), paths.end());
 
-    std::vector<PendingRecord> &records = taken.records;
+    std::string bytes, name;
     for (const std::string &path : paths) {
-        const platform::FileLook look = platform::LookAt(path.c_str());
-        if (look.presence != platform::Presence::Present || look.stamp.size > kLargestRecord)
-            continue;
-        CursorList names;
-        platform::FileLook read;
-        if (LoadHistoryFile(names, path.c_str(), read) != LoadResult::Loaded) continue;
-        for (const ListNode *node = names.first; node; node = node->next)
-            records.push_back({path, std::string(node->text.buf ? node->text.buf : "")});
-        if (!names.first) records.push_back({path, std::string()});
+        switch (platform::ReadRecordFile(path.c_str(), owner, kLargestRecord, bytes)) {
+        case platform::RecordRead::Read:
+            if (OneName(bytes, name)) {
+                taken.records.push_back({path, name});
+                break;
+            }
+            [[fallthrough]];
+        case platform::RecordRead::NotOne:
+            (void)platform::MoveAside(path.c_str(), (path + kAside).c_str());
+            break;
+        case platform::RecordRead::Gone: taken.gone.push_back(path); break;
+        case platform::RecordRead::Foreign:
+        case platform::RecordRead::Failed: break;  // another's, or later
+        }
     }
     return taken;
 }
@@ -104,4 +130,9 @@ void MarkRecordsWaiting(const char *history) {
 
 bool StillPending(const PendingRecord &record) {
     return platform::LookAt(record.path.c_str()).presence != platform::Presence::Missing;
+}
+
+bool RecordsMarked(const char *history) {
+    return platform::LookAt((std::string(history) + kMark).c_str()).presence !=
+           platform::Presence::Missing;
 }

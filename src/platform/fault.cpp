@@ -6,8 +6,7 @@ namespace {
 Hook hook = nullptr;
 std::optional<int> consoleRows;
 bool diskFlush = true;
-// A change takes milliseconds: a copy that waited a second leaves its own.
-std::chrono::milliseconds lockPatience{1000};
+std::optional<std::chrono::milliseconds> lockPatience;
 // A program writing a file does so in one go, or pauses between writes for
 // far less than this.
 std::chrono::milliseconds stillAfter{2000};
@@ -18,7 +17,9 @@ Counter counter = nullptr;
 void SetHook(Hook h) noexcept { hook = h; }
 void SetConsoleRows(std::optional<int> rows) noexcept { consoleRows = rows; }
 void SetDiskFlush(bool enabled) noexcept { diskFlush = enabled; }
-void SetLockPatience(std::chrono::milliseconds patience) noexcept { lockPatience = patience; }
+void SetLockPatience(std::optional<std::chrono::milliseconds> patience) noexcept {
+    lockPatience = patience;
+}
 void SetStillAfter(std::chrono::milliseconds still) noexcept { stillAfter = still; }
 void SetCoarseTimes(int seconds) noexcept { coarseTimes = seconds; }
 void SetCounter(Counter c) noexcept { counter = c; }
@@ -26,7 +27,7 @@ void SetCounter(Counter c) noexcept { counter = c; }
 bool Fails(Call call, const char *path) noexcept { return hook && hook(call, path); }
 std::optional<int> ConsoleRowsOverride() noexcept { return consoleRows; }
 bool DiskFlushEnabled() noexcept { return diskFlush; }
-std::chrono::milliseconds LockPatience() noexcept { return lockPatience; }
+std::optional<std::chrono::milliseconds> LockPatience() noexcept { return lockPatience; }
 std::chrono::milliseconds StillAfter() noexcept { return stillAfter; }
 int CoarseTimes() noexcept { return coarseTimes; }
 void Count(FileCall call) noexcept {

@@ -62,8 +62,9 @@ void SetConsoleRows(std::optional<int> rows) noexcept;
 // Whether writes are flushed to disk; fuzzing and the simulation turn it
 // off for speed. The hook still sees the flushes.
 void SetDiskFlush(bool enabled) noexcept;
-// How long a copy waits for the history's lock before it leaves its change.
-void SetLockPatience(std::chrono::milliseconds patience) noexcept;
+// How long a copy waits for the history's lock before it leaves its change,
+// whatever the change (nullopt: as each kind of change waits).
+void SetLockPatience(std::optional<std::chrono::milliseconds> patience) noexcept;
 // How long after another program's write a file counts as being written.
 void SetStillAfter(std::chrono::milliseconds still) noexcept;
 // File times as a file system that keeps only whole steps of this many
@@ -75,7 +76,7 @@ void SetCounter(Counter counter) noexcept;
 [[nodiscard]] bool Fails(Call call, const char *path = nullptr) noexcept;
 [[nodiscard]] std::optional<int> ConsoleRowsOverride() noexcept;
 [[nodiscard]] bool DiskFlushEnabled() noexcept;
-[[nodiscard]] std::chrono::milliseconds LockPatience() noexcept;
+[[nodiscard]] std::optional<std::chrono::milliseconds> LockPatience() noexcept;
 [[nodiscard]] std::chrono::milliseconds StillAfter() noexcept;
 [[nodiscard]] int CoarseTimes() noexcept;
 void Count(FileCall call) noexcept;

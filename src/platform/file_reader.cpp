@@ -8,6 +8,7 @@ FileReader::FileReader(const char *path) {
     system::File file = system::kNoFile;
     const system::Opened opened = system::OpenToRead(path, file, look_);
     missing_ = opened == system::Opened::Missing;
+    held_ = opened == system::Opened::Held;
     if (opened == system::Opened::Yes) handle_ = file;
 }
 

@@ -75,7 +75,10 @@ std::int64_t TimeStep(const FileLook &replaced) {
 FileReplacement::FileReplacement(const char *path, const FileLook &replaced, AccessList *access)
     : target_(path), replaced_(replaced), access_(access) {
     // Checked here because root, and Wine, would let the rename through.
-    if (!replaced_.Replaceable()) return;
+    if (!replaced_.Replaceable()) {
+        unopened_ = Unopened::Refused;
+        return;
+    }
     if (replaced_.presence == Presence::Present) {
         // Rule 6: the list this copy gave its own last save needs no reading.
         if (access_ && access_->of_ == replaced_.stamp)
@@ -122,12 +125,15 @@ void FileReplacement::OpenBeside() {
 // Rule 9: under a lock on the file's bytes, and only over the file the look
 // found, checked by the handle that rewrites it.
 void FileReplacement::OpenInPlace() {
-    if (fault::Fails(fault::Call::OpenInPlace, target_.c_str())) return;
+    // Refused stands where the file cannot be opened to write at all; any
+    // later failure passes.
     const system::File file = system::OpenToRewrite(target_);
     if (file == system::kNoFile) return;
+    unopened_ = Unopened::Failed;
     FileStamp stamp;
     // A reader holds it now: the change waits.
-    if (!system::LockForRewrite(file) || !system::StampOpen(file, -1, stamp)) {
+    if (fault::Fails(fault::Call::OpenInPlace, target_.c_str()) || !system::LockForRewrite(file) ||
+        !system::StampOpen(file, -1, stamp)) {
         (void)system::Close(file);
         return;
     }
@@ -175,7 +181,11 @@ SaveOutcome FileReplacement::Commit() noexcept {
     SaveOutcome outcome = SaveOutcome::Failed;
     switch (state_) {
     case State::Closed:
-        outcome = unopened_ == Unopened::Stale ? SaveOutcome::Stale : SaveOutcome::Failed;
+        switch (unopened_) {
+        case Unopened::Failed: outcome = SaveOutcome::Failed; break;
+        case Unopened::Refused: outcome = SaveOutcome::Refused; break;
+        case Unopened::Stale: outcome = SaveOutcome::Stale; break;
+        }
         break;
     case State::Beside: outcome = CommitBeside(); break;
     case State::InPlace: outcome = CommitInPlace(); break;

@@ -8,12 +8,24 @@
 
 namespace platform {
 
-// Polled, each millisecond at first and then every 8: a holder's change
-// takes from a few milliseconds to a few tens. Never taken from a holder
-// that lives, however long it holds: a copy that waited its patience out
-// leaves its change for the holder instead.
-HistoryLock::HistoryLock(const char *history, const char *library) {
-    const std::uint64_t patience = static_cast<std::uint64_t>(fault::LockPatience().count());
+namespace {
+
+// A holder's change takes from a few milliseconds to a few tens: a brief
+// wait lets most end, and a recording never freezes the editor it opens
+// for longer, whatever holds the lock (a hung copy, a slow scanner).
+constexpr std::uint64_t kBriefMs = 100;
+constexpr std::uint64_t kLongMs = 1000;
+
+}  // namespace
+
+// Polled, each millisecond at first and then every 8. Never taken from a
+// holder that lives, however long it holds: a copy that waited its patience
+// out leaves its change for the holder instead.
+HistoryLock::HistoryLock(const char *history, const char *library, Patience kind) {
+    const auto set = fault::LockPatience();
+    const std::uint64_t patience = set   ? static_cast<std::uint64_t>(set->count())
+                                   : kind == Patience::Brief ? kBriefMs
+                                                             : kLongMs;
     const std::uint64_t start = system::Milliseconds();
     constexpr std::uint32_t kLongestPause = 8;
     for (std::uint32_t pause = 1;; pause = std::min(pause * 2, kLongestPause)) {
@@ -23,9 +35,8 @@ HistoryLock::HistoryLock(const char *history, const char *library) {
             handle_ = lock;
             return;
         }
-        if (locking == system::Locking::Unusable || system::Milliseconds() - start >= patience) {
-            return;
-        }
+        unusable_ = locking == system::Locking::Unusable;
+        if (unusable_ || system::Milliseconds() - start >= patience) return;
         system::Pause(pause);
     }
 }

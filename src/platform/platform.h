@@ -1,7 +1,8 @@
 // The few operating-system services the plug-in needs, with one Windows and
 // one POSIX implementation. Paths are NUL-terminated byte strings, passed to
-// the system as they are. Every call can be made to fail by a test hook
-// (platform/fault.h), so failure paths are testable on both systems.
+// the system as they are. Test hooks (platform/fault.h) can make the calls
+// that a save, a read and the lock depend on fail, so their failure paths
+// are testable on both systems.
 //
 // How copies of the plug-in share one file through these (the one lock, the
 // look before a replace, the pending records, and what a crash, a power cut
@@ -55,6 +56,7 @@ struct FileLook {
     unsigned permissions = 0;  // POSIX mode bits; Windows attributes
     bool regular = false;      // a regular file, not a folder or a device
     bool readOnly = false;
+    std::uint32_t owner = 0;  // POSIX: the user who owns it; Windows: 0
 
     // Whether a save may put a new file in its place.
     [[nodiscard]] bool Replaceable() const noexcept {
@@ -64,14 +66,16 @@ struct FileLook {
 };
 
 [[nodiscard]] FileLook LookAt(const char *path);
-// The stamp alone, for hosts.
-[[nodiscard]] Presence StampOf(const char *path, FileStamp &stamp);
 
-// Whether a file bearing the stamp is being written by another program:
-// its write time is its change time (written, not dated: a save of this
-// plug-in always dates its file apart), and it changed within the last two
-// seconds. Such a file is not saved over until it is still (rule 7).
-[[nodiscard]] bool BeingWritten(const FileStamp &stamp);
+// Whether a file read with the stamp is being written by another program
+// now (rule 7). On Windows the read tells: it shares no write access, so a
+// program that has the file open for writing makes it fail as held, and
+// this is always false. On POSIX no call tells it: a file whose last line
+// is cut (cut: it does not end in a line break), whose write time is its
+// change time (written, not dated: a save of this plug-in always dates its
+// file apart) and that changed within the last two seconds is taken for a
+// write under way; a whole file is not.
+[[nodiscard]] bool BeingWritten(const FileStamp &stamp, bool cut);
 
 // The file a path finally names, through any symbolic links; the path
 // itself when it names none, or no more than the system takes.
@@ -85,7 +89,9 @@ struct FileLook {
 
 // Reads an existing regular file. Opening never blocks: a FIFO, a device or
 // a socket is refused. A file that another program holds for a moment is
-// waited for, about 100 ms at most.
+// waited for, about 100 ms at most; on Windows so is one that another
+// program has open for writing, since the reader shares no write access
+// (rule 7), for no longer than it reads.
 class FileReader {
 public:
     explicit FileReader(const char *path);
@@ -96,6 +102,9 @@ public:
     [[nodiscard]] bool IsOpen() const noexcept { return handle_ != kNoHandle; }
     // Whether the open failed because nothing is at the path.
     [[nodiscard]] bool Missing() const noexcept { return missing_; }
+    // Whether the open failed because another program holds the file now,
+    // or writes it (Windows): a passing cause.
+    [[nodiscard]] bool Held() const noexcept { return held_; }
     // The opened file as it was at the open: its stamp and permissions.
     [[nodiscard]] const FileLook &Look() const noexcept { return look_; }
     [[nodiscard]] const FileStamp &Stamp() const noexcept { return look_.stamp; }
@@ -108,39 +117,72 @@ private:
     static constexpr std::intptr_t kNoHandle = -1;
     std::intptr_t handle_ = kNoHandle;
     bool missing_ = false;
+    bool held_ = false;
     FileLook look_;
 };
+
+// What a pending record's file turned out to be.
+enum class RecordRead {
+    Read,     // its bytes are read
+    NotOne,   // not a file a record can be: a link, not a regular file, too large
+    Foreign,  // another user's, who is not the history's owner (POSIX): not ours to read
+    Gone,     // nothing is at the path
+    Failed,   // it could not be opened or read now
+};
+// Reads a file that may be a pending record, of at most `limit` bytes: only
+// a regular file, opened without following a link (so that no one can lead
+// a holder to read a file of their choosing), and on POSIX owned by this
+// user or by `owner`, the history's.
+[[nodiscard]] RecordRead ReadRecordFile(const char *path, std::uint32_t owner, std::size_t limit,
+                                        std::string &bytes);
+// The permissions with this user's own reading and writing added (POSIX
+// mode bits; Windows: without the read-only attribute): a record's, which
+// its own copy must take up whatever the history's mode.
+[[nodiscard]] unsigned WithOwnerAccess(unsigned permissions);
 
 // The one lock that every copy of the plug-in takes before it replaces a
 // history, whatever user it runs as (rule 1): on POSIX an flock on the
 // history's folder, on Windows a byte-range lock beyond the end of the
 // plug-in's own library file. Neither is taken by a program that merely
 // opens a file, and the system releases it when its holder dies. A copy
-// waits for it about a second (the patience), and is never let past a
-// holder that lives: one that cannot have it in time leaves its change for
-// the holder (rule 2).
+// waits for it for a while (the patience), and is never let past a holder
+// that lives: one that cannot have it in time leaves its change for the
+// holder (rule 2).
 class HistoryLock {
 public:
+    enum class Patience {
+        Brief,  // a recording, or the menu's look for records: about 100 ms,
+                // as the user waits for an editor to open
+        Long,   // a trim or a purge the user asked for: about a second
+    };
     // history: the history's path, links resolved; library: the path of
     // the library the host loaded.
-    HistoryLock(const char *history, const char *library);
+    HistoryLock(const char *history, const char *library, Patience patience);
     HistoryLock(const HistoryLock &) = delete;
     HistoryLock &operator=(const HistoryLock &) = delete;
     ~HistoryLock();
 
     [[nodiscard]] bool Held() const noexcept { return handle_ != kNoHandle; }
+    // Not held because it cannot be had here at all (rather than because
+    // another copy holds it): a lasting cause.
+    [[nodiscard]] bool Unusable() const noexcept { return unusable_; }
 
 private:
     static constexpr std::intptr_t kNoHandle = -1;
     std::intptr_t handle_ = kNoHandle;
+    bool unusable_ = false;
     std::string path_;  // what the lock is on, for the test hooks
 };
 
-// How a save ended.
+// How a save ended. Failed and Refused both leave the file as it was; they
+// tell a passing cause from a lasting one (rule 2).
 enum class SaveOutcome {
-    Saved,   // the new contents are in place and on disk
-    Stale,   // the file is not the one expected: read it again, then retry
-    Failed,  // the file is as it was
+    Saved,    // the new contents are in place and on disk
+    Stale,    // the file is not the one expected: read it again, then retry
+    Failed,   // something passing: a full disk, a failed write, a holder of the file
+    Refused,  // this user cannot replace it while it stays as it is: read-only,
+              // not a regular file, or a folder that takes no new files with
+              // no file to rewrite in place
 };
 
 // The access list that a new file must be given to stand for the one it
@@ -220,8 +262,10 @@ private:
     std::intptr_t handle_ = kNoHandle;
     std::size_t written_ = 0;
     bool failed_ = false;
+    // Closed before any commit: why. Refused: the file may not be replaced
+    // (a lasting cause), or, while opening, the folder took no new file.
     enum class Unopened { Failed, Refused, Stale };
-    Unopened unopened_ = Unopened::Failed;  // Closed before any commit: why
+    Unopened unopened_ = Unopened::Failed;
     FileStamp stamp_;
 };
 
@@ -235,9 +279,13 @@ private:
 // one stays. A live save's new file is never removed (rule 10).
 [[nodiscard]] bool RemoveCrashedSaves(const char *path);
 
-// The names in the path's folder that start with the path's own file name
-// and then the suffix; a listing of the folder.
+// The regular files in the path's folder whose names start with the path's
+// own file name and then the suffix: a listing of the folder, which tells
+// links, folders and devices apart by itself, with no look at each.
 [[nodiscard]] std::vector<std::string> FilesStartingWith(const char *path, const char *suffix);
+// Gives the file the name `to` if that is free, so that later listings
+// pass it over; false when it stays.
+[[nodiscard]] bool MoveAside(const char *path, const char *to);
 
 // Creates an empty file if there is none: a mark. False when none is there.
 [[nodiscard]] bool PutMark(const char *path);

@@ -22,9 +22,13 @@ inline constexpr File kNoFile = -1;
 #ifdef _WIN32
 inline constexpr std::size_t kLongestPath = 259;
 inline constexpr std::int64_t kTicksPerSecond = 10000000;  // 100 ns
+// A read shares no write access, so it fails while another program has the
+// file open for writing (rule 7).
+inline constexpr bool kWriterShowsInRead = true;
 #else
 inline constexpr std::size_t kLongestPath = 4095;
 inline constexpr std::int64_t kTicksPerSecond = 1000000000;  // 1 ns
+inline constexpr bool kWriterShowsInRead = false;
 #endif
 
 // A file time as the system reports it and keeps it, or, for a test, as a
@@ -37,7 +41,7 @@ inline constexpr std::int64_t kTicksPerSecond = 1000000000;  // 1 ns
 enum class Opened {
     Yes,
     Missing,  // nothing at the path
-    Held,     // another program keeps it to itself for now
+    Held,     // another program keeps it to itself, or (Windows) writes it, for now
     Failed,   // anything else: no permission, not a regular file, an I/O error
 };
 
@@ -66,7 +70,8 @@ enum class Locking {
 
 // Opens a regular file to read, without blocking and without keeping others
 // from replacing it; fills its look. A file being rewritten in place is
-// held: it is waited for a moment, as is one another program holds.
+// held: it is waited for a moment, as is one another program holds or, on
+// Windows, has open for writing.
 [[nodiscard]] Opened OpenToRead(const char *path, File &file, FileLook &look);
 // Bytes read, 0 at the end, -1 on an error.
 [[nodiscard]] std::int64_t ReadSome(File file, void *into, std::size_t count);
@@ -99,7 +104,9 @@ enum class Locking {
 [[nodiscard]] bool Close(File file);
 
 // Gives the open new file `from` the name `to`, replacing what is there, or
-// for a first creation only if the name is still free; made durable.
+// for a first creation only if the name is still free (where the file
+// system has a way to ask for that: otherwise a plain rename); on Windows
+// written through, on POSIX made durable by FlushFolderOf after.
 [[nodiscard]] Renamed Rename(File file, const std::string &from, const std::string &to,
                              bool firstCreation);
 // The folder part of a path, its last separator included; empty where the
@@ -112,8 +119,10 @@ void FlushFolderOf(const std::string &path);
 
 // Whether new files can be made in the folder that holds the path.
 [[nodiscard]] bool FolderTakesFiles(const std::string &path);
-// The names in the path's folder that start with the path's own file name.
-[[nodiscard]] std::vector<std::string> Siblings(const std::string &path);
+// The names in the path's folder that start with the path's own file name;
+// with regularOnly, only those the listing shows to be regular files (not
+// links, folders, devices or reparse points).
+[[nodiscard]] std::vector<std::string> Siblings(const std::string &path, bool regularOnly = false);
 // Removes a file that no open CreatePrivate handle holds; false when such a
 // file stays.
 [[nodiscard]] bool RemoveIfAbandoned(const std::string &path);

@@ -56,6 +56,7 @@ FileLook LookFrom(const struct stat &st) {
     look.permissions = st.st_mode & kChmodBits;
     look.regular = S_ISREG(st.st_mode);
     look.readOnly = (st.st_mode & kAnyWrite) == 0;
+    look.owner = st.st_uid;
     return look;
 }
 
@@ -118,6 +119,22 @@ system::Renamed CreateOnly(const std::string &from, const std::string &to) {
                                                                               : Renamed::Failed;
 }
 
+// ReadRecordFile's checks and read, on the file it opened.
+RecordRead ReadOpenRecord(int fd, std::uint32_t owner, std::size_t limit, std::string &bytes) {
+    struct stat st {};
+    if (Counted(FileCall::Query, ::fstat(fd, &st)) != 0) return RecordRead::Failed;
+    if (!S_ISREG(st.st_mode) || static_cast<std::uint64_t>(st.st_size) > limit)
+        return RecordRead::NotOne;
+    if (st.st_uid != ::geteuid() && st.st_uid != owner) return RecordRead::Foreign;
+    bytes.resize(static_cast<std::size_t>(st.st_size));
+    for (std::size_t done = 0; done < bytes.size();) {
+        const std::int64_t n = system::ReadSome(fd, bytes.data() + done, bytes.size() - done);
+        if (n <= 0) return RecordRead::Failed;
+        done += static_cast<std::size_t>(n);
+    }
+    return RecordRead::Read;
+}
+
 }  // namespace
 
 bool FileAttributesQueryable(const char *path) {
@@ -168,6 +185,22 @@ bool MayRemove(const char *path) {
            !(folder.st_mode & S_ISVTX) &&
            Counted(FileCall::Query, ::access(in.c_str(), W_OK | X_OK)) == 0;
 }
+
+RecordRead ReadRecordFile(const char *path, std::uint32_t owner, std::size_t limit,
+                          std::string &bytes) {
+    if (fault::Fails(fault::Call::OpenToRead, path)) return RecordRead::Failed;
+    // Not through a link: O_NOFOLLOW refuses one with ELOOP.
+    const int fd = Counted(FileCall::Open, ::open(path, O_RDONLY | kSafeOpen));
+    if (fd < 0)
+        return errno == ELOOP          ? RecordRead::NotOne
+               : NothingThere(errno) ? RecordRead::Gone
+                                     : RecordRead::Failed;
+    const RecordRead read = ReadOpenRecord(fd, owner, limit, bytes);
+    Counted(FileCall::Close, ::close(fd));
+    return read;
+}
+
+unsigned WithOwnerAccess(unsigned permissions) { return permissions | kPrivateMode; }
 
 unsigned long ProcessId() { return static_cast<unsigned long>(::getpid()); }
 
@@ -335,7 +368,7 @@ bool FolderTakesFiles(const std::string &path) {
     return Counted(FileCall::Query, ::access(FolderToOpen(path).c_str(), W_OK | X_OK)) == 0;
 }
 
-std::vector<std::string> Siblings(const std::string &path) {
+std::vector<std::string> Siblings(const std::string &path, bool regularOnly) {
     std::vector<std::string> found;
     const std::string folder = FolderOf(path);
     const std::string name = path.substr(folder.size());
@@ -344,8 +377,15 @@ std::vector<std::string> Siblings(const std::string &path) {
     if (!listing) return found;
     while (const dirent *entry = ::readdir(listing.get())) {
         const std::string sibling = entry->d_name;
-        if (sibling.size() > name.size() && sibling.compare(0, name.size(), name) == 0)
-            found.push_back(folder + sibling);
+        if (sibling.size() <= name.size() || sibling.compare(0, name.size(), name) != 0) continue;
+        // The listing tells the kind on most file systems; a look where not.
+        struct stat st {};
+        if (regularOnly && entry->d_type != DT_REG &&
+            (entry->d_type != DT_UNKNOWN ||
+             Counted(FileCall::Query, ::lstat((folder + sibling).c_str(), &st)) != 0 ||
+             !S_ISREG(st.st_mode)))
+            continue;
+        found.push_back(folder + sibling);
     }
     return found;
 }
@@ -378,7 +418,7 @@ bool CreateMark(const std::string &path) {
 // it, and replacing the history does not change it.
 Locking LockHistory(const std::string &history, const char *, File &lock, std::string &on) {
     on = FolderToOpen(history);
-    if (fault::Fails(fault::Call::Lock, on.c_str())) return Locking::Unusable;
+    if (fault::Fails(fault::Call::Lock, on.c_str())) return Locking::Busy;
     const int fd = Counted(FileCall::Open, ::open(on.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (fd < 0) return Locking::Unusable;
     if (!TryFlock(fd)) {

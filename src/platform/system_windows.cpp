@@ -37,6 +37,11 @@ bool HeldByAnother(DWORD error) {
     return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
 }
 
+// What a plain file has none of: a folder, a device, a link or another
+// reparse point.
+constexpr DWORD kNotPlain =
+    FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE | FILE_ATTRIBUTE_REPARSE_POINT;
+
 // Windows hands 64-bit numbers over as two 32-bit halves.
 constexpr int kHalfBits = 32;
 
@@ -162,6 +167,23 @@ bool Widen(const char *path, wchar_t (&wide)[system::kLongestPath + 1]) {
                                  static_cast<int>(std::size(wide))) > 0;
 }
 
+// ReadRecordFile's checks and read, on the file it opened.
+RecordRead ReadOpenRecord(HANDLE file, std::size_t limit, std::string &bytes) {
+    FileLook look;  // its permissions: the attributes, a reparse point's mark among them
+    if (!Describe(file, look)) return RecordRead::Failed;
+    if ((look.permissions & kNotPlain) != 0 || ::GetFileType(file) != FILE_TYPE_DISK ||
+        static_cast<std::uint64_t>(look.stamp.size) > limit)
+        return RecordRead::NotOne;
+    bytes.resize(static_cast<std::size_t>(look.stamp.size));
+    for (std::size_t done = 0; done < bytes.size();) {
+        const std::int64_t n = system::ReadSome(reinterpret_cast<system::File>(file),
+                                                bytes.data() + done, bytes.size() - done);
+        if (n <= 0) return RecordRead::Failed;
+        done += static_cast<std::size_t>(n);
+    }
+    return RecordRead::Read;
+}
+
 }  // namespace
 
 bool FileAttributesQueryable(const char *path) {
@@ -204,6 +226,22 @@ std::string ResolveLinks(const char *path) {
 
 bool MayRemove(const char *) { return true; }
 
+RecordRead ReadRecordFile(const char *path, std::uint32_t, std::size_t limit, std::string &bytes) {
+    if (fault::Fails(fault::Call::OpenToRead, path)) return RecordRead::Failed;
+    // The link or reparse point itself, never what it leads to.
+    const HANDLE file =
+        Counted(FileCall::Open, ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                              nullptr, OPEN_EXISTING,
+                                              FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (file == INVALID_HANDLE_VALUE)
+        return NothingThere(::GetLastError()) ? RecordRead::Gone : RecordRead::Failed;
+    const RecordRead read = ReadOpenRecord(file, limit, bytes);
+    Counted(FileCall::Close, ::CloseHandle(file));
+    return read;
+}
+
+unsigned WithOwnerAccess(unsigned permissions) { return permissions & ~FILE_ATTRIBUTE_READONLY; }
+
 unsigned long ProcessId() { return ::GetCurrentProcessId(); }
 
 std::int64_t Now() {
@@ -238,10 +276,12 @@ Opened OpenToRead(const char *path, File &file, FileLook &look) {
     if (fault::Fails(fault::Call::OpenToRead, path)) return Opened::Failed;
     HANDLE handle = INVALID_HANDLE_VALUE;
     for (int attempt = 0;; ++attempt) {
-        // Shared for everything, so that reading never refuses a writer.
+        // Sharing no write access: a program that has the file open for
+        // writing makes this fail, and so shows that it is writing it now
+        // (rule 7). Held only while it reads, so another program's open for
+        // writing is refused for no longer.
         handle = Counted(FileCall::Open,
-                         ::CreateFileA(path, GENERIC_READ,
-                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
                                        nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
         if (handle != INVALID_HANDLE_VALUE) break;
         const DWORD error = ::GetLastError();
@@ -363,10 +403,16 @@ bool ReadAccessList(const std::string &path, std::vector<unsigned char> &list) {
 bool GivePermissions(File, unsigned) { return !fault::Fails(fault::Call::CopyPermissions); }
 
 File OpenToRewrite(const std::string &path) {
-    const HANDLE file = Counted(
-        FileCall::Open, ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    return file == INVALID_HANDLE_VALUE ? kNoFile : reinterpret_cast<File>(file);
+    // A reader shares no write access: it is waited for a moment.
+    for (int attempt = 0;; ++attempt) {
+        const HANDLE file = Counted(
+            FileCall::Open, ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                          FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file != INVALID_HANDLE_VALUE) return reinterpret_cast<File>(file);
+        if (!HeldByAnother(::GetLastError()) || attempt == kRetries) return kNoFile;
+        ::Sleep(kRetryPauseMs);
+    }
 }
 
 bool WriteAll(File file, const void *bytes, std::size_t size) {
@@ -443,7 +489,7 @@ bool Remove(const std::string &path) {
 // a save that is refused rewrites the file in place.
 bool FolderTakesFiles(const std::string &) { return !fault::Fails(fault::Call::RefuseTemporary); }
 
-std::vector<std::string> Siblings(const std::string &path) {
+std::vector<std::string> Siblings(const std::string &path, bool regularOnly) {
     std::vector<std::string> found;
     const std::string folder = FolderOf(path);
     WIN32_FIND_DATAA entry{};
@@ -451,7 +497,8 @@ std::vector<std::string> Siblings(const std::string &path) {
     if (first == INVALID_HANDLE_VALUE) return found;
     const std::unique_ptr<void, BOOL(WINAPI *)(HANDLE)> listing(first, &::FindClose);
     do {
-        found.push_back(folder + entry.cFileName);
+        if (!regularOnly || (entry.dwFileAttributes & kNotPlain) == 0)
+            found.push_back(folder + entry.cFileName);
     } while (::FindNextFileA(listing.get(), &entry));
     return found;
 }
@@ -489,7 +536,8 @@ bool CreateMark(const std::string &path) {
 
 Locking LockHistory(const std::string &, const char *libraryPath, File &lock, std::string &on) {
     on = libraryPath ? libraryPath : "";
-    if (fault::Fails(fault::Call::Lock, on.c_str()) || on.empty()) return Locking::Unusable;
+    if (on.empty()) return Locking::Unusable;
+    if (fault::Fails(fault::Call::Lock, on.c_str())) return Locking::Busy;
     HANDLE handle = INVALID_HANDLE_VALUE;
     const Locking opened = library.Open(on, handle);
     if (opened != Locking::Held) return opened;

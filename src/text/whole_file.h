@@ -24,6 +24,8 @@ public:
     [[nodiscard]] bool IsOpen() const noexcept { return size_ >= 0; }
     // Whether the open failed because nothing is at the path.
     [[nodiscard]] bool Missing() const noexcept { return reader_.Missing(); }
+    // Whether the open failed because another program holds or writes it now.
+    [[nodiscard]] bool Held() const noexcept { return reader_.Held(); }
     [[nodiscard]] std::int32_t Size() const noexcept { return size_; }
     // The file as it was opened.
     [[nodiscard]] const platform::FileLook &Look() const noexcept { return reader_.Look(); }

@@ -74,7 +74,8 @@ TEST_F(PluginTest, ProcessesRecordingAtOnceLoseNothingWhileAnotherReads) {
 TEST_F(PluginTest, ACopyHoldingTheLockIsNeverPassedAndWhatWaitsIsTakenUp) {
     Load();
     {
-        const platform::HistoryLock hung(HistoryPath().c_str(), LibraryPath().c_str());
+        const platform::HistoryLock hung(HistoryPath().c_str(), LibraryPath().c_str(),
+                                         platform::HistoryLock::Patience::Brief);
         ASSERT_TRUE(hung.Held());
         host.OpenEditorWindow("a.txt");
         EXPECT_FALSE(HistoryExists()) << "a copy replaced the history past the holder";

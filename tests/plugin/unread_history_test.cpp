@@ -1,5 +1,6 @@
 // A history file that exists but cannot be read is never replaced: what is
-// recorded meanwhile waits beside it, and a trim changes nothing. Once the
+// recorded meanwhile waits in the copy's memory (beside it only where it is
+// held, which passes), and a trim changes only the list in memory. Once the
 // file reads again, the next recording merges the waiting names into it.
 #include <gmock/gmock.h>
 
@@ -80,7 +81,7 @@ TEST_F(PluginTest, AHistoryThatCannotBeReadIsNeverReplaced) {
         Load();
         host.OpenEditorWindow("new1");
         ui.menuAnswers = {Key(kDelete)};
-        ui.promptAnswers = {{true, "0"}};
+        ui.promptAnswers = {{true, "1"}};
         host.OpenPlugin();
         cause.mend(HistoryPath());
         EXPECT_EQ(ReadBytes(HistoryPath()), kOld);
