@@ -102,7 +102,7 @@ bool TakesLetters(const hostsim::MenuCall &call) {
                        [](int code) { return code >= 'A' && code <= 'Z'; });
 }
 
-// Whether a trim or a purge of the history menu: the host tells what went.
+// The history menu's trim and purge keys, after which the host tells what went.
 bool RemovesEntries(int code) { return code == vk::kDelete || code == vk::kF5; }
 
 // The menu's keys, the history menu's own among them, the keys that matter

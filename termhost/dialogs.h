@@ -36,8 +36,8 @@ public:
     [[nodiscard]] bool TakeInterrupt();
 
     // What a trim or a purge took from the history file, once, after the
-    // plug-in acted on the key; empty when there was none. The next menu
-    // shows it itself.
+    // plug-in acted on the key; empty when there was none. A menu shown
+    // next takes it and shows it itself.
     [[nodiscard]] std::string TakeRemovalNotice();
 
     // Reads the history file, to count what a trim or a purge takes; unset,

@@ -40,7 +40,7 @@ std::string NotSaved(const HistoryState &state) {
 }
 
 std::string EntriesGone(const HistoryState &before, const HistoryState &after) {
-    // Fewer or none: another copy may have recorded meanwhile.
+    // Never below none: another copy may have recorded meanwhile.
     const std::int32_t gone = std::max<std::int32_t>(0, before.entries - after.entries);
     std::string notice = gone == 0   ? std::string("No entry")
                          : gone == 1 ? std::string("1 entry")

@@ -13,8 +13,8 @@ shows "$FILES/a.txt" || fail "a.txt is not listed"
 shows "$FILES/b.txt" || fail "b.txt is not listed"
 (($(row_of "$FILES/a.txt") < $(row_of "$FILES/b.txt"))) || fail "the oldest is not on top"
 highlighted "$FILES/b.txt" || fail "the newest entry is not highlighted"
-shows "Type Filter  Del Trim  F5 Purge" || fail "the help line leaves out the history menu's keys"
 ! highlighted "$FILES/a.txt" || fail "the older entry is highlighted too"
+shows "Type Filter  Del Trim  F5 Purge" || fail "the help line leaves out the history menu's keys"
 keys Escape
 wait_gone "File history ["
 open_history_menu
