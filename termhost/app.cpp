@@ -70,6 +70,10 @@ App::App(std::string plugin, const fs::path &folder)
     host_.StopRecording();
     frontend_.onWindowsChanged = [this] { SyncViews(); };
     frontend_.onEditorOpening = [this](const std::string &path) { return EditorOpening(path); };
+    frontend_.readHistory = [this] {
+        CursorList entries;
+        return ReadHistory(HistoryPath(), entries);
+    };
     SyncViews();  // the browser's
     std::string error;
     if (!browser_.Show(FolderPath(folder), &error)) throw std::runtime_error(error);
@@ -97,9 +101,11 @@ int App::Run() {
             Draw(kEditorHelp);
         else
             Draw(kBrowserHelp);
+        DrawNotice(LINES - 1, notice_);
         refresh();
         const Input input = terminal_.ReadKey();
         if (input.resized) continue;
+        notice_.clear();
         if (!HandleKey(TranslateKey(input.key))) return 0;
     }
 }
@@ -265,7 +271,7 @@ void App::ShowPluginMenu() {
     }
     hostsim::MenuCall menu = ListMenu("Plug-ins", info.menuStrings, 0);
     // Where the history is, for whoever looks for the file.
-    const std::string history = HistoryPathFor(host_.PluginPath().c_str()).buf;
+    const std::string history = HistoryPath();
     CursorList entries;
     const HistoryState state = ReadHistory(history, entries);
     const std::string about = " (" + Describe(state) + ")";
@@ -273,9 +279,15 @@ void App::ShowPluginMenu() {
     const hostsim::MenuAnswer answer = frontend_.ShowMenu(menu);
     if (answer.result < 0 || answer.breakCode != host::kNoBreakKey) return;
     TellPluginTexts(state);
-    crash_guard::PluginCode plugin;
-    host_.OpenPlugin(0, answer.result);
+    {
+        crash_guard::PluginCode plugin;
+        host_.OpenPlugin(0, answer.result);
+    }
+    // A trim or a purge that closed the history menu, or emptied it.
+    notice_ = frontend_.TakeRemovalNotice();
 }
+
+std::string App::HistoryPath() const { return HistoryPathFor(host_.PluginPath().c_str()).buf; }
 
 void App::TellPluginTexts(const HistoryState &state) {
     // The plug-in shows its empty-history notice whenever it holds no

@@ -37,6 +37,7 @@ private:
     void SwitchBy(int step);
     void ShowPluginMenu();
     void TellPluginTexts(const HistoryState &state);
+    [[nodiscard]] std::string HistoryPath() const;
     void ShowWindowList();
     void RefreshBrowser();
     [[nodiscard]] bool ConfirmQuit();
@@ -50,6 +51,7 @@ private:
     // history menu bottom line, before TellPluginTexts adds to them.
     std::string emptyNotice_, menuBottom_;
     FileBrowser browser_;
+    std::string notice_;  // shown in the help line's place until the next key
     // One per host window, at the same position.
     struct Slot {
         std::unique_ptr<TextView> view;  // null where not an editor

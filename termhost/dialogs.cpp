@@ -16,8 +16,6 @@
 namespace termhost {
 namespace {
 
-constexpr HelpKey kMenuHelp[] = {
-    {"Up Down PgUp PgDn Home End", "Move"}, {"Enter", "Choose"}, {"Esc", "Cancel"}};
 constexpr HelpKey kMessageHelp[] = {
     {"Left Right", "Button"}, {"Enter", "Choose"}, {"Esc", "Close"}};
 constexpr HelpKey kPromptHelp[] = {{"Enter", "Confirm"}, {"Esc", "Cancel"}};
@@ -104,6 +102,20 @@ bool TakesLetters(const hostsim::MenuCall &call) {
                        [](int code) { return code >= 'A' && code <= 'Z'; });
 }
 
+// The history menu's trim and purge keys, after which the host tells what went.
+bool RemovesEntries(int code) { return code == vk::kDelete || code == vk::kF5; }
+
+// The menu's keys, the history menu's own among them, the keys that matter
+// most first: a narrow screen shows the first few.
+std::vector<HelpKey> MenuHelp(const hostsim::MenuCall &call) {
+    std::vector<HelpKey> help = {{"Enter", "Choose"}, {"Esc", "Cancel"}};
+    if (TakesLetters(call)) help.push_back({"Type", "Filter"});
+    if (BreakIndex(call, vk::kDelete) >= 0) help.push_back({"Del", "Trim"});
+    if (BreakIndex(call, vk::kF5) >= 0) help.push_back({"F5", "Purge"});
+    help.push_back({"Up Down PgUp PgDn Home End", "Move"});
+    return help;
+}
+
 // Said in the help line when a key does nothing in a menu, so that a key
 // the menu refuses is not taken for a key that went unnoticed.
 std::string UnusedKeyNotice(const Input &input, bool filtering) {
@@ -175,7 +187,9 @@ hostsim::MenuAnswer TerminalFrontend::ShowMenu(const hostsim::MenuCall &call) {
     MenuLayout layout = LayoutMenu(COLS, LINES, measure);
     ListShape shape{measure.itemCount, layout.rows, &texts.separators};
     ListView view = InitialView(shape, preferred);
+    const std::vector<HelpKey> help = MenuHelp(call);
     std::string notice = TakeRefusal(call);
+    if (notice.empty()) notice = TakeRemovalNotice();
     // A key left unused is told of again when the plug-in then refuses a
     // key: "my n" typed at once is refused at its "n", for want of the space.
     std::string unused;
@@ -183,9 +197,9 @@ hostsim::MenuAnswer TerminalFrontend::ShowMenu(const hostsim::MenuCall &call) {
         layout = LayoutMenu(COLS, LINES, measure);
         shape.rows = layout.rows;
         view = FitView(shape, view);
-        backdrop_(kMenuHelp);
+        backdrop_(help);
         DrawMenu(call, texts, layout, view);
-        if (!notice.empty()) PutText(LINES - 1, 0, Spaced(notice), COLS, BarAttr());
+        DrawNotice(LINES - 1, notice);
         refresh();
 
         const Input input = terminal_.ReadKey();
@@ -196,6 +210,10 @@ hostsim::MenuAnswer TerminalFrontend::ShowMenu(const hostsim::MenuCall &call) {
         // A character the menu takes from the keypad only, such as '/' in
         // the history filter, counts from the main keys too.
         if (breakIndex < 0) breakIndex = BreakIndex(call, KeypadTwin(code));
+        if (breakIndex >= 0 && RemovesEntries(code) && readHistory) {
+            removalFrom_ = readHistory();
+            return {view.selected, breakIndex};
+        }
         if (breakIndex >= 0) {
             std::string refusal = RefusedKeyNotice(input);
             if (!unused.empty()) refusal = unused + "; " + refusal;
@@ -349,6 +367,11 @@ hostsim::PromptAnswer TerminalFrontend::PromptInput(const hostsim::PromptCall &c
 bool TerminalFrontend::EditorMayOpen(const std::string &fileName) {
     crash_guard::HostCode host;
     return !onEditorOpening || onEditorOpening(fileName);
+}
+
+std::string TerminalFrontend::TakeRemovalNotice() {
+    const std::optional<HistoryState> before = std::exchange(removalFrom_, std::nullopt);
+    return before ? EntriesGone(*before, readHistory()) : std::string();
 }
 
 bool TerminalFrontend::TakeInterrupt() { return std::exchange(interrupted_, false); }

@@ -12,6 +12,7 @@
 
 #include "hostsim/host.h"
 #include "termhost/draw.h"
+#include "termhost/history_reading.h"
 #include "termhost/terminal.h"
 
 namespace termhost {
@@ -34,6 +35,14 @@ public:
     // so that the plug-in winds up and the host can ask to quit.
     [[nodiscard]] bool TakeInterrupt();
 
+    // What a trim or a purge took from the history file, once, after the
+    // plug-in acted on the key; empty when there was none. A menu shown
+    // next takes it and shows it itself.
+    [[nodiscard]] std::string TakeRemovalNotice();
+
+    // Reads the history file, to count what a trim or a purge takes; unset,
+    // nothing is counted.
+    std::function<HistoryState()> readHistory;
     // Told whenever the host's windows change, the plug-in's doing included.
     std::function<void()> onWindowsChanged;
     // Asked before an editor opens on a file; false refuses it.
@@ -54,6 +63,7 @@ private:
     Backdrop backdrop_;
     bool interrupted_ = false;
     std::optional<BreakKeyTaken> lastBreak_;
+    std::optional<HistoryState> removalFrom_;  // the history when Del or F5 closed a menu
 };
 
 }  // namespace termhost

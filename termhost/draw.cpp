@@ -72,6 +72,10 @@ void DrawFrameSeparator(const Rect &box, int y, attr_t attr) {
     attrset(A_NORMAL);
 }
 
+void DrawNotice(int y, std::string_view notice) {
+    if (!notice.empty()) PutText(y, 0, Spaced(notice), COLS, BarAttr());
+}
+
 void DrawHelpLine(int y, std::span<const HelpKey> keys) {
     int x = 0;
     for (const HelpKey &key : keys) {

@@ -29,6 +29,9 @@ void DrawFrameSeparator(const Rect &box, int y, attr_t attr);
 // The text between two blanks.
 [[nodiscard]] std::string Spaced(std::string_view text);
 
+// A notice in the help line's place, over the whole row; none when empty.
+void DrawNotice(int y, std::string_view notice);
+
 // One key of the help line: the key's name and what it does.
 struct HelpKey {
     std::string_view key;

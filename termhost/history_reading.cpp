@@ -1,6 +1,8 @@
 // The loader's result, put in words.
 #include "termhost/history_reading.h"
 
+#include <algorithm>
+
 #include "history/history_file.h"
 #include "platform/platform.h"
 #include "termhost/read_problem.h"
@@ -36,6 +38,17 @@ std::string NotSaved(const HistoryState &state) {
     // With no file to rewrite in place, only the folder can be in the way.
     return state.missing ? "folder refuses new files: changes are not saved"
                          : "read-only: changes are not saved";
+}
+
+std::string EntriesGone(const HistoryState &before, const HistoryState &after) {
+    // Never below none: another copy may have recorded meanwhile.
+    const std::int32_t gone = std::max<std::int32_t>(0, before.entries - after.entries);
+    std::string notice = gone == 0   ? std::string("No entry")
+                         : gone == 1 ? std::string("1 entry")
+                                     : std::to_string(gone) + " entries";
+    notice += " went from the history file";
+    const std::string notSaved = NotSaved(after);
+    return notSaved.empty() ? notice : notice + " - " + notSaved;
 }
 
 }  // namespace termhost

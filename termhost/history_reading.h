@@ -28,4 +28,8 @@ struct HistoryState {
 // saved"; empty when they are.
 [[nodiscard]] std::string NotSaved(const HistoryState &state);
 
+// What a trim or a purge took from the history file, "2 entries went from
+// the history file", with why nothing is saved, where nothing is.
+[[nodiscard]] std::string EntriesGone(const HistoryState &before, const HistoryState &after);
+
 }  // namespace termhost

@@ -21,14 +21,23 @@ std::string Usage(const std::string &defaultPlugin, const std::string &defaultHi
            "Without --open or --print-history, runs the host full screen with its file\n"
            "browser in FOLDER (default: the current folder).\n"
            "\n"
-           "  --plugin LIBRARY  the plug-in library to load (default: the one built\n"
-           "                    with this host, below)\n"
+           "  --plugin LIBRARY  the plug-in library to load (default: the one named\n"
+           "                    below)\n"
            "  --open FILE       record FILE as if the editor had opened it; may be\n"
            "                    repeated; no full screen\n"
            "  --print-history   print the history file's entries, oldest first, and\n"
            "                    its path and entry count on standard error; no full\n"
            "                    screen\n"
+           "  --version         show the version of Quorvel this host was built with\n"
            "  --help            show this text\n"
+           "\n"
+           "Exit status:\n"
+           "  0  done\n"
+           "  1  failed: --open refused a name or could not save it, --print-history\n"
+           "     could not read the history, or the terminal could not be used\n"
+           "  2  could not start: a wrong command line, FOLDER not a folder, no\n"
+           "     terminal, or a plug-in that does not load (without the full screen)\n"
+           "A crash in the plug-in ends the host by its signal (128 + N in a shell).\n"
            "\n"
            "The plug-in keeps its history file beside itself, named after it with .ini.\n"
            "Default plug-in: " +
@@ -45,6 +54,8 @@ Options ParseOptions(const std::vector<std::string> &args, std::string defaultPl
         const bool hasValue = i + 1 < args.size();
         if (arg == "--help" || arg == "-h") {
             options.help = true;
+        } else if (arg == "--version") {
+            options.version = true;
         } else if (arg == "--print-history") {
             options.printHistory = true;
         } else if (arg == "--plugin" || arg == "--open") {

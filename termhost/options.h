@@ -12,6 +12,7 @@ struct Options {
     std::vector<std::string> open;  // files to record, in the scripting mode
     bool printHistory = false;
     bool help = false;
+    bool version = false;
     std::string error;  // set when the command line is wrong
 
     // Without the full screen: files are recorded and the history printed.

@@ -1,12 +1,13 @@
 # Shared steps of quorvel-host's end-to-end tests, sourced by each test with
-# the arguments: HOST PLUGIN CRASHING_PLUGIN. Each test gets a tmux server of
-# its own, a fresh folder of files, and a fresh copy of the plug-in, so that
-# the history file beside that copy starts empty.
+# the arguments: HOST PLUGIN CRASHING_PLUGIN VERSION. Each test gets a tmux
+# server of its own, a fresh folder of files, and a fresh copy of the
+# plug-in, so that the history file beside that copy starts empty.
 set -euo pipefail
 
 HOST=$1
 PLUGIN_BUILT=$2
 CRASHING_PLUGIN=$3
+VERSION=$4  # the project's, which the DLL's resource carries
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/quorvel-e2e.XXXXXX")
 FILES=$WORK/files
 PLUGIN=$WORK/lib/quorvel.so

@@ -1,6 +1,6 @@
 # Two files opened from the browser appear in the history menu, oldest at
-# the top, the newest highlighted, under a title with empty brackets; the
-# plug-in menu says where the history is.
+# the top, the newest highlighted, under a title with empty brackets, over
+# a help line that names its keys; the plug-in menu says where the history is.
 # Quitting then asks first, since editors are open, with Ctrl+C as with Q,
 # even from inside the menu; a second Ctrl+C on the question quits.
 source "$(dirname "$0")/lib.sh"
@@ -14,6 +14,7 @@ shows "$FILES/b.txt" || fail "b.txt is not listed"
 (($(row_of "$FILES/a.txt") < $(row_of "$FILES/b.txt"))) || fail "the oldest is not on top"
 highlighted "$FILES/b.txt" || fail "the newest entry is not highlighted"
 ! highlighted "$FILES/a.txt" || fail "the older entry is highlighted too"
+shows "Type Filter  Del Trim  F5 Purge" || fail "the help line leaves out the history menu's keys"
 keys Escape
 wait_gone "File history ["
 open_history_menu

@@ -1,6 +1,7 @@
 # What keeps the history from being read or saved is named alike by
 # --print-history, --open, the plug-in menu and the history menu or notice.
 source "$(dirname "$0")/lib.sh"
+cd "$FILES"  # --open takes a.txt from here, where the host's user below may enter
 if [[ $(id -u) == 0 ]]; then  # root writes wherever it likes: the host runs as another user
   printf '#!/bin/sh\nexec setpriv --reuid=nobody --regid=nogroup --clear-groups %s "$@"\n' "$WORK/quorvel-host" >"$WORK/host"
   cp "$HOST" "$WORK/quorvel-host" && chmod 755 "$WORK" "$WORK/host" && chown nobody "$WORK/lib" && HOST=$WORK/host

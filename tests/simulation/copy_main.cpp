@@ -25,6 +25,7 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <dlfcn.h>
 #include <signal.h>
 #include <unistd.h>
 #endif
@@ -88,7 +89,12 @@ int main(int argc, char **argv) {
             coarse = static_cast<int>(value);
         } else if (option == "--as-user") {
 #ifndef _WIN32
-            if (::setgid(static_cast<gid_t>(value)) != 0 ||
+            // Loaded while still root: the build may lie where that user
+            // cannot enter. The host's load of the same path finds it loaded
+            // and opens no file; the plug-in starts, and touches the
+            // history, only after the switch.
+            if (::dlopen(argv[1], RTLD_NOW | RTLD_LOCAL) == nullptr ||
+                ::setgid(static_cast<gid_t>(value)) != 0 ||
                 ::setuid(static_cast<uid_t>(value)) != 0)
                 return 2;
 #endif
