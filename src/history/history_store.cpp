@@ -103,8 +103,9 @@ platform::SaveOutcome ChangeAsHolder(ChangeRef apply, ChangeKind kind, platform:
     std::erase_if(Waiting, [&taken](const PendingRecord &waiting) {
         return std::find(taken.gone.begin(), taken.gone.end(), waiting.path) != taken.gone.end();
     });
-    const bool inMemory = std::any_of(Waiting.begin(), Waiting.end(),
-                                      [](const PendingRecord &waiting) { return waiting.path.empty(); });
+    const bool inMemory =
+        std::any_of(Waiting.begin(), Waiting.end(),
+                    [](const PendingRecord &waiting) { return waiting.path.empty(); });
     if (kind == ChangeKind::TakeUp && taken.records.empty() && !inMemory)
         return platform::SaveOutcome::Saved;  // nothing waits
     // One attempt on the list as `state` leaves it.
@@ -191,22 +192,23 @@ void StartHistory(const char *modulePath) {
     (void)LoadHistory(look);
 }
 
+void TakeUpWaiting() {
+    FindHistoryFile();
+    if (Waiting.empty() && !RecordsMarked(HistoryFile.buf)) return;
+    const platform::HistoryLock lock(HistoryFile.buf, LibraryPath.buf,
+                                     platform::HistoryLock::Patience::Brief);
+    platform::FileLook look;
+    const auto nothing = [] {};
+    if (lock.Held()) (void)ChangeAsHolder(ChangeRef(nothing), ChangeKind::TakeUp, look);
+}
+
 void RefreshHistory() {
     FindHistoryFile();
-    // What waits, this copy's or another's, is taken up now where the lock
-    // is free, so that a deferred name is in every copy's menu at its next
-    // open, and in the file from then on.
-    platform::FileLook look;
-    if (!Waiting.empty() || RecordsMarked(HistoryFile.buf)) {
-        const platform::HistoryLock lock(HistoryFile.buf, LibraryPath.buf,
-                                         platform::HistoryLock::Patience::Brief);
-        const auto nothing = [] {};
-        if (lock.Held()) (void)ChangeAsHolder(ChangeRef(nothing), ChangeKind::TakeUp, look);
-    }
     // Taken up by a holder: the history holds them now.
     std::erase_if(Waiting, [](const PendingRecord &waiting) {
         return !waiting.path.empty() && !StillPending(waiting);
     });
+    platform::FileLook look;
     if (ReloadIfChanged(look) == FileState::Reloaded) ReplayWaiting();
 }
 
@@ -237,7 +239,8 @@ void RecordEditedFile(const char *name) {
     if (!lock.Held()) look = platform::LookAt(HistoryFile.buf);
     const std::string kept = stored.buf;
     const bool passing = outcome != platform::SaveOutcome::Refused && look.Replaceable();
-    Waiting.push_back({passing ? WritePendingRecord(HistoryFile.buf, look, kept) : std::string(), kept});
+    Waiting.push_back(
+        {passing ? WritePendingRecord(HistoryFile.buf, look, kept) : std::string(), kept});
 }
 
 void KeepNewest(std::int32_t keep) {

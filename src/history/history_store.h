@@ -21,10 +21,14 @@
 // loads it.
 void StartHistory(const char *modulePath);
 
-// For the start of a menu run: takes up what waits (this copy's recordings,
-// and records any copy left) where the lock is free, then reads the file
-// again if another copy saved since. This copy's recordings that still
-// wait for a holder stay on the list.
+// Takes up what waits, this copy's recordings and the records any copy
+// left, where the lock is free: for the menu's opening, so that a deferred
+// name is in every copy's menu at its next open, and in the file from then
+// on.
+void TakeUpWaiting();
+
+// Reads the file again if another copy saved since; for the start of a menu
+// run. This copy's recordings that wait for a holder stay on the list.
 void RefreshHistory();
 
 // Makes the name the newest entry, dropping older entries for the same file,

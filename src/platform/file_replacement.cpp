@@ -126,14 +126,17 @@ void FileReplacement::OpenBeside() {
 // found, checked by the handle that rewrites it.
 void FileReplacement::OpenInPlace() {
     // Refused stands where the file cannot be opened to write at all; any
-    // later failure passes.
+    // other failure passes.
+    if (fault::Fails(fault::Call::OpenInPlace, target_.c_str())) {
+        unopened_ = Unopened::Failed;
+        return;
+    }
     const system::File file = system::OpenToRewrite(target_);
     if (file == system::kNoFile) return;
     unopened_ = Unopened::Failed;
     FileStamp stamp;
     // A reader holds it now: the change waits.
-    if (fault::Fails(fault::Call::OpenInPlace, target_.c_str()) || !system::LockForRewrite(file) ||
-        !system::StampOpen(file, -1, stamp)) {
+    if (!system::LockForRewrite(file) || !system::StampOpen(file, -1, stamp)) {
         (void)system::Close(file);
         return;
     }

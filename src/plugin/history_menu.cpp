@@ -119,6 +119,7 @@ bool RunHistoryMenu() {
 
 QUORVEL_EXPORT void *QUORVEL_CALL OpenPlugin(int /*openFrom*/, std::intptr_t /*item*/) {
     RunExport([] {
+        TakeUpWaiting();
         while (RunHistoryMenu()) {
         }
     });

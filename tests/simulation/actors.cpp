@@ -31,7 +31,7 @@ void Simulation::Restart(Copy &copy) {
     copy.memory.clear();
     copy.seen = -1;
     copy.firstHolding = true;
-    if (last_.regular && world_.Spoilt() == Spoil::None && !heldInPlace_) {
+    if (last_.regular && world_.Spoilt() == Spoil::None && !heldInPlace_ && !last_.writerOpen) {
         copy.memory = ParseHistory(last_.bytes);
         // Coarse times switched on after its start: the stamp it read then
         // is finer than any it sees now, and its next look reads again.
@@ -72,6 +72,10 @@ void Simulation::Record(std::mt19937_64 &random) {
 
 void Simulation::RunMenu(Copy &copy) {
     Note() += " opens the menu:";
+    // What waits is taken up first, where the lock is free: the copy's own,
+    // and any copy's records once the mark is there (or cannot be looked at).
+    if (!copy.waiting.empty() || marked_ || (!faults.nested && faults.plan.readsFail))
+        copy.pending = Change::TakingUp();
     copy.run = std::make_unique<Run>();
     copy.host->OpenPlugin();
     RaiseKept();
@@ -136,7 +140,7 @@ void Simulation::StallACopy(std::mt19937_64 &random) {
                 Entries lines = ParseHistory(last_.bytes);
                 lines.push_back(StoredForm(RandomName(*random_)));
                 world_.Rewrite(HistoryBytes(lines));
-                TookNote(world_.LookAtHistory());
+                AnotherProgramWrote();
                 beingWritten_ = false;  // a new file in the place of one half written
                 inWindow_ = window;
                 Note() += window ? " | another program writes in the window"
@@ -189,6 +193,7 @@ void Simulation::StallAProcess(std::mt19937_64 &random, long step) {
     for (std::string &option : ProcessOptions()) arguments.push_back(std::move(option));
     arguments.insert(arguments.end(), {"--stop-at", std::to_string(stopAt), name});
     Program copy(arguments);
+    Recorded(name);
     Note() += " a copy records " + Quoted(name);
     const auto expectRan = [](int code) {
         Expect(code == 0,
@@ -203,11 +208,13 @@ void Simulation::StallAProcess(std::mt19937_64 &random, long step) {
         const Records left = world_.PendingRecords();
         Entries mine = ParseHistory(last_.bytes);
         for (const auto &[record, held] : records_)
-            if (!ended || !left.count(record)) sim::Record(mine, held);
+            if ((!ended || !left.count(record)) && world_.Trusted(record, last_))
+                sim::Record(mine, held);
         sim::Record(mine, name);
         Expect(now.bytes == HistoryBytes(mine),
                "a stopped copy's save is not what the rules give: " + Shown(mine) + ", found " +
                    Shown(ParseHistory(now.bytes)));
+        CheckTrimmedStayTrimmed(now);
         TookNote(now);
         TakeNoteOfRecords();  // those it has removed so far
         return true;
@@ -248,12 +255,18 @@ void Simulation::CutThePower(std::mt19937_64 &random) {
     if (!Recordable(name)) name = world_.FileName(0);
     const std::optional<std::string> before =
         last_.regular ? std::optional<std::string>(last_.bytes) : std::nullopt;
-    // What it takes up: every record when it lists them, its own anyway.
+    // What it takes up: every record when it lists them, its own anyway;
+    // its waiting names whose records another holder took it lays no more.
+    std::erase_if(copy.waiting, [&](const Waiting &waiting) {
+        return !waiting.record.empty() && !records_.count(waiting.record);
+    });
+    Recorded(StoredForm(name));
     std::vector<std::string> taken;
     for (const auto &[record, held] : records_)
-        if (copy.firstHolding || marked_ ||
-            std::any_of(copy.waiting.begin(), copy.waiting.end(),
-                        [&](const Waiting &w) { return w.record == record; }))
+        if ((copy.firstHolding || marked_ ||
+             std::any_of(copy.waiting.begin(), copy.waiting.end(),
+                         [&](const Waiting &w) { return w.record == record; })) &&
+            world_.Trusted(record, last_))
             taken.push_back(record);
     const std::string fresh =
         HistoryBytes(HolderList(copy, Change::Recording(StoredForm(name)), last_, version_, taken));
@@ -280,6 +293,7 @@ void Simulation::CutThePower(std::mt19937_64 &random) {
     Expect(
         survivor == before || survivor == fresh,
         "after the power cut the history is neither the old one nor the new: " + shown(survivor));
+    if (survivor) CheckTrimmedStayTrimmed(Look{.bytes = *survivor});
     world_.PutHistory(survivor);
     // A record's removal was not flushed: it may come back.
     const Records left = world_.PendingRecords();
@@ -313,7 +327,7 @@ void Simulation::ActAsAnotherProgram(std::mt19937_64 &random) {
     if (world_.Spoilt() != Spoil::None) {
         world_.MendHistory();
         Note() += " mends the history";
-        TookNote(world_.LookAtHistory());
+        AnotherProgramWrote();
         return;
     }
     const int roll = Below(random, 100);
@@ -340,6 +354,9 @@ void Simulation::ActAsAnotherProgram(std::mt19937_64 &random) {
         Note() += " writes " + Quoted(bytes);
     } else if (roll < 80) {
         if (last_.exists) world_.RemoveHistory();
+        // A copy then writes the history anew from its memory, which may
+        // hold what a trim or a purge removed since it last read.
+        removedAt_.clear();
         Note() += " removes the history";
     } else {
         const Spoil how = std::vector<Spoil>{Spoil::Oversize, Spoil::Fifo, Spoil::Folder,
@@ -351,7 +368,7 @@ void Simulation::ActAsAnotherProgram(std::mt19937_64 &random) {
             return;
         }
     }
-    TookNote(world_.LookAtHistory());
+    AnotherProgramWrote();
 }
 
 // Another program writes the history in place, as cp over it does: half of
@@ -390,7 +407,7 @@ void Simulation::WriteInPlace(std::mt19937_64 &random) {
         world_.DateHistory(last_.time);
         Note() += " rewrites a byte in place and puts the write time back";
     }
-    TookNote(world_.LookAtHistory());
+    AnotherProgramWrote();
 }
 
 // A copy in a process of its own records a name and dies at one of its
@@ -416,8 +433,10 @@ void Simulation::CrashACopy(std::mt19937_64 &random) {
     const bool saved = Differs(now, before, world_.Spoilt() == Spoil::Held);
     const Records left = world_.PendingRecords();
     CheckStrays(code == 77);
+    Recorded(StoredForm(name));
     if (saved) {
-        Expect(world_.Spoilt() == Spoil::None && !beingWritten_,
+        CheckTrimmedStayTrimmed(now);
+        Expect(world_.Spoilt() == Spoil::None && !world_.BeingWritten(before),
                "a history the copy could not read, or another program was writing, was replaced");
         Entries expected = WithRecordsTaken(before.exists ? ParseHistory(before.bytes) : Entries{});
         sim::Record(expected, StoredForm(name));
@@ -445,7 +464,10 @@ void Simulation::RecordAtOnce(std::mt19937_64 &random, long step) {
     const Records recordsBefore = records_;
     // A folder that takes no new files can only keep a history that is there.
     const bool refusing = Below(random, 3) == 0 && last_.regular;
-    const bool twoUsers = !refusing && Below(random, 3) == 0 && world_.ShareWithAnotherUser();
+    // The other user may read and write a history that is there: where it
+    // could not, its names would wait in its memory alone, as they must.
+    const bool twoUsers =
+        !refusing && last_.regular && Below(random, 3) == 0 && world_.ShareWithAnotherUser();
     std::vector<Entries> sequences(2 + Below(random, 2));
     std::vector<Program> programs;
     const std::string folder = (world_.Root() / "odd").string() + (kWindows ? "\\" : "/");
@@ -473,12 +495,15 @@ void Simulation::RecordAtOnce(std::mt19937_64 &random, long step) {
         programs.emplace_back(arguments);
     }
     for (Program &program : programs) Expect(program.Wait() == 0, "a recording copy failed to run");
+    for (const Entries &sequence : sequences)
+        for (const std::string &name : sequence) Recorded(name);
     Note() += " " + std::to_string(sequences.size()) + " copies record at once" +
               (refusing ? " where the folder takes no new files" : "") +
               (twoUsers ? ", one as another user" : "");
     TookNote(world_.LookAtHistory());
     TakeNoteOfRecords();
     CheckStrays(false);
+    CheckTrimmedStayTrimmed(last_);
     CheckBurst(sequences, before, recordsBefore);
 }
 

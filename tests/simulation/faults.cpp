@@ -77,7 +77,7 @@ const char *CallName(Call call) {
 }
 
 void Faults::ChangeOver() {
-    holding = false;
+    holding = refusedNewFile = false;
     recordsRead.clear();
 }
 
@@ -151,8 +151,10 @@ bool Inject(Call call, const char *path) {
         faults.readSinceStall = false;
     }
     if (call == Call::OpenInPlace) faults.inPlace = true;  // open once this call returns
-    if (call == Call::FileStamp && file == "quorvel.ini.pending") faults.holding = true;
+    if (call == Call::FileStamp && file == "quorvel.ini.pending" && !faults.holding)
+        faults.holding = faults.lockHeld && faults.lockHeld();
     const bool fail = Planned(call);
+    if (call == Call::RefuseTemporary && fail && !record) faults.refusedNewFile = true;
     if (call == Call::OpenToRead && !fail) {
         if (record)
             faults.recordsRead.push_back(file);

@@ -43,11 +43,15 @@ struct Faults {
     bool readSinceStall = false;  // the stalled copy opened the history since, in its change
     bool changeOver = false;      // the stalled copy's change has let go of the lock
     // What the acting copy's change did, as its calls show it: it held the
-    // lock (it looked at the records' mark, as only a holder does), and the
-    // pending records it read, by file name; and those that a copy acting
-    // during a stall read.
+    // lock (it looked at the records' mark while the lock was held, as only
+    // a holder does: `lockHeld` tells), and the pending records it read, by
+    // file name; and those that a copy acting during a stall read.
     bool holding = false;
+    std::function<bool()> lockHeld;
     std::vector<std::string> recordsRead, nestedRecordsRead;
+    // A new file of the history's save was refused as by a folder that
+    // takes no new files.
+    bool refusedNewFile = false;
     // A power cut: at call number cutAt the power goes, and every later call
     // fails; the calls before it go to `disk`.
     long cutAt = -1;

@@ -34,7 +34,8 @@ void Simulation::CatchUp(Copy &copy) {
     std::erase_if(copy.waiting, [&](const Waiting &waiting) {
         return !waiting.record.empty() && !onDisk.count(waiting.record);
     });
-    if (!last_.exists || copy.seen == version_ || world_.Spoilt() != Spoil::None || heldInPlace_)
+    if (!last_.exists || copy.seen == version_ || world_.Spoilt() != Spoil::None || heldInPlace_ ||
+        last_.writerOpen)
         return;
     copy.memory = AsRead(copy, last_, version_);
     copy.seen = version_;
@@ -74,6 +75,7 @@ void Apply(Entries &list, const Change &change) {
             return change.gone.count(FileKey(entry)) && !World::Exists(entry);
         });
         break;
+    case Change::TakeUp: break;
     }
 }
 
@@ -96,17 +98,33 @@ void Simulation::Settle(Copy &copy, const Change &change) {
     const Found found =
         readBefore ? Found{beforeStall_->file, beforeStall_->version} : Found{last_, version_};
     if (!nested) inWindow_ = false;  // the window was the stalled change's
-    // The records it read, as its calls show.
-    const std::vector<std::string> taken =
+    // The records it read, as its calls show, but those it found gone
+    // (another holder took them up) and another user's, which it only
+    // looked at.
+    std::vector<std::string> taken =
         nested ? std::exchange(faults.nestedRecordsRead, {}) : faults.recordsRead;
+    std::erase_if(taken, [&](const std::string &record) {
+        return (!records_.count(record) && !leaving_.count(record)) ||
+               !world_.Trusted(record, found.read);
+    });
     const bool holding = nested ? !lockHeld_ : faults.holding;
+    // A holder drops its waiting names whose records another holder took
+    // up: laid again, they would undo a trim or a purge since.
+    if (holding && !Plan().readsFail)
+        std::erase_if(copy.waiting, [&](const Waiting &waiting) {
+            return !waiting.record.empty() && !records_.count(waiting.record) &&
+                   !leaving_.count(waiting.record);
+        });
+    if (change.kind == Change::Record) Recorded(change.name);
     if (wrote) {
         Expect(!nested || !lockHeld_, "a copy replaced the history while another held the lock");
         SettleSaved(copy, change, now, found, taken);
     } else {
         // It laid the records on its list when it got past reading the file.
-        const bool unread = Plan().readsFail || (found.read.exists && copy.seen != found.version &&
-                                                 world_.Spoilt() != Spoil::None);
+        // Another program's writing handle keeps a copy's read out (Windows).
+        const bool unread =
+            Plan().readsFail || (found.read.exists && copy.seen != found.version &&
+                                 (world_.Spoilt() != Spoil::None || found.read.writerOpen));
         SettleUnsaved(copy, change, holding, holding && !unread, found, taken);
     }
     // A rewrite in place put back: the same contents, a new change time. The
@@ -144,17 +162,23 @@ void Simulation::SettleSaved(Copy &copy, const Change &change, const Look &now, 
     const bool listsAll = copy.firstHolding || marked_;
     if (!faults.nested && !beforeStall_ && !Plan().readsFail)
         for (const auto &[record, name] : records_) {
+            if (!world_.Trusted(record, found.read)) continue;
             const bool own = std::any_of(copy.waiting.begin(), copy.waiting.end(),
                                          [&](const Waiting &w) { return w.record == record; });
             Expect(
                 !(listsAll || own) || std::find(taken.begin(), taken.end(), record) != taken.end(),
                 "a holder left a record it should have taken up: " + record);
         }
+    const bool trims = change.kind == Change::Trim || change.kind == Change::Purge;
+    const Entries laid =
+        trims ? HolderList(copy, Change::TakingUp(), found.read, found.version, taken) : Entries{};
+    CheckTrimmedStayTrimmed(now);
     copy.memory = expected;
     std::erase_if(copy.waiting, [&](const Waiting &waiting) {
         return waiting.record.empty() ||
                std::find(taken.begin(), taken.end(), waiting.record) != taken.end();
     });
+    if (trims) NoteRemoved(laid, expected, recordsNow);
     for (const Waiting &waiting : copy.waiting) sim::Record(copy.memory, waiting.name);
     // Its first holding swept what crashes and failures left.
     if (copy.firstHolding && !removalsFail && !beforeStall_ && !faults.nested) {
@@ -181,9 +205,22 @@ void Simulation::SettleUnsaved(Copy &copy, const Change &change, bool holding, b
         Expect(recordsNow.count(record) != 0,
                "a record was removed by a change that saved nothing");
     // Why it saved nothing: it could not hold the lock, or read the file, or
-    // the file was being written, or a failure was met in its save.
+    // the file was being written, or a failure was met in its save; or it
+    // was a take-up that found nothing to lay.
     const bool blocked = !holding || !laid || saveFaults > 0 || Plan().removeFails;
-    Expect(blocked || world_.Spoilt() == Spoil::Held, "a change that met no failure was not saved");
+    const bool nothingWaited =
+        change.kind == Change::TakeUp && taken.empty() &&
+        std::none_of(copy.waiting.begin(), copy.waiting.end(),
+                     [](const Waiting &waiting) { return waiting.record.empty(); });
+    Expect(blocked || nothingWaited || world_.Spoilt() == Spoil::Held,
+           "a change that met no failure was not saved");
+    // A cause that lasts: the history cannot be looked at or read, is no
+    // file, or a first creation's folder takes no new file.
+    const Spoil spoil = world_.Spoilt();
+    const bool lasting =
+        Plan().readsFail || spoil == Spoil::Folder || spoil == Spoil::Fifo ||
+        (holding && (spoil == Spoil::Oversize ||
+                     (!faults.nested && faults.refusedNewFile && !found.read.exists)));
     if (holding) copy.firstHolding = false;
     Entries list = laid ? HolderList(copy, change, read, readVersion, taken)
                         : (readIt ? AsRead(copy, read, readVersion) : copy.memory);
@@ -198,21 +235,54 @@ void Simulation::SettleUnsaved(Copy &copy, const Change &change, bool holding, b
                                                                 Quoted(change.name));
                 made = record;
             }
-        Expect(!made.empty() || saveFaults > 0 || Plan().removeFails || Plan().readsFail,
+        Expect(!made.empty() || saveFaults > 0 || Plan().removeFails || lasting,
                "a recording that met no failure was left in memory only");
+        Expect(made.empty() || !lasting,
+               "a recording left a record beside the history for a cause that lasts");
         copy.waiting.push_back({change.name, made});
         if (!made.empty()) records_[made] = change.name;
     } else {
         Expect(recordsNow == records_, "a trim or a purge made a record");
         // Made in memory where it was not laid; again where it was, which
-        // comes to the same.
+        // comes to the same. A take-up changes nothing, and keeps what waits.
         Apply(list, change);
-        std::erase_if(copy.waiting, [&](const Waiting &waiting) {
-            return waiting.record.empty() &&
-                   std::find(list.begin(), list.end(), waiting.name) == list.end();
-        });
+        if (change.kind != Change::TakeUp)
+            std::erase_if(copy.waiting, [&](const Waiting &waiting) {
+                return waiting.record.empty() &&
+                       std::find(list.begin(), list.end(), waiting.name) == list.end();
+            });
     }
     copy.memory = std::move(list);
+}
+
+void Simulation::Recorded(const std::string &name) { recordedAt_[FileKey(name)] = ++ticks_; }
+
+// What a saved trim or purge removed stays removed, unless something still
+// held it to come back: a record on disk, or a copy's waiting list (whose
+// record is on disk, or that only memory holds).
+void Simulation::NoteRemoved(const Entries &before, const Entries &after,
+                             const Records &recordsNow) {
+    std::set<std::string> kept, held;
+    for (const std::string &entry : after) kept.insert(FileKey(entry));
+    for (const auto &[record, name] : recordsNow) held.insert(FileKey(name));
+    for (const auto &each : copies_)
+        for (const Waiting &waiting : each->waiting)
+            if (waiting.record.empty() || recordsNow.count(waiting.record))
+                held.insert(FileKey(waiting.name));
+    for (const std::string &entry : before) {
+        const std::string key = FileKey(entry);
+        if (!kept.count(key) && !held.count(key)) removedAt_[key] = ++ticks_;
+    }
+}
+
+void Simulation::CheckTrimmedStayTrimmed(const Look &now) const {
+    for (const std::string &entry : ParseHistory(now.bytes)) {
+        const auto removed = removedAt_.find(FileKey(entry));
+        if (removed == removedAt_.end()) continue;
+        const auto recorded = recordedAt_.find(FileKey(entry));
+        Expect(recorded != recordedAt_.end() && recorded->second > removed->second,
+               Quoted(entry) + ", which a trim or a purge removed, came back unrecorded");
+    }
 }
 
 void Simulation::SettlePending(Copy &copy) {
@@ -232,10 +302,16 @@ void Simulation::SettleLandedSave(Copy &copy) {
     landing_ = false;
 }
 
-// Another program changed the history: no copy has seen this version.
+// The history changed: no copy has seen this version.
 void Simulation::TookNote(const Look &now) {
     last_ = now;
     ++version_;
+}
+
+// Another program wrote the history: what it holds was recorded by it.
+void Simulation::AnotherProgramWrote() {
+    TookNote(world_.LookAtHistory());
+    for (const std::string &entry : ParseHistory(last_.bytes)) Recorded(entry);
 }
 
 // The callbacks run inside the plug-in, through the host, where nothing may
@@ -426,7 +502,7 @@ void Simulation::TakeNoteOfRecords() {
 
 Entries Simulation::WithRecordsTaken(Entries list) const {
     for (const auto &[record, name] : records_)
-        if (!name.empty()) sim::Record(list, name);
+        if (!name.empty() && world_.Trusted(record, last_)) sim::Record(list, name);
     return list;
 }
 

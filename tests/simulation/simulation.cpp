@@ -39,6 +39,7 @@ Simulation::Simulation(const Programs &programs, std::uint64_t seed, std::set<lo
     coarseSeconds_ = std::vector<int>{0, 0, 1, 2}[Below(random, 4)];
     world_.SetCoarseTimes(coarseSeconds_);
     std::filesystem::create_directories(world_.Root() / "copies");
+    faults.lockHeld = [this] { return world_.LockHeld(); };
     for (int i = 0; i < copies; ++i) {
         auto copy = std::make_unique<Copy>();
         copy->index = i;
@@ -57,6 +58,7 @@ Simulation::Simulation(const Programs &programs, std::uint64_t seed, std::set<lo
 
 Simulation::~Simulation() {
     faults.Clear();
+    faults.lockHeld = nullptr;
     for (auto &copy : copies_) copy->host->UnloadPlugin();
 }
 

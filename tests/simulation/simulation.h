@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <random>
@@ -31,9 +32,10 @@ struct Programs {
     std::string copy;     // a copy of the host in a process of its own
 };
 
-// A change a copy makes to the history, checked once it has been made.
+// A change a copy makes to the history, checked once it has been made. A
+// take-up is the menu's: it lays what waits, and changes nothing itself.
 struct Change {
-    enum Kind { Record, Trim, Purge };
+    enum Kind { Record, Trim, Purge, TakeUp };
     Kind kind = Record;
     std::string name;            // Record: the name as kept
     std::int32_t keep = 0;       // Trim
@@ -54,6 +56,11 @@ struct Change {
         Change change;
         change.kind = Purge;
         change.gone = std::move(gone);
+        return change;
+    }
+    static Change TakingUp() {
+        Change change;
+        change.kind = TakeUp;
         return change;
     }
 };
@@ -168,6 +175,11 @@ private:
                        const Found &found, const std::vector<std::string> &taken);
     void SettlePending(Copy &copy);
     void SettleLandedSave(Copy &copy);
+    // A name recorded, by any copy or another program, and the check that a
+    // name a trim or a purge removed comes back only once recorded again.
+    void Recorded(const std::string &name);
+    void NoteRemoved(const Entries &before, const Entries &after, const Records &recordsNow);
+    void CheckTrimmedStayTrimmed(const Look &now) const;
     void CatchUp(Copy &copy);
     // The list a holder of the lock makes for the change: the file as
     // `read`, which the copy found at `version`, read again if it had not
@@ -177,6 +189,7 @@ private:
                                      long version, const std::vector<std::string> &taken) const;
     [[nodiscard]] Entries AsRead(const Copy &copy, const Look &read, long version) const;
     void TookNote(const Look &now);
+    void AnotherProgramWrote();
     // The records a process of its own took up when it held the lock first:
     // every one there then.
     [[nodiscard]] Entries WithRecordsTaken(Entries list) const;
@@ -206,7 +219,11 @@ private:
     // Another program is rewriting the history in place, and has not dated
     // it since.
     bool beingWritten_ = false;
-    int coarseSeconds_ = 0;          // file times as a file system this coarse keeps them
+    int coarseSeconds_ = 0;  // file times as a file system this coarse keeps them
+    // By file (FileKey): when each was last recorded, and when a saved trim
+    // or purge last removed it while nothing held it to come back.
+    long ticks_ = 0;
+    std::map<std::string, long> recordedAt_, removedAt_;
     bool lockHeld_ = false;          // the stalled copy holds the lock
     std::set<std::string> leaving_;  // records the stalled copy took up, to remove
     // The history as the stalled copy's rewrite in place has left it so far:

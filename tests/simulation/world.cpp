@@ -7,6 +7,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "simulation/rules.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -85,6 +87,7 @@ World::World() {
 }
 
 World::~World() {
+    StopWriting();
     MendHistory();
     std::error_code ignored;
     fs::remove_all(root_, ignored);
@@ -98,8 +101,15 @@ Look World::LookAtHistory() const {
     look.regular = fs::is_regular_file(status);
     if (!look.regular) return look;
     look.size = fs::file_size(history_, error);
-    look.time = WriteTime(history_);
-    look.changed = ChangeTime(history_);
+    // As the file system keeps them: a time set again to what it reports
+    // is no change there.
+    look.time = Kept(WriteTime(history_));
+    look.changed = Kept(ChangeTime(history_));
+    look.writerOpen = writer_ != -1;
+#ifndef _WIN32
+    struct stat st {};
+    if (::stat(history_.c_str(), &st) == 0) look.owner = st.st_uid;
+#endif
     if (look.size > (std::uintmax_t{1} << 24) || spoil_ == Spoil::Held) return look;
     std::ifstream in(history_, std::ios::binary);
     std::ostringstream bytes;
@@ -109,6 +119,7 @@ Look World::LookAtHistory() const {
 }
 
 void World::Rewrite(const std::string &bytes) {
+    StopWriting();
     const fs::path fresh = root_ / "outside.new";
     WriteFile(fresh, bytes);
     // Later than what it replaces, as a real program's write would be: a
@@ -132,12 +143,14 @@ void World::Rewrite(const std::string &bytes) {
 // given to the next file, which on a file system of coarse times could then
 // bear the same stamp as the one it replaces.
 void World::RemoveHistory() {
+    StopWriting();
     static std::atomic<int> removed{0};
     fs::create_directories(root_ / "trash");
     fs::rename(history_, root_ / "trash" / std::to_string(++removed));
 }
 
 bool World::SpoilHistory(Spoil how) {
+    StopWriting();
     const Look before = LookAtHistory();
     if (!before.regular) return false;
     spoiltBytes_ = before.bytes;
@@ -191,7 +204,9 @@ void World::MendHistory() {
 }
 
 bool World::BeingWritten(const Look &look) const {
-    return look.regular && Kept(look.time) == Kept(look.changed);
+    if (kWindows) return look.writerOpen;
+    const bool cut = !look.bytes.empty() && look.bytes.back() != '\r' && look.bytes.back() != '\n';
+    return look.regular && cut && Kept(look.time) == Kept(look.changed);
 }
 
 std::int64_t World::Kept(std::int64_t time) const {
@@ -200,11 +215,33 @@ std::int64_t World::Kept(std::int64_t time) const {
 }
 
 void World::RewriteInPlace(const std::string &bytes) {
+#ifdef _WIN32
+    // Shared as a copying program shares it: a copy's read, which shares no
+    // writing, is refused while it is open.
+    if (writer_ == -1)
+        writer_ = reinterpret_cast<std::intptr_t>(::CreateFileA(
+            history_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const HANDLE file = reinterpret_cast<HANDLE>(writer_);
+    DWORD written = 0;
+    ::SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+    ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    ::SetEndOfFile(file);
+#else
     std::ofstream out(history_, std::ios::binary | std::ios::in | std::ios::out | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+#endif
+}
+
+void World::StopWriting() {
+#ifdef _WIN32
+    if (writer_ != -1) ::CloseHandle(reinterpret_cast<HANDLE>(writer_));
+#endif
+    writer_ = -1;
 }
 
 void World::DateHistory(std::int64_t time) {
+    StopWriting();
     if (coarseSeconds_ > 0) time -= time % (coarseSeconds_ * kTicksPerSecond);
 #ifdef _WIN32
     const HANDLE file = ::CreateFileA(history_.c_str(), FILE_WRITE_ATTRIBUTES,
@@ -257,6 +294,18 @@ Records World::PendingRecords() const {
 
 bool World::Marked() const { return fs::exists(root_ / "quorvel.ini.pending"); }
 
+bool World::Trusted(const std::string &record, const Look &history) const {
+#ifdef _WIN32
+    (void)record;
+    (void)history;
+    return true;
+#else
+    struct stat st {};
+    return ::lstat((root_ / record).c_str(), &st) != 0 || st.st_uid == ::geteuid() ||
+           st.st_uid == history.owner;
+#endif
+}
+
 void World::PutRecord(const std::string &file, const std::string &name) {
     WriteFile(root_ / file, name + "\r\n");
 }
@@ -279,6 +328,7 @@ bool World::ShareWithAnotherUser() {
 }
 
 void World::PutHistory(const std::optional<std::string> &bytes) {
+    StopWriting();
     if (!bytes) {
         if (fs::exists(fs::symlink_status(history_))) RemoveHistory();
         return;

@@ -18,9 +18,11 @@ struct Look {
     bool exists = false;
     bool regular = false;
     std::uintmax_t size = 0;
-    std::int64_t time = 0;     // last write, as finely as the system keeps it
+    std::int64_t time = 0;     // last write, as finely as the file system keeps it
     std::int64_t changed = 0;  // last change of any kind, which no program sets back
     std::string bytes;         // of a regular file of sane size
+    bool writerOpen = false;   // Windows: another program has it open for writing
+    std::uint32_t owner = 0;   // POSIX: the user who owns it
 
     friend bool operator==(const Look &, const Look &) = default;
 };
@@ -54,8 +56,10 @@ public:
     [[nodiscard]] const std::string &ModulePath() const { return modulePath_; }
     [[nodiscard]] Look LookAtHistory() const;
     // Whether the history, as the look found it, is being written by another
-    // program: its write time is its change time, as the file system keeps
-    // them (the copies bear with such a write for as long as it lasts).
+    // program, as a copy can tell: on Windows while the program has it open
+    // for writing; on POSIX where its last line is cut and its write time is
+    // its change time, as the file system keeps them (the copies bear with
+    // such a write for as long as it lasts).
     [[nodiscard]] bool BeingWritten(const Look &look) const;
     // A file time as the file system keeps it.
     [[nodiscard]] std::int64_t Kept(std::int64_t time) const;
@@ -65,8 +69,8 @@ public:
     void Rewrite(const std::string &bytes);
     void RemoveHistory();
     // Another program rewrites the history in place, as cp over it does: the
-    // same file, written; and later dates it, as cp -p does at its end, to
-    // the write time given.
+    // same file, written, and kept open for writing (Windows) until it is
+    // dated, as cp -p does at its end, to the write time given, or replaced.
     void RewriteInPlace(const std::string &bytes);
     void DateHistory(std::int64_t time);
     // Another program makes the history unreadable, and later mends it.
@@ -83,6 +87,10 @@ public:
     // The pending records and their mark, and a record a power cut kept.
     [[nodiscard]] Records PendingRecords() const;
     [[nodiscard]] bool Marked() const;
+    // Whether a copy of this process's user takes the record up where the
+    // history is owned as the look found it: it is that user's, or the
+    // history's owner's, or gone (taken up). Another's is left to them.
+    [[nodiscard]] bool Trusted(const std::string &record, const Look &history) const;
     void PutRecord(const std::string &file, const std::string &name);
 
     // Another user may write the history and make files beside it; false
@@ -108,6 +116,10 @@ private:
     std::string spoiltBytes_;                        // what the history held before it was spoilt
     std::filesystem::file_time_type spoiltWritten_;  // and its write time
     std::intptr_t holder_ = -1;                      // Windows: the handle that holds the file
+    std::intptr_t writer_ = -1;  // Windows: the handle that writes it in place, while open
+
+    // The program writing in place closes the file.
+    void StopWriting();
 };
 
 }  // namespace sim
