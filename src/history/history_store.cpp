@@ -103,8 +103,9 @@ platform::SaveOutcome ChangeAsHolder(ChangeRef apply, ChangeKind kind, platform:
     std::erase_if(Waiting, [&taken](const PendingRecord &waiting) {
         return std::find(taken.gone.begin(), taken.gone.end(), waiting.path) != taken.gone.end();
     });
-    const bool inMemory = std::any_of(Waiting.begin(), Waiting.end(),
-                                      [](const PendingRecord &waiting) { return waiting.path.empty(); });
+    const bool inMemory =
+        std::any_of(Waiting.begin(), Waiting.end(),
+                    [](const PendingRecord &waiting) { return waiting.path.empty(); });
     if (kind == ChangeKind::TakeUp && taken.records.empty() && !inMemory)
         return platform::SaveOutcome::Saved;  // nothing waits
     // One attempt on the list as `state` leaves it.
@@ -237,7 +238,8 @@ void RecordEditedFile(const char *name) {
     if (!lock.Held()) look = platform::LookAt(HistoryFile.buf);
     const std::string kept = stored.buf;
     const bool passing = outcome != platform::SaveOutcome::Refused && look.Replaceable();
-    Waiting.push_back({passing ? WritePendingRecord(HistoryFile.buf, look, kept) : std::string(), kept});
+    Waiting.push_back(
+        {passing ? WritePendingRecord(HistoryFile.buf, look, kept) : std::string(), kept});
 }
 
 void KeepNewest(std::int32_t keep) {

@@ -23,7 +23,7 @@ constexpr std::uint64_t kLongMs = 1000;
 // out leaves its change for the holder instead.
 HistoryLock::HistoryLock(const char *history, const char *library, Patience kind) {
     const auto set = fault::LockPatience();
-    const std::uint64_t patience = set   ? static_cast<std::uint64_t>(set->count())
+    const std::uint64_t patience = set ? static_cast<std::uint64_t>(set->count())
                                    : kind == Patience::Brief ? kBriefMs
                                                              : kLongMs;
     const std::uint64_t start = system::Milliseconds();

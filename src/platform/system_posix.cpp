@@ -192,7 +192,7 @@ RecordRead ReadRecordFile(const char *path, std::uint32_t owner, std::size_t lim
     // Not through a link: O_NOFOLLOW refuses one with ELOOP.
     const int fd = Counted(FileCall::Open, ::open(path, O_RDONLY | kSafeOpen));
     if (fd < 0)
-        return errno == ELOOP          ? RecordRead::NotOne
+        return errno == ELOOP        ? RecordRead::NotOne
                : NothingThere(errno) ? RecordRead::Gone
                                      : RecordRead::Failed;
     const RecordRead read = ReadOpenRecord(fd, owner, limit, bytes);

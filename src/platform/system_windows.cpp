@@ -230,9 +230,9 @@ RecordRead ReadRecordFile(const char *path, std::uint32_t, std::size_t limit, st
     if (fault::Fails(fault::Call::OpenToRead, path)) return RecordRead::Failed;
     // The link or reparse point itself, never what it leads to.
     const HANDLE file =
-        Counted(FileCall::Open, ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                                              nullptr, OPEN_EXISTING,
-                                              FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        Counted(FileCall::Open,
+                ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (file == INVALID_HANDLE_VALUE)
         return NothingThere(::GetLastError()) ? RecordRead::Gone : RecordRead::Failed;
     const RecordRead read = ReadOpenRecord(file, limit, bytes);
@@ -405,10 +405,10 @@ bool GivePermissions(File, unsigned) { return !fault::Fails(fault::Call::CopyPer
 File OpenToRewrite(const std::string &path) {
     // A reader shares no write access: it is waited for a moment.
     for (int attempt = 0;; ++attempt) {
-        const HANDLE file = Counted(
-            FileCall::Open, ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                          FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+        const HANDLE file =
+            Counted(FileCall::Open,
+                    ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file != INVALID_HANDLE_VALUE) return reinterpret_cast<File>(file);
         if (!HeldByAnother(::GetLastError()) || attempt == kRetries) return kNoFile;
         ::Sleep(kRetryPauseMs);
