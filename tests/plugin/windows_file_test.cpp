@@ -1,23 +1,19 @@
 // The history as Windows keeps it: what the user set on the file survives
 // every save, a library installed as deep as the system allows still saves
-// its history, names are read as the code page spells them, and a link is
-// followed as the system follows it.
+// its history, and names and links are read as the file calls read them.
 #include <gmock/gmock.h>
 
-#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <optional>
 
+#include "platform/wide_path.h"
 #include "plugin/plugin_fixture.h"
 
 #ifdef _WIN32
 #include <windows.h>
 // After windows.h, whose types it needs.
 #include <aclapi.h>
-#include <ntdef.h>
-
-#include "platform/wide_path.h"
 
 namespace {
 
@@ -127,30 +123,22 @@ TEST_F(PluginTest, ASecondByteIsNoLetterNorSeparatorAndALongPathIsNoMissingFile)
     const std::string folder = dir.Root().string() + "\\" + kDownload,
                       deep = folder + "\\" + std::string(200, 'd') + "\\" + kDownload,
                       kept = deep + "\\kept", cut = "C:\\" + kA + std::string(122, 'x') + ".txt";
-    // Past 259 bytes only the wide calls take a path (the clean-up's too).
-    const auto make = [](const std::string &path, UINT codePage) {
-        std::wstring wide(path.size(), L'\0');
-        const int size = static_cast<int>(path.size());
-        wide.resize(::MultiByteToWideChar(codePage, 0, path.data(), size, wide.data(), size));
-        wide.insert(0, L"\\\\?\\");
-        for (auto at = wide.find(L'\\', 7); at != std::wstring::npos; at = wide.find(L'\\', at + 1))
-            ::CreateDirectoryW(wide.substr(0, at).c_str(), nullptr);
-        ::CloseHandle(
-            ::CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
-        return wide;
-    };
-    const std::string keptOem = deep + "\\oem";
-    const std::wstring wide = make(kept, CP_ACP), wideOem = make(keptOem, CP_OEMCP);
+    // Past 259 bytes only the wide calls take a path (the clean-up's too); as OEM calls read it.
+    std::wstring wide(kept.size(), L'\0');
+    const int size = static_cast<int>(kept.size());
+    wide.resize(::MultiByteToWideChar(CP_OEMCP, 0, kept.data(), size, wide.data(), size));
+    wide.insert(0, L"\\\\?\\");
+    for (auto at = wide.find(L'\\', 7); at != std::wstring::npos; at = wide.find(L'\\', at + 1))
+        ::CreateDirectoryW(wide.substr(0, at).c_str(), nullptr);
+    ::CloseHandle(::CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    ::CreateDirectoryA(folder.c_str(), nullptr);
     EXPECT_TRUE(::CopyFileA(LibraryPath().c_str(), (folder + "\\quorvel.dll").c_str(), TRUE));
-    // A folder named with a character the code page lacks: a host of ANSI
-    // names finds it as a look-alike, which opens nothing, and can load the
-    // plug-in only by its short name.
-    const std::wstring outside = dir.Root().wstring() + L"\\\u0141\u00f3d\u017a";
+    // A host of ANSI names loads a plug-in from Łódź by its short name alone.
+    const fs::path outside = dir.Root() / L"\u0141\u00f3d\u017a";
     wchar_t shortName[MAX_PATH];
-    ASSERT_TRUE(::CreateDirectoryW(outside.c_str(), nullptr) &&
+    ASSERT_TRUE(fs::create_directory(outside) &&
                 ::GetShortPathNameW(outside.c_str(), shortName, MAX_PATH));
-    const std::string outsideLibrary = fs::path(shortName).string() + "\\quorvel.dll";
-    EXPECT_TRUE(::CopyFileA(LibraryPath().c_str(), outsideLibrary.c_str(), TRUE));
+    fs::copy_file(LibraryPath(), fs::path(shortName) / "quorvel.dll");
     using Names = std::vector<std::string>;
     const auto lines = [](const Names &names) {
         std::string bytes;
@@ -163,7 +151,7 @@ TEST_F(PluginTest, ASecondByteIsNoLetterNorSeparatorAndALongPathIsNoMissingFile)
         std::vector<hostsim::MenuAnswer> keys;
         Names file, menu;          // the menu's items where they are not the file's entries
         std::string library = {};  // where not in folder
-        bool oem = false;          // the host's file calls take OEM names
+        bool oem = false;          // the file calls take OEM names
     } rows[] = {
         // clang-format off
         {"the history's path folds ウ into another folder: nothing read or saved",
@@ -177,12 +165,10 @@ TEST_F(PluginTest, ASecondByteIsNoLetterNorSeparatorAndALongPathIsNoMissingFile)
          singleByte ? Names{"C:\\" + kHyo + "x\\a", "C:\\x\\a"} : Names{"C:\\x\\a"}},
         {"an item cut to 127 bytes begins with a second byte", {cut}, {}, {}, {cut},
          {cut.substr(singleByte ? 4 : 5)}},
-        {"F5 takes a file past 259 bytes for missing", {deep + "\\gone", kept}, {}, {Key(kF5)},
-         {kept}, {kept.substr(kept.size() - 127)}},
-        {"F5 reads a long name in the ANSI code page under OEM file calls", {deep + "\\gone", keptOem},
-         {}, {Key(kF5)}, {keptOem}, {keptOem.substr(keptOem.size() - 127)}, LibraryPath(), true},
-        {"the history's path turns Ł into a look-alike: nothing read or saved", {"C:\\o"},
-         {"C:\\a"}, {}, {"C:\\o", "C:\\a"}, {}, outsideLibrary},
+        {"F5 takes a file past 259 bytes for missing, or reads it as ANSI under OEM file calls",
+         {deep + "\\gone", kept}, {}, {Key(kF5)}, {kept}, {kept.substr(kept.size() - 127)}, LibraryPath(), true},
+        {"the history's path turns Ł into a look-alike: nothing read or saved", {"C:\\o"}, {"C:\\a"}, {},
+         {"C:\\o", "C:\\a"}, {}, fs::path(shortName).string() + "\\quorvel.dll"},
         // clang-format on
     };
     for (const auto &row : rows) {
@@ -200,58 +186,26 @@ TEST_F(PluginTest, ASecondByteIsNoLetterNorSeparatorAndALongPathIsNoMissingFile)
         host.UnloadPlugin();
         ::SetFileApisToANSI();
     }
-    for (const std::wstring &made : {wide, wideOem}) {
-        ::DeleteFileW(made.c_str());
-        ::RemoveDirectoryW(made.substr(0, made.rfind(L'\\')).c_str());
-    }
+    ::DeleteFileW(wide.c_str());
+    ::RemoveDirectoryW(wide.substr(0, wide.rfind(L'\\')).c_str());
 }
 
-// Wine makes no Windows link, and shows none (history_link.sh): a link's
-// reparse data as the system keeps it, the print name first so that the
-// offsets matter, and where a link to a file not made yet leads.
-TEST(LinkTarget, ADanglingLinkLeadsWhereTheSystemWouldOpenItsTarget) {
-    const std::wstring link = L"C:\\plugins\\quorvel\\quorvel.ini";
+// Wine shows no Windows link (history_link.sh): a link's data as the system keeps it (tag,
+// length; names' offsets, lengths; flags), its print name "X:\p" first so that offsets matter.
+TEST(LinkTarget, ALinkLeadsWhereItsSubstituteNameSaysFromItsFolder) {
     const struct {
-        const char *fault;
-        DWORD tag;
-        ULONG flags;
-        std::wstring substitute, print;
-        std::size_t cut;  // bytes short of the whole
-        std::wstring target;
+        ULONG tag, flags;
+        std::wstring substitute, target;
     } rows[] = {
-        // clang-format off
-        {"an absolute target keeps \\??\\", IO_REPARSE_TAG_SYMLINK, 0, L"\\??\\D:\\s\\q.ini", L"D:\\s\\q.ini", 0,
-         L"D:\\s\\q.ini"},
-        {"the print name is taken for the target", IO_REPARSE_TAG_SYMLINK, 0, L"\\??\\D:\\real", L"D:\\shown", 0,
-         L"D:\\real"},
-        {"a share's target loses its form", IO_REPARSE_TAG_SYMLINK, 0, L"\\??\\UNC\\pc\\s\\q.ini", L"\\\\pc\\s\\q.ini",
-         0, L"\\\\pc\\s\\q.ini"},
-        {"a relative target is taken from the current folder", IO_REPARSE_TAG_SYMLINK, SYMLINK_FLAG_RELATIVE,
-         L"..\\s\\q.ini", L"..\\s\\q.ini", 0, L"C:\\plugins\\quorvel\\..\\s\\q.ini"},
-        {"a volume without a letter is taken for a relative name", IO_REPARSE_TAG_SYMLINK, 0,
-         L"\\??\\Volume{1}\\q.ini", L"", 0, L""},
-        {"a junction is read as a link", IO_REPARSE_TAG_MOUNT_POINT, 0, L"\\??\\D:\\s", L"D:\\s", 0, L""},
-        {"data cut short is read past its end", IO_REPARSE_TAG_SYMLINK, 0, L"\\??\\D:\\q.ini", L"", 2, L""},
-        // clang-format on
-    };
+        {IO_REPARSE_TAG_SYMLINK, 0, L"\\??\\UNC\\pc\\s\\q.ini", L"\\\\pc\\s\\q.ini"},
+        {IO_REPARSE_TAG_SYMLINK, SYMLINK_FLAG_RELATIVE, L"..\\s\\q.ini", L"C:\\p\\..\\s\\q.ini"},
+        {IO_REPARSE_TAG_MOUNT_POINT, 0, L"\\??\\D:\\s", L""}};
     for (const auto &row : rows) {
-        SCOPED_TRACE(row.fault);
-        constexpr std::size_t at =
-            offsetof(REPARSE_DATA_BUFFER, SymbolicLinkReparseBuffer.PathBuffer);
-        const std::size_t printBytes = row.print.size() * 2, bytes = row.substitute.size() * 2;
-        REPARSE_DATA_BUFFER head{};
-        head.ReparseTag = row.tag;
-        head.SymbolicLinkReparseBuffer = {static_cast<USHORT>(printBytes),
-                                          static_cast<USHORT>(bytes),
-                                          0,
-                                          static_cast<USHORT>(printBytes),
-                                          row.flags,
-                                          {}};
-        std::vector<char> data(at + printBytes + bytes);
-        std::memcpy(data.data(), &head, at);
-        std::memcpy(data.data() + at, row.print.data(), printBytes);
-        std::memcpy(data.data() + at + printBytes, row.substitute.data(), bytes);
-        EXPECT_EQ(platform::LinkTarget(link, data.data(), data.size() - row.cut), row.target);
+        const auto size = static_cast<wchar_t>(row.substitute.size() * 2);
+        const wchar_t head[] = {
+            LOWORD(row.tag), HIWORD(row.tag), 0, 0, 8, size, 0, 8, LOWORD(row.flags), 0};
+        const std::wstring data = std::wstring(head, 10) + L"X:\\p" + row.substitute;
+        EXPECT_EQ(platform::LinkTarget(L"C:\\p\\q.ini", data.data(), data.size() * 2), row.target);
     }
 }
 
