@@ -8,7 +8,7 @@
 set(windows_XP_imports
   # KERNEL32.dll
   AreFileApisANSI CloseHandle CreateFileA CreateFileW CreateMutexA CreateMutexW CreateSemaphoreW
-  DeleteCriticalSection DeleteFileA DeleteFileW EnterCriticalSection FindClose FindFirstFileA
+  DeleteCriticalSection DeleteFileA DeleteFileW DeviceIoControl EnterCriticalSection FindClose FindFirstFileA
   FindNextFileA FlushFileBuffers FreeLibrary GetConsoleScreenBufferInfo GetCurrentProcessId
   GetCPInfo GetCurrentThreadId GetFileAttributesA GetFileAttributesExA GetFileAttributesW GetFileType GetFullPathNameA
   GetFullPathNameW GetLastError GetModuleHandleA GetModuleHandleW GetProcAddress GetStdHandle
@@ -28,4 +28,4 @@ set(windows_XP_imports
   fputc fputs free fwrite localeconv malloc memchr memcmp memcpy memmove memset realloc
   isxdigit setlocale strchr strcmp strerror strlen strncmp strpbrk strrchr vfprintf wcslen)
 set(windows_Vista_imports ${windows_XP_imports}
-  GetFileInformationByHandleEx GetFinalPathNameByHandleA GetTickCount64 SetFileInformationByHandle)
+  GetFileInformationByHandleEx GetFinalPathNameByHandleW GetTickCount64 SetFileInformationByHandle)

@@ -77,8 +77,10 @@ struct FileLook {
 // write under way; a whole file is not.
 [[nodiscard]] bool BeingWritten(const FileStamp &stamp, bool cut);
 
-// The file a path finally names, through any symbolic links; the path
-// itself when it names none, or no more than the system takes.
+// The file a path finally names, through any symbolic links: where the
+// file belongs, for a link to one not made yet. The path itself when it
+// names no link, or where the result is no path the file calls take (too
+// long; on Windows, with a character the code page of names lacks).
 [[nodiscard]] std::string ResolveLinks(const char *path);
 
 // Whether the file's attributes can be queried: the test for "exists".

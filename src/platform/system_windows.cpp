@@ -9,6 +9,7 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/code_page.h"
 #include "platform/fault.h"
 #include "platform/platform.h"
 #include "platform/system.h"
@@ -162,9 +163,46 @@ LibraryHandle library;
 
 // The path as the wide call takes it, from the code page ANSI calls use.
 bool Widen(const char *path, wchar_t (&wide)[system::kLongestPath + 1]) {
-    const UINT codePage = ::AreFileApisANSI() ? CP_ACP : CP_OEMCP;
-    return ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, path, -1, wide,
+    return ::MultiByteToWideChar(FileNameCodePage(), MB_ERR_INVALID_CHARS, path, -1, wide,
                                  static_cast<int>(std::size(wide))) > 0;
+}
+
+// Where the symbolic link at the path leads, read from the link itself;
+// empty where the path names no link.
+std::wstring ReadLink(const std::wstring &path) {
+    const HANDLE link = Counted(
+        FileCall::Open,
+        ::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING,
+                      FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (link == INVALID_HANDLE_VALUE) return {};
+    alignas(8) unsigned char data[MAXIMUM_REPARSE_DATA_BUFFER_SIZE];
+    DWORD size = 0;
+    const bool read =
+        Counted(FileCall::Query, ::DeviceIoControl(link, FSCTL_GET_REPARSE_POINT, nullptr, 0, data,
+                                                   sizeof data, &size, nullptr));
+    Counted(FileCall::Close, ::CloseHandle(link));
+    return read ? LinkTarget(path, data, size) : std::wstring();
+}
+
+// A link to a file not made yet leads the system nowhere; followed link by
+// link, as on POSIX, it leads to where that file belongs. Windows follows
+// at most 63 links in one lookup: more is a loop.
+std::string WhereLinksLead(const char *path) {
+    constexpr int kMostLinks = 63;
+    wchar_t wide[system::kLongestPath + 1];
+    if (!Widen(path, wide)) return path;
+    std::wstring target = wide;
+    for (int depth = 0; depth < kMostLinks; ++depth) {
+        std::wstring next = ReadLink(target);
+        if (next.empty()) {
+            if (depth == 0) return path;
+            const std::string narrow = NarrowPath(target);
+            return narrow.empty() ? path : narrow;
+        }
+        target = std::move(next);
+    }
+    return path;
 }
 
 // ReadRecordFile's checks and read, on the file it opened.
@@ -203,25 +241,24 @@ int ConsoleBufferRows() {
     return info.dwSize.Y > 0 ? info.dwSize.Y : -1;
 }
 
-// The system's own name for the file the path opens, links followed:
-// \\?\C:\... or \\?\UNC\server\share\..., given back in the usual form.
+// The system's own name for the file the path opens, links followed, in
+// the usual form. Asked for in wide characters: the ANSI call gives those
+// its code page lacks as '?' or look-alikes, a path that opens nothing.
 std::string ResolveLinks(const char *path) {
     const HANDLE file =
         Counted(FileCall::Open,
                 ::CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (file == INVALID_HANDLE_VALUE) return path;
-    char final[system::kLongestPath + 16];
-    const DWORD length = Counted(
-        FileCall::Query, ::GetFinalPathNameByHandleA(file, final, sizeof final, VOLUME_NAME_DOS));
+    if (file == INVALID_HANDLE_VALUE)
+        return NothingThere(::GetLastError()) ? WhereLinksLead(path) : path;
+    wchar_t final[system::kLongestPath + 16];
+    const DWORD length =
+        Counted(FileCall::Query,
+                ::GetFinalPathNameByHandleW(file, final, std::size(final), VOLUME_NAME_DOS));
     Counted(FileCall::Close, ::CloseHandle(file));
-    if (length == 0 || length >= sizeof final) return path;
-    std::string resolved(final, length);
-    if (resolved.rfind("\\\\?\\UNC\\", 0) == 0)
-        resolved.replace(0, 8, "\\\\");
-    else if (resolved.rfind("\\\\?\\", 0) == 0)
-        resolved.erase(0, 4);
-    return resolved.size() <= system::kLongestPath ? resolved : path;
+    if (length == 0 || length >= std::size(final)) return path;
+    const std::string narrow = NarrowPath(UsualForm({final, length}));
+    return narrow.empty() ? path : narrow;
 }
 
 bool MayRemove(const char *) { return true; }

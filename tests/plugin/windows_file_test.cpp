@@ -1,12 +1,13 @@
 // The history as Windows keeps it: what the user set on the file survives
 // every save, a library installed as deep as the system allows still saves
-// its history, and names are read as the code page spells them.
+// its history, and names and links are read as the file calls read them.
 #include <gmock/gmock.h>
 
 #include <filesystem>
 #include <iostream>
 #include <optional>
 
+#include "platform/wide_path.h"
 #include "plugin/plugin_fixture.h"
 
 #ifdef _WIN32
@@ -122,15 +123,22 @@ TEST_F(PluginTest, ASecondByteIsNoLetterNorSeparatorAndALongPathIsNoMissingFile)
     const std::string folder = dir.Root().string() + "\\" + kDownload,
                       deep = folder + "\\" + std::string(200, 'd') + "\\" + kDownload,
                       kept = deep + "\\kept", cut = "C:\\" + kA + std::string(122, 'x') + ".txt";
-    // Past 259 bytes only the wide calls take a path (the clean-up's too).
+    // Past 259 bytes only the wide calls take a path (the clean-up's too); as OEM calls read it.
     std::wstring wide(kept.size(), L'\0');
     const int size = static_cast<int>(kept.size());
-    wide.resize(::MultiByteToWideChar(CP_ACP, 0, kept.data(), size, wide.data(), size));
+    wide.resize(::MultiByteToWideChar(CP_OEMCP, 0, kept.data(), size, wide.data(), size));
     wide.insert(0, L"\\\\?\\");
     for (auto at = wide.find(L'\\', 7); at != std::wstring::npos; at = wide.find(L'\\', at + 1))
         ::CreateDirectoryW(wide.substr(0, at).c_str(), nullptr);
     ::CloseHandle(::CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    ::CreateDirectoryA(folder.c_str(), nullptr);
     EXPECT_TRUE(::CopyFileA(LibraryPath().c_str(), (folder + "\\quorvel.dll").c_str(), TRUE));
+    // A host of ANSI names loads a plug-in from Łódź by its short name alone.
+    const fs::path outside = dir.Root() / L"\u0141\u00f3d\u017a";
+    wchar_t shortName[MAX_PATH];
+    ASSERT_TRUE(fs::create_directory(outside) &&
+                ::GetShortPathNameW(outside.c_str(), shortName, MAX_PATH));
+    fs::copy_file(LibraryPath(), fs::path(shortName) / "quorvel.dll");
     using Names = std::vector<std::string>;
     const auto lines = [](const Names &names) {
         std::string bytes;
@@ -141,7 +149,9 @@ TEST_F(PluginTest, ASecondByteIsNoLetterNorSeparatorAndALongPathIsNoMissingFile)
         const char *fault;
         Names before, opened;
         std::vector<hostsim::MenuAnswer> keys;
-        Names file, menu;  // the menu's items where they are not the file's entries
+        Names file, menu;          // the menu's items where they are not the file's entries
+        std::string library = {};  // where not in folder
+        bool oem = false;          // the file calls take OEM names
     } rows[] = {
         // clang-format off
         {"the history's path folds ウ into another folder: nothing read or saved",
@@ -155,23 +165,48 @@ TEST_F(PluginTest, ASecondByteIsNoLetterNorSeparatorAndALongPathIsNoMissingFile)
          singleByte ? Names{"C:\\" + kHyo + "x\\a", "C:\\x\\a"} : Names{"C:\\x\\a"}},
         {"an item cut to 127 bytes begins with a second byte", {cut}, {}, {}, {cut},
          {cut.substr(singleByte ? 4 : 5)}},
-        {"F5 takes a file past 259 bytes for missing", {deep + "\\gone", kept}, {}, {Key(kF5)},
-         {kept}, {kept.substr(kept.size() - 127)}},
+        {"F5 takes a file past 259 bytes for missing, or reads it as ANSI under OEM file calls",
+         {deep + "\\gone", kept}, {}, {Key(kF5)}, {kept}, {kept.substr(kept.size() - 127)}, LibraryPath(), true},
+        {"the history's path turns Ł into a look-alike: nothing read or saved", {"C:\\o"}, {"C:\\a"}, {},
+         {"C:\\o", "C:\\a"}, {}, fs::path(shortName).string() + "\\quorvel.dll"},
         // clang-format on
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.fault);
-        WriteSaved(folder + "\\quorvel.ini", lines(row.before));
-        EXPECT_TRUE(host.LoadPlugin(folder + "\\quorvel.dll"));
+        const std::string library = row.library.empty() ? folder + "\\quorvel.dll" : row.library;
+        const std::string history = library.substr(0, library.size() - 3) + "ini";
+        if (row.oem) ::SetFileApisToOEM();
+        WriteSaved(history, lines(row.before));
+        EXPECT_TRUE(host.LoadPlugin(library));
         for (const std::string &name : row.opened) host.OpenEditorWindow(name);
         ui.menuAnswers = row.keys;
         host.OpenPlugin();
-        EXPECT_EQ(ReadBytes(folder + "\\quorvel.ini"), lines(row.file));
+        EXPECT_EQ(ReadBytes(history), lines(row.file));
         EXPECT_EQ(Texts(Menus().back()), row.menu.empty() ? row.file : row.menu);
         host.UnloadPlugin();
+        ::SetFileApisToANSI();
     }
     ::DeleteFileW(wide.c_str());
     ::RemoveDirectoryW(wide.substr(0, wide.rfind(L'\\')).c_str());
+}
+
+// Wine shows no Windows link (history_link.sh): a link's data as the system keeps it (tag,
+// length; names' offsets, lengths; flags), its print name "X:\p" first so that offsets matter.
+TEST(LinkTarget, ALinkLeadsWhereItsSubstituteNameSaysFromItsFolder) {
+    const struct {
+        ULONG tag, flags;
+        std::wstring substitute, target;
+    } rows[] = {
+        {IO_REPARSE_TAG_SYMLINK, 0, L"\\??\\UNC\\pc\\s\\q.ini", L"\\\\pc\\s\\q.ini"},
+        {IO_REPARSE_TAG_SYMLINK, SYMLINK_FLAG_RELATIVE, L"..\\s\\q.ini", L"C:\\p\\..\\s\\q.ini"},
+        {IO_REPARSE_TAG_MOUNT_POINT, 0, L"\\??\\D:\\s", L""}};
+    for (const auto &row : rows) {
+        const auto size = static_cast<wchar_t>(row.substitute.size() * 2);
+        const wchar_t head[] = {
+            LOWORD(row.tag), HIWORD(row.tag), 0, 0, 8, size, 0, 8, LOWORD(row.flags), 0};
+        const std::wstring data = std::wstring(head, 10) + L"X:\\p" + row.substitute;
+        EXPECT_EQ(platform::LinkTarget(L"C:\\p\\q.ini", data.data(), data.size() * 2), row.target);
+    }
 }
 
 }  // namespace
