@@ -276,11 +276,6 @@ std::string ScratchFile(const std::string &name) { return Samples().File(name); 
 std::string CopyOfSample(std::int32_t entries, const std::string &name, PathForm form) {
     const std::string path = ScratchFile(name);
     WriteFile(path, SampleOf(entries, form).bytes);
-    // Dated an hour back, as a history last changed a while ago: a file
-    // whose write time is its change time, and recent, is one that another
-    // program is writing now, and the plug-in leaves it be.
-    std::filesystem::last_write_time(
-        path, std::filesystem::last_write_time(path) - std::chrono::hours(1));
     return path;
 }
 

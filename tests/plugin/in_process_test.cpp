@@ -63,7 +63,7 @@ class InProcess : public ::testing::Test {
 protected:
     // Starts the plug-in on a history file holding these bytes.
     void Start(const std::string &history, decltype(StartupRecord::ShowMenu) menu = StubMenu) {
-        WriteSaved(dir.File("quorvel.ini"), history);
+        WriteBytes(dir.File("quorvel.ini"), history);
         StartupRecord record{};
         // A file where the library is: the history's lock on Windows.
         const std::string library = dir.File("quorvel.dll");
@@ -146,7 +146,7 @@ TEST_F(InProcess, AfterItsOwnSaveThisCopyReadsNothingUntilAnotherSaves) {
     ProcessEditorEvent(0, nullptr);
     OpenPlugin(0, 0);
     EXPECT_EQ(opensToRead, 0);
-    WriteSaved(dir.File("quorvel.ini"), "x\r\n");  // another copy saves
+    WriteBytes(dir.File("quorvel.ini"), "x\r\n");  // another copy saves
     OpenPlugin(0, 0);
     EXPECT_EQ(opensToRead, 1);
     platform::fault::SetHook(nullptr);
@@ -178,7 +178,7 @@ bool HideAtRead(Call call, const char *path) {
     if (call == Call::OpenToRead && replaceAtRead) {
         replaceAtRead = false;
         const std::string next = std::string(path) + ".next";
-        WriteSaved(next, "y\r\n");
+        WriteBytes(next, "y\r\n");
         ::SetFileAttributesA(next.c_str(), FILE_ATTRIBUTE_HIDDEN);
         ::MoveFileExA(next.c_str(), path, MOVEFILE_REPLACE_EXISTING);
     }
@@ -190,7 +190,7 @@ bool HideAtRead(Call call, const char *path) {
 TEST_F(InProcess, ASaveKeepsTheAttributesOfTheFileItReadNotOfTheOneItLookedAt) {
     Start("a\r\n");
     const std::string history = dir.File("quorvel.ini");
-    WriteSaved(history, "x\r\n");  // another copy saves: the next change reads
+    WriteBytes(history, "x\r\n");  // another copy saves: the next change reads
     replaceAtRead = true;
     platform::fault::SetHook(&HideAtRead);
     editorFileName = "b";

@@ -27,6 +27,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
+#ifdef _WIN32
+constexpr bool kWindows = true;
+#else
+constexpr bool kWindows = false;
+#endif
+
 // A recorder's names: PREFIX0, PREFIX1, ...
 std::vector<std::string> Names(const std::string &prefix, int count) {
     std::vector<std::string> names;
@@ -81,6 +87,23 @@ TEST_F(PluginTest, CopiesRewritingInPlaceTakeTurns) {
     for (Program &copy : copies) EXPECT_EQ(copy.Wait(), 0);
     EXPECT_KEPT(History(), expected);
     EXPECT_EQ(ListFolder(dir.Root()), AtRest()) << "a folder that takes no new files";
+}
+
+// A copy killed at any call of its rewrite in place leaves no history that
+// looks written by another program: the next copy saves at once, where a
+// name left waiting would die with its copy (no record can be made there).
+TEST_F(PluginTest, ACopyKilledInItsRewriteInPlaceLeavesNoHistoryThatLooksBusy) {
+    WriteHistory(Names(dir.File("old-"), 2000));
+    for (int call = 1; call <= 24; ++call) {
+        const std::string tag = std::to_string(call);
+        const int code = RunProgram({QUORVEL_SIM_COPY, QUORVEL_SIM_PLUGIN, LibraryPath(),
+                                     "--refuse", "--crash-at", tag, "killed-" + tag});
+        EXPECT_TRUE(code == 0 || code == 77) << code;
+        EXPECT_EQ(RunProgram({QUORVEL_SIM_COPY, QUORVEL_SIM_PLUGIN, LibraryPath(), "--refuse",
+                              "next-" + tag}),
+                  0);
+        EXPECT_EQ(History().back(), "next-" + tag) << "killed at call " << call;
+    }
 }
 
 // A copy stopped at each step of its change in turn, holding
@@ -148,6 +171,45 @@ TEST_F(PluginTest, NoCopySavesOverAHistoryAnotherProgramIsWriting) {
     // Closed and whole: the next change saves at once, and takes theirs up.
     EXPECT_EQ(RunProgram({QUORVEL_RECORDER, LibraryPath(), "last"}), 0);
     EXPECT_KEPT(History(), expected);
+}
+
+// Under a record's name, only one line in a plain file of this user's (or
+// the history's owner's) is taken up: a link is never read through, even in
+// the place of the copy's own record (it could lead a holder to a file only
+// the history's owner may read); another user's file is left to them; a
+// file of more lines is moved aside.
+TEST_F(PluginTest, AHolderReadsNoLinkNoOtherUsersFileAndNoManyLinesAsARecord) {
+    const auto record = [&](int n) {
+        const std::string number = std::to_string(n);
+        return HistoryPath() + ".pending." + std::string(32 - number.size(), '0') + number;
+    };
+    WriteHistory({"old"});
+    WriteBytes(dir.File("private"), "secret\r\n");
+    WriteBytes(record(1), "one\r\n");
+    WriteBytes(record(2), "two\r\nlines\r\n");
+    WriteBytes(record(3), "foreign\r\n");
+    Load();
+    bool foreign = false;
+#ifndef _WIN32
+    {
+        const platform::HistoryLock held(HistoryPath().c_str(), LibraryPath().c_str(),
+                                         platform::HistoryLock::Patience::Brief);
+        host.OpenEditorWindow("mine");
+    }
+    for (const auto &entry : fs::directory_iterator(dir.Root()))
+        if (entry.path().string().size() == record(1).size() && entry.path() > record(3))
+            fs::remove(entry.path()), fs::create_symlink(dir.File("private"), entry.path());
+    fs::create_symlink(dir.File("private"), record(4));
+    foreign = ::geteuid() == 0 && ::chown(record(3).c_str(), 65534, 65534) == 0;
+#endif
+    host.OpenEditorWindow("new");
+    // The copy's own name it knows: laid on the history as read, before records.
+    std::vector<std::string> expected{"old", "one", "new"};
+    if (!foreign) expected.insert(expected.begin() + 2, "foreign");
+    if (!kWindows) expected.insert(expected.begin() + 1, "mine");
+    EXPECT_EQ(History(), expected);
+    EXPECT_TRUE(fs::exists(record(2) + ".not-a-record"));
+    EXPECT_EQ(fs::exists(record(3)), foreign);
 }
 
 #ifndef _WIN32

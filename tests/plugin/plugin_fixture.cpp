@@ -44,7 +44,7 @@ std::vector<std::string> PluginTest::History() const {
 void PluginTest::WriteHistory(const std::vector<std::string> &entries) const {
     std::string bytes;
     for (const std::string &entry : entries) bytes += entry + "\r\n";
-    WriteSaved(HistoryPath(), bytes);
+    WriteBytes(HistoryPath(), bytes);
 }
 
 void PluginTest::RemoveHistory() const { fs::remove(HistoryPath()); }

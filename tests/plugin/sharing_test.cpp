@@ -68,24 +68,27 @@ TEST_F(PluginTest, ProcessesRecordingAtOnceLoseNothingWhileAnotherReads) {
     EXPECT_EQ(ListFolder(dir.Root()), AtRest());
 }
 
-// A copy that hangs while it holds the lock is never passed: another copy's
-// recording waits beside the history, its menu shows it, and the next change
-// takes it up.
-TEST_F(PluginTest, ACopyHoldingTheLockIsNeverPassedAndWhatWaitsIsTakenUp) {
+// A copy that hangs while it holds the lock is never passed: other copies'
+// recordings wait beside the history, this copy's menu shows its own, and
+// once the lock is free its menu's next opening takes up every copy's.
+TEST_F(PluginTest, ACopyHoldingTheLockIsNeverPassedAndWhatWaitsReachesTheNextMenu) {
     Load();
     {
         const platform::HistoryLock hung(HistoryPath().c_str(), LibraryPath().c_str(),
                                          platform::HistoryLock::Patience::Brief);
         ASSERT_TRUE(hung.Held());
         host.OpenEditorWindow("a.txt");
+        ASSERT_EQ(RunProgram({QUORVEL_RECORDER, LibraryPath(), "c.txt"}), 0);
         EXPECT_FALSE(HistoryExists()) << "a copy replaced the history past the holder";
         ui.menuAnswers = {Choose(-1)};
         host.OpenPlugin();
         ASSERT_FALSE(Menus().empty());
         EXPECT_THAT(Texts(Menus().back()), ElementsAre("a.txt"));
     }
-    host.OpenEditorWindow("b.txt");
-    EXPECT_THAT(History(), ElementsAre("a.txt", "b.txt"));
+    ui.menuAnswers = {Choose(-1)};
+    host.OpenPlugin();
+    EXPECT_THAT(Texts(Menus().back()), ElementsAre("a.txt", "c.txt"));
+    EXPECT_THAT(History(), ElementsAre("a.txt", "c.txt"));
     EXPECT_EQ(ListFolder(dir.Root()), AtRest());
 }
 
@@ -122,8 +125,9 @@ TEST_F(PluginTest, ACopyKilledWhileSavingLeavesNoDebrisAndLosesNothing) {
     }
 }
 
-// The menu is open in this copy while another records; Delete and F5 then
-// act on the history as the file holds it, the other's entry included.
+// The menu is open in this copy while another records, right after another
+// program wrote the history; Delete and F5 then act on the history as the
+// file holds it, the other's entry included, each saved at once.
 TEST_F(PluginTest, TrimAndPurgeKeepWhatAnotherCopyRecordedMeanwhile) {
     const std::string a = dir.File("a"), b = dir.File("b"), c = dir.File("c"), d = dir.File("d");
     for (const std::string &file : {a, b, c, d}) WriteBytes(file, "");
@@ -149,6 +153,7 @@ TEST_F(PluginTest, TrimAndPurgeKeepWhatAnotherCopyRecordedMeanwhile) {
         ui.promptAnswers = {{true, "2"}};
         host.OpenPlugin();
         EXPECT_EQ(History(), test.kept);
+        EXPECT_EQ(ListFolder(dir.Root()).find(".pending"), std::string::npos);
     }
 }
 

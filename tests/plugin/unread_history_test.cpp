@@ -1,7 +1,9 @@
-// A history file that exists but cannot be read is never replaced: what is
-// recorded meanwhile waits in the copy's memory (beside it only where it is
-// held, which passes), and a trim changes only the list in memory. Once the
-// file reads again, the next recording merges the waiting names into it.
+// A history file that exists but cannot be read or replaced is never
+// replaced: what is recorded meanwhile waits in the copy's menu, beside the
+// history only where the cause passes (a file held for now), never where it
+// lasts, so that no files pile up there; and a trim changes only the list in
+// memory. Once the file can be saved again, the next recording merges the
+// waiting names into it.
 #include <gmock/gmock.h>
 
 #include <filesystem>
@@ -31,9 +33,15 @@ struct Cause {
     const char *name;
     std::function<bool(const std::string &)> spoil;  // false: this system cannot show it
     std::function<void(const std::string &)> mend;
+    bool passes = false;  // what is recorded meanwhile waits in a record beside it
 };
 
-TEST_F(PluginTest, AHistoryThatCannotBeReadIsNeverReplaced) {
+void MakeWritable(const std::string &path, bool writable) {
+    fs::permissions(path, fs::perms::owner_write,
+                    writable ? fs::perm_options::add : fs::perm_options::remove);
+}
+
+TEST_F(PluginTest, AnUnsavableHistoryIsNeverReplacedAndOnlyAPassingCauseLeavesRecords) {
 #ifdef _WIN32
     HANDLE holder = INVALID_HANDLE_VALUE;
 #endif
@@ -43,7 +51,22 @@ TEST_F(PluginTest, AHistoryThatCannotBeReadIsNeverReplaced) {
              fs::resize_file(path, (std::uintmax_t{1} << 31) + 10);
              return true;
          },
-         [](const std::string &path) { WriteSaved(path, kOld); }},
+         [](const std::string &path) { WriteBytes(path, kOld); }},
+        {"read-only",
+         [](const std::string &path) {
+             MakeWritable(path, false);
+             return true;
+         },
+         [](const std::string &path) { MakeWritable(path, true); }},
+        {"a folder at its path",
+         [](const std::string &path) {
+             fs::remove(path);
+             return fs::create_directory(path);
+         },
+         [](const std::string &path) {
+             fs::remove(path);
+             WriteBytes(path, kOld);
+         }},
 #ifdef _WIN32
         {"held by another program",
          [&](const std::string &path) {
@@ -51,7 +74,7 @@ TEST_F(PluginTest, AHistoryThatCannotBeReadIsNeverReplaced) {
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
              return holder != INVALID_HANDLE_VALUE;
          },
-         [&](const std::string &) { ::CloseHandle(holder); }},
+         [&](const std::string &) { ::CloseHandle(holder); }, true},
 #else
         {"no read permission",
          [](const std::string &path) {
@@ -67,27 +90,30 @@ TEST_F(PluginTest, AHistoryThatCannotBeReadIsNeverReplaced) {
          [](const std::string &path) {
              EXPECT_TRUE(fs::is_fifo(path));
              fs::remove(path);
-             WriteSaved(path, kOld);
+             WriteBytes(path, kOld);
          }},
 #endif
     };
     for (const Cause &cause : causes) {
         SCOPED_TRACE(cause.name);
-        WriteSaved(HistoryPath(), kOld);
+        WriteBytes(HistoryPath(), kOld);
         if (!cause.spoil(HistoryPath())) {
             std::cout << "skipped \"" << cause.name << "\": this user reads any file\n";
             continue;
         }
         Load();
-        host.OpenEditorWindow("new1");
+        for (const char *name : {"new1", "new2", "new3"}) host.OpenEditorWindow(name);
+        EXPECT_EQ(ListFolder(dir.Root()) != AtRest(), cause.passes) << ListFolder(dir.Root());
         ui.menuAnswers = {Key(kDelete)};
-        ui.promptAnswers = {{true, "1"}};
+        ui.promptAnswers = {{true, "3"}};
         host.OpenPlugin();
+        EXPECT_THAT(Texts(Menus().back()), ::testing::IsSupersetOf({"new1", "new2", "new3"}));
         cause.mend(HistoryPath());
         EXPECT_EQ(ReadBytes(HistoryPath()), kOld);
 
-        host.OpenEditorWindow("new2");
-        EXPECT_THAT(History(), ElementsAre("old1", "old2", "new1", "new2"));
+        host.OpenEditorWindow("new4");
+        EXPECT_THAT(History(), ElementsAre("old1", "old2", "new1", "new2", "new3", "new4"));
+        EXPECT_EQ(ListFolder(dir.Root()), AtRest());
         host.UnloadPlugin();
     }
 }
@@ -124,7 +150,7 @@ TEST_F(PluginTest, ARecordingNeverTakesTheHistoryPastWhatCanBeRead) {
 // A virus scanner holds a new or changed file for a moment; the host's
 // start must not take that for an empty history.
 TEST_F(PluginTest, AHistoryHeldForAMomentAtStartIsReadAfterAll) {
-    WriteSaved(HistoryPath(), kOld);
+    WriteBytes(HistoryPath(), kOld);
     const HANDLE holder = ::CreateFileA(HistoryPath().c_str(), GENERIC_READ, 0, nullptr,
                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);

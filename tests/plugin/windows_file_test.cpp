@@ -176,7 +176,7 @@ TEST_F(PluginTest, ASecondByteIsNoLetterNorSeparatorAndALongPathIsNoMissingFile)
         const std::string library = row.library.empty() ? folder + "\\quorvel.dll" : row.library;
         const std::string history = library.substr(0, library.size() - 3) + "ini";
         if (row.oem) ::SetFileApisToOEM();
-        WriteSaved(history, lines(row.before));
+        WriteBytes(history, lines(row.before));
         EXPECT_TRUE(host.LoadPlugin(library));
         for (const std::string &name : row.opened) host.OpenEditorWindow(name);
         ui.menuAnswers = row.keys;

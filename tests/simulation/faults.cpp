@@ -43,6 +43,7 @@ bool Planned(Call call) {
     case Call::Unlock: break;
     }
     faults.saveFaults += inSave;
+    faults.otherSaveFault = faults.otherSaveFault || (inSave && call != Call::RefuseTemporary);
     faults.injected += fail;
     return fail;
 }
@@ -77,7 +78,7 @@ const char *CallName(Call call) {
 }
 
 void Faults::ChangeOver() {
-    holding = refusedNewFile = false;
+    holding = refusedNewFile = otherSaveFault = false;
     recordsRead.clear();
 }
 

@@ -50,8 +50,8 @@ struct Faults {
     std::function<bool()> lockHeld;
     std::vector<std::string> recordsRead, nestedRecordsRead;
     // A new file of the history's save was refused as by a folder that
-    // takes no new files.
-    bool refusedNewFile = false;
+    // takes no new files; and a save met another failure.
+    bool refusedNewFile = false, otherSaveFault = false;
     // A power cut: at call number cutAt the power goes, and every later call
     // fails; the calls before it go to `disk`.
     long cutAt = -1;

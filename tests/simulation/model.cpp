@@ -219,8 +219,8 @@ void Simulation::SettleUnsaved(Copy &copy, const Change &change, bool holding, b
     const Spoil spoil = world_.Spoilt();
     const bool lasting =
         Plan().readsFail || spoil == Spoil::Folder || spoil == Spoil::Fifo ||
-        (holding && (spoil == Spoil::Oversize ||
-                     (!faults.nested && faults.refusedNewFile && !found.read.exists)));
+        (holding && (spoil == Spoil::Oversize || (!faults.nested && faults.refusedNewFile &&
+                                                  !faults.otherSaveFault && !found.read.exists)));
     if (holding) copy.firstHolding = false;
     Entries list = laid ? HolderList(copy, change, read, readVersion, taken)
                         : (readIt ? AsRead(copy, read, readVersion) : copy.memory);

@@ -41,27 +41,6 @@ void WriteBytes(const std::string &path, const std::string &bytes) {
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-void WriteSaved(const std::string &path, const std::string &bytes) {
-    WriteBytes(path, bytes);
-#ifdef _WIN32
-    // The ANSI call: the library's paths are in the ANSI code page, which
-    // std::filesystem does not take a narrow path in.
-    const HANDLE file = ::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
-                                      OPEN_EXISTING, 0, nullptr);
-    FILETIME written{};
-    ::GetFileTime(file, nullptr, nullptr, &written);
-    ULARGE_INTEGER ticks{{written.dwLowDateTime, written.dwHighDateTime}};
-    ticks.QuadPart -= 10'000'000;
-    written = {ticks.LowPart, ticks.HighPart};
-    ::SetFileTime(file, nullptr, nullptr, &written);
-    ::CloseHandle(file);
-#else
-    std::error_code ignored;
-    fs::last_write_time(path, fs::last_write_time(path, ignored) - std::chrono::seconds(1),
-                        ignored);
-#endif
-}
-
 std::optional<std::string> ReadBytes(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;

@@ -21,9 +21,6 @@ private:
 };
 
 void WriteBytes(const std::string &path, const std::string &bytes);
-// Writes a history as another copy's save leaves it: dated apart from its
-// change, so that no copy takes it for a write in progress.
-void WriteSaved(const std::string &path, const std::string &bytes);
 [[nodiscard]] std::optional<std::string> ReadBytes(const std::string &path);
 // Names of the folder's entries, sorted.
 [[nodiscard]] std::string ListFolder(const std::filesystem::path &folder);
