@@ -1,6 +1,7 @@
 // How this system names files: the form a name is kept in, and when two
-// names are the same file. Windows ignores ASCII case and takes both kinds
-// of slash; elsewhere a name is its exact bytes.
+// names are the same file. Windows ignores ASCII case, and a recorded name
+// is kept with backslashes for its slashes (an entry written elsewhere with
+// slashes is compared as written); elsewhere a name is its exact bytes.
 #pragma once
 
 #include <cstdint>

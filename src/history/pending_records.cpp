@@ -17,8 +17,8 @@ constexpr char kPrefix[] = ".pending.";
 // What a file under a record's name that is no record becomes.
 constexpr char kAside[] = ".not-a-record";
 // The record's number: the time, the process and a count, 32 hex digits in
-// all, so that names sort in the order the records were made, and no two
-// are alike.
+// all, so that names sort in the order the records were made (to the
+// clock's tick, then by process), and no two are alike.
 constexpr std::size_t kNumberDigits = 32;
 unsigned long recordCounter = 0;
 

@@ -209,7 +209,8 @@ SaveOutcome FileReplacement::CommitBeside() noexcept {
             first ? now.presence == Presence::Missing
                   : now.presence == Presence::Present && now.stamp == replaced_.stamp;
         if (!expected) return SaveOutcome::Stale;
-        // Between that look and the rename lies the one window rule 8 names.
+        // Between that look and the rename lies the first window that
+        // docs/saving.md names.
         if (fault::Fails(fault::Call::Replace, temporary_.c_str())) return SaveOutcome::Failed;
         const system::Renamed renamed = system::Rename(handle_, temporary_, target_, first);
         if (renamed == system::Renamed::Yes) break;

@@ -91,7 +91,8 @@ struct FileLook {
 
 // Reads an existing regular file. Opening never blocks: a FIFO, a device or
 // a socket is refused. A file that another program holds for a moment is
-// waited for, about 100 ms at most; on Windows so is one that another
+// waited for, about 100 ms at most (twice that on Windows, whose open and
+// byte lock each wait); on Windows so is one that another
 // program has open for writing, since the reader shares no write access
 // (rule 7), for no longer than it reads.
 class FileReader {
@@ -218,9 +219,9 @@ class FileReplacement {
 public:
     // replaced: the look that found the file to replace, or found none
     // there (a first creation, which takes the name only if it is still
-    // free). A first creation is given the look's permissions, where it
-    // has any, once complete. access: where the history's access list is
-    // kept between saves (Windows).
+    // free, where the file system can tell; rule 8). A first creation is given the look's
+    // permissions, where it has any, once complete. access: where the history's access list is kept
+    // between saves (Windows).
     FileReplacement(const char *path, const FileLook &replaced, AccessList *access = nullptr);
     FileReplacement(const FileReplacement &) = delete;
     FileReplacement &operator=(const FileReplacement &) = delete;
