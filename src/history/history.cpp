@@ -77,8 +77,8 @@ FileState ReloadIfChanged(platform::FileLook &now) {
     }
     switch (LoadHistory(now)) {
     case LoadResult::Loaded: return FileState::Reloaded;
+    case LoadResult::Missing:  // gone since the look: it passes, and the next look tells
     case LoadResult::Busy: return FileState::Busy;
-    case LoadResult::Missing:  // gone since the look: the next look tells
     case LoadResult::Unreadable: break;
     }
     return FileState::Unread;

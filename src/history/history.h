@@ -52,7 +52,7 @@ LoadResult LoadHistory(platform::FileLook &look);
 enum class FileState {
     Current,   // HistoryList holds what the file holds, or there is no file
     Reloaded,  // another copy had saved: the list was read again
-    Busy,      // another program holds the file, or writes it, now: it passes
+    Busy,      // another program holds the file, writes it or removed it now: it passes
     Unread,    // the file holds what this copy cannot read: it lasts
 };
 // Reads the file again if it is not the one this copy last read or wrote.
