@@ -16,17 +16,17 @@
 
 namespace {
 
-// Where the plug-in takes the history's lock in its library file.
+// Where the plug-in takes the history's lock in the lock file beside it.
 constexpr DWORD kLockHigh = 0x7FFFFFF0;
 
 HANDLE AsHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
 }  // namespace
 
-OutsideHold OutsideHold::Lock(const std::string &, const std::string &library) {
-    const HANDLE file = ::CreateFileA(library.c_str(), GENERIC_READ,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, 0, nullptr);
+OutsideHold OutsideHold::Lock(const std::string &history, const std::string &) {
+    const HANDLE file =
+        ::CreateFileA((history + ".writelock").c_str(), GENERIC_READ,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return OutsideHold(kNone);
     OVERLAPPED at{};
     at.OffsetHigh = kLockHigh;

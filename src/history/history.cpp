@@ -110,9 +110,9 @@ platform::SaveOutcome SaveWith(const platform::FileLook &replaced, Step step) {
 
 }  // namespace
 
-platform::SaveOutcome SaveHistory(const platform::FileLook &replaced) {
-    return SaveWith(replaced, [&replaced](const char *path, platform::FileStamp &stamp) {
-        return SaveHistoryFile(HistoryList, path, replaced, stamp, &HistoryAccess);
+platform::SaveOutcome SaveHistory(const platform::FileLook &replaced, platform::Patience patience) {
+    return SaveWith(replaced, [&](const char *path, platform::FileStamp &stamp) {
+        return SaveHistoryFile(HistoryList, path, replaced, stamp, &HistoryAccess, patience);
     });
 }
 

@@ -67,7 +67,9 @@ FileState ReloadIfChanged(platform::FileLook &now);
 // Writes HistoryList over the file, only if it is still the file `replaced`
 // found there (Stale otherwise), and remembers the stamp of the file
 // written, so this copy's own save is not read back.
-platform::SaveOutcome SaveHistory(const platform::FileLook &replaced);
+// patience: how long another program that holds the file may refuse it.
+platform::SaveOutcome SaveHistory(const platform::FileLook &replaced,
+                                  platform::Patience patience = platform::Patience::Brief);
 // The same after a recording: the walk that writes the lines also drops the
 // older entries of the recorded file, unless the file could not be opened.
 platform::SaveOutcome SaveRecordedHistory(const platform::FileLook &replaced);

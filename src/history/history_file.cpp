@@ -268,8 +268,9 @@ namespace {
 // the file's now, where known (FileReplacement::Stamp).
 template <class Walk>
 platform::SaveOutcome Save(const char *path, const platform::FileLook &replaced,
-                           platform::FileStamp &stamp, platform::AccessList *access, Walk walk) {
-    platform::FileReplacement out(path, replaced, access);
+                           platform::FileStamp &stamp, platform::AccessList *access,
+                           platform::Patience patience, Walk walk) {
+    platform::FileReplacement out(path, replaced, access, patience);
     auto outcome = platform::SaveOutcome::Failed;
     if (out.IsOpen()) {
         LineWriter writer(out);
@@ -288,8 +289,9 @@ platform::SaveOutcome Save(const char *path, const platform::FileLook &replaced,
 
 platform::SaveOutcome SaveHistoryFile(const CursorList &list, const char *path,
                                       const platform::FileLook &replaced,
-                                      platform::FileStamp &stamp, platform::AccessList *access) {
-    return Save(path, replaced, stamp, access, [&list](LineWriter &writer) {
+                                      platform::FileStamp &stamp, platform::AccessList *access,
+                                      platform::Patience patience) {
+    return Save(path, replaced, stamp, access, patience, [&list](LineWriter &writer) {
         bool ok = true;
         for (const ListNode *node = list.first; node && ok; node = node->next) {
             PrefetchAhead(node);
@@ -304,7 +306,7 @@ platform::SaveOutcome SaveRecordedHistoryFile(CursorList &list, const char *path
                                               platform::FileStamp &stamp,
                                               platform::AccessList *access) {
     const DynString &recorded = list.last->text;
-    return Save(path, replaced, stamp, access, [&](LineWriter &writer) {
+    return Save(path, replaced, stamp, access, platform::Patience::Brief, [&](LineWriter &writer) {
         bool ok = true;
         list.RemoveIf([&](const DynString &entry) {
             if (&entry != &recorded && SameFile(entry, recorded)) return true;

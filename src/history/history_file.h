@@ -46,10 +46,10 @@ void LoadHistoryBytes(CursorList &list, const char *bytes, std::int32_t size);
 // put back (all zero where unknown). A file the loader would refuse, over
 // WholeFile::kLargestSize, is not written. access: the history's access
 // list, kept between saves (platform::FileReplacement).
-[[nodiscard]] platform::SaveOutcome SaveHistoryFile(const CursorList &list, const char *path,
-                                                    const platform::FileLook &replaced,
-                                                    platform::FileStamp &stamp,
-                                                    platform::AccessList *access = nullptr);
+[[nodiscard]] platform::SaveOutcome SaveHistoryFile(
+    const CursorList &list, const char *path, const platform::FileLook &replaced,
+    platform::FileStamp &stamp, platform::AccessList *access = nullptr,
+    platform::Patience patience = platform::Patience::Brief);
 
 // The same for a list whose last entry was just recorded: the older entries
 // of its file leave the list in the walk that writes the lines, so that a

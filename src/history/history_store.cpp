@@ -120,7 +120,9 @@ platform::SaveOutcome ChangeAsHolder(ChangeRef apply, ChangeKind kind, platform:
         for (const PendingRecord &waiting : Waiting)
             if (waiting.path.empty()) Record(HistoryList, DynString(waiting.name.c_str()));
         apply();
-        return kind == ChangeKind::Recording ? SaveRecordedHistory(look) : SaveHistory(look);
+        if (kind == ChangeKind::Recording) return SaveRecordedHistory(look);
+        return SaveHistory(look, kind == ChangeKind::TrimOrPurge ? platform::Patience::Long
+                                                                 : platform::Patience::Brief);
     };
     auto outcome = platform::SaveOutcome::Failed;
     try {
@@ -168,7 +170,7 @@ void ChangeOrWait(Change change) {
     // The user asked for it and waits for the menu: a longer wait than a
     // recording's.
     const platform::HistoryLock lock(HistoryFile.buf, LibraryPath.buf,
-                                     platform::HistoryLock::Patience::Long);
+                                     platform::Patience::Long);
     platform::FileLook look;
     if (lock.Held() && ChangeAsHolder(ChangeRef(change), ChangeKind::TrimOrPurge, look) ==
                            platform::SaveOutcome::Saved)
@@ -196,7 +198,7 @@ void TakeUpWaiting() {
     FindHistoryFile();
     if (Waiting.empty() && !RecordsMarked(HistoryFile.buf)) return;
     const platform::HistoryLock lock(HistoryFile.buf, LibraryPath.buf,
-                                     platform::HistoryLock::Patience::Brief);
+                                     platform::Patience::Brief);
     platform::FileLook look;
     const auto nothing = [] {};
     if (lock.Held()) (void)ChangeAsHolder(ChangeRef(nothing), ChangeKind::TakeUp, look);
@@ -217,7 +219,7 @@ void RecordEditedFile(const char *name) {
     const DynString stored = StoredName(name);
     HistoryFile.Reserve(0);
     const platform::HistoryLock lock(HistoryFile.buf, LibraryPath.buf,
-                                     platform::HistoryLock::Patience::Brief);
+                                     platform::Patience::Brief);
     platform::FileLook look;
     auto outcome = lock.Unusable() ? platform::SaveOutcome::Refused : platform::SaveOutcome::Failed;
     // The save drops the older entries as it writes: a long history is

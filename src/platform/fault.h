@@ -17,9 +17,11 @@ enum class Call {
     OpenToRead,       // opening a file to read it
     Read,             // reading its bytes
     Lock,             // taking the history's lock
+    ByteLock,         // its byte-range lock, refused as by a file system that keeps none
     CreateTemporary,  // creating the new file beside the one to replace
     RefuseTemporary,  // the same, refused as by a folder that takes no new files
     CopyPermissions,  // giving the new file the old one's permissions
+    AccessList,       // making it with the history's access list (Windows), refused as a share may
     OpenInPlace,      // opening the file itself for rewriting
     Write,            // writing bytes of the new contents
     Truncate,         // cutting a file rewritten in place to its new length

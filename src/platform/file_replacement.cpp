@@ -25,11 +25,16 @@ constexpr char kShortMark[] = "~qv";
 // Room for a save's number in a name.
 constexpr std::size_t kNumberRoom = 10;
 
-// Another program that holds the file for a moment (a scanner, a viewer)
-// refuses the rename: tried again for about 100 ms, each time after a new
-// last look.
+// Another program that holds the file for a moment (a scanner after each
+// close, a sync client during its upload) refuses the rename on Windows:
+// tried again, each time after a new last look, ten times. A recording,
+// which the user waits on, pauses 10 ms each time (about 100 ms in all);
+// a trim or a purge backs off as SQLite does for the same refusal, 25 ms
+// more each time (about 1.4 s in all).
 constexpr int kRenameTries = 10;
-constexpr std::uint32_t kRenamePauseMs = 10;
+std::uint32_t RenamePause(Patience patience, int attempt) {
+    return patience == Patience::Brief ? 10 : 25 * static_cast<std::uint32_t>(attempt + 1);
+}
 
 // Whether the text is one or more decimal digits.
 bool AllDigits(const std::string &text, std::size_t from, std::size_t to) {
@@ -72,8 +77,9 @@ std::int64_t TimeStep(const FileLook &replaced) {
 
 }  // namespace
 
-FileReplacement::FileReplacement(const char *path, const FileLook &replaced, AccessList *access)
-    : target_(path), replaced_(replaced), access_(access) {
+FileReplacement::FileReplacement(const char *path, const FileLook &replaced, AccessList *access,
+                                 Patience patience)
+    : target_(path), replaced_(replaced), access_(access), patience_(patience) {
     // Checked here because root, and Wine, would let the rename through.
     if (!replaced_.Replaceable()) {
         unopened_ = Unopened::Refused;
@@ -217,7 +223,7 @@ SaveOutcome FileReplacement::CommitBeside() noexcept {
         if (renamed == system::Renamed::NameTaken) return SaveOutcome::Stale;
         if (renamed == system::Renamed::Failed || attempt + 1 == kRenameTries)
             return SaveOutcome::Failed;
-        system::Pause(kRenamePauseMs);
+        system::Pause(RenamePause(patience_, attempt));
     }
     // Held up to here, so no sweep could take the file before it was placed.
     // Its stamp is read after the rename, which sets the change time anew.

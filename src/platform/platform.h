@@ -143,6 +143,14 @@ enum class RecordRead {
 // its own copy must take up whatever the history's mode.
 [[nodiscard]] unsigned WithOwnerAccess(unsigned permissions);
 
+// How long a change bears with another copy or program in its way before
+// it leaves the change for later (rule 2).
+enum class Patience {
+    Brief,  // a recording, or the menu's look for records: about 100 ms, as
+            // the user waits for an editor to open
+    Long,   // a trim or a purge the user asked for: about a second
+};
+
 // The one lock that every copy of the plug-in takes before it replaces a
 // history, whatever user it runs as (rule 1): on POSIX an flock on the
 // history's folder, on Windows a byte-range lock beyond the end of the
@@ -153,11 +161,6 @@ enum class RecordRead {
 // holder (rule 2).
 class HistoryLock {
 public:
-    enum class Patience {
-        Brief,  // a recording, or the menu's look for records: about 100 ms,
-                // as the user waits for an editor to open
-        Long,   // a trim or a purge the user asked for: about a second
-    };
     // history: the history's path, links resolved; library: the path of
     // the library the host loaded.
     HistoryLock(const char *history, const char *library, Patience patience);
@@ -219,10 +222,13 @@ class FileReplacement {
 public:
     // replaced: the look that found the file to replace, or found none
     // there (a first creation, which takes the name only if it is still
-    // free, where the file system can tell; rule 8). A first creation is given the look's
-    // permissions, where it has any, once complete. access: where the history's access list is kept
-    // between saves (Windows).
-    FileReplacement(const char *path, const FileLook &replaced, AccessList *access = nullptr);
+    // free, where the file system can tell; rule 8). A first creation is
+    // given the look's permissions, where it has any, once complete.
+    // access: where the history's access list is kept between saves
+    // (Windows). patience: how long another program that holds the file
+    // may refuse the rename (Windows), each time after a new last look.
+    FileReplacement(const char *path, const FileLook &replaced, AccessList *access = nullptr,
+                    Patience patience = Patience::Brief);
     FileReplacement(const FileReplacement &) = delete;
     FileReplacement &operator=(const FileReplacement &) = delete;
     ~FileReplacement();  // abandons an uncommitted replacement
@@ -260,6 +266,7 @@ private:
     std::string temporary_;  // Beside: the new file
     FileLook replaced_;
     AccessList *access_;
+    Patience patience_;
     std::vector<unsigned char> given_;  // Windows: the access list the new file was given
     std::string original_;              // InPlace: the bytes the file held before
     std::intptr_t handle_ = kNoHandle;

@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <memory>
+#include <optional>
 
 #include "platform/code_page.h"
 #include "platform/fault.h"
@@ -95,6 +96,13 @@ constexpr NTSTATUS kNoSuchFile = static_cast<NTSTATUS>(0xC000000F);
 constexpr int kRetries = 10;
 constexpr DWORD kRetryPauseMs = 10;
 
+// What a file system answers when it takes no access list, or not this one.
+bool ListRefused(DWORD error) {
+    return error == ERROR_ACCESS_DENIED || error == ERROR_PRIVILEGE_NOT_HELD ||
+           error == ERROR_INVALID_OWNER || error == ERROR_INVALID_SECURITY_DESCR ||
+           error == ERROR_NOT_SUPPORTED;
+}
+
 // Room for most files' security descriptors; a larger one is read again.
 constexpr DWORD kSecurityBufferSize = 1024;
 
@@ -118,28 +126,32 @@ bool LockBytes(HANDLE file, bool alone) {
     }
 }
 
-// The history's lock is one byte of the library file, far beyond its end
-// (rule 1): no reader of the library ever meets it, and the library is there
-// for as long as a copy runs from it. The handle is opened once, shared for
-// everything, and kept while the library is loaded.
+// The history's lock (rule 1) is one byte, far beyond the end of a file that
+// no reader ever reads that far: the lock file beside the history, which
+// every copy opens at its first change and keeps open, sharing reading and
+// writing but not deletion, so that no one can remove or replace it while
+// any copy runs. Every copy of one history so takes one lock, whatever
+// library file it was loaded from (an upgrade under running hosts; two
+// installs linked to one history) and, on a network share, whichever
+// computer it runs on.
 constexpr DWORD kHistoryLockHigh = 0x7FFFFFF0;
+constexpr char kLockFileSuffix[] = ".writelock";
 
-class LibraryHandle {
+// A file opened once and kept, shared as `share` says.
+class KeptHandle {
 public:
-    LibraryHandle() = default;
-    LibraryHandle(const LibraryHandle &) = delete;
-    LibraryHandle &operator=(const LibraryHandle &) = delete;
-    ~LibraryHandle() { Close(); }
+    KeptHandle() = default;
+    KeptHandle(const KeptHandle &) = delete;
+    KeptHandle &operator=(const KeptHandle &) = delete;
+    ~KeptHandle() { Close(); }
 
-    // The library's handle, opened now if it is not yet. Busy: another
-    // program keeps the library to itself for the moment.
-    system::Locking Open(const std::string &path, HANDLE &handle) {
+    // The file's handle, opened (or made, `disposition` allowing) now if it
+    // is not yet. Busy: another program keeps the file to itself for now.
+    system::Locking Open(const std::string &path, DWORD share, DWORD disposition, HANDLE &handle) {
         if (path != path_) Close();
         if (handle_ == INVALID_HANDLE_VALUE) {
-            handle_ = Counted(FileCall::Open,
-                              ::CreateFileA(path.c_str(), GENERIC_READ,
-                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                            nullptr, OPEN_EXISTING, 0, nullptr));
+            handle_ = Counted(FileCall::Open, ::CreateFileA(path.c_str(), GENERIC_READ, share,
+                                                            nullptr, disposition, 0, nullptr));
             if (handle_ == INVALID_HANDLE_VALUE)
                 return HeldByAnother(::GetLastError()) ? system::Locking::Busy
                                                        : system::Locking::Unusable;
@@ -148,18 +160,69 @@ public:
         handle = handle_;
         return system::Locking::Held;
     }
-
-private:
+    [[nodiscard]] bool Is(HANDLE handle) const { return handle == handle_; }
     void Close() {
         if (handle_ != INVALID_HANDLE_VALUE) Counted(FileCall::Close, ::CloseHandle(handle_));
         handle_ = INVALID_HANDLE_VALUE;
         path_.clear();
     }
 
+private:
     HANDLE handle_ = INVALID_HANDLE_VALUE;
     std::string path_;
 };
-LibraryHandle library;
+KeptHandle lockFile, library;
+// The lock file's file system keeps no byte-range lock (WebDAV, some
+// shared folders of virtual machines): the file itself is the lock then.
+bool byteLocksRefused = false;
+
+// The rename by handle's request, as Windows 10 1607 lays it out (the
+// headers give it only to programs for that system and later).
+struct RenameRequest {
+    DWORD flags;
+    HANDLE root;
+    DWORD nameBytes;
+    WCHAR name[system::kLongestPath + 1];
+};
+constexpr auto kFileRenameInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(22);
+constexpr DWORD kReplaceIfExists = 0x1, kPosixSemantics = 0x2;
+bool posixRename = true;  // until the system says it has no such rename
+
+// Renames the open new file over `to` with POSIX semantics, holding a handle
+// on `to` that shares no writing across it: a program that has the history
+// open for writing makes that open fail (rule 7), and none can open it so
+// until the rename is done; readers, who share deletion as this copy's own
+// reads do, stay. nullopt where the system has no such rename.
+std::optional<system::Renamed> RenameOverReaders(HANDLE file, const std::string &to) {
+    RenameRequest request{kReplaceIfExists | kPosixSemantics, nullptr, 0, {}};
+    const int length = ::MultiByteToWideChar(FileNameCodePage(), MB_ERR_INVALID_CHARS, to.c_str(),
+                                             -1, request.name, std::size(request.name));
+    if (length <= 0) return std::nullopt;
+    request.nameBytes = static_cast<DWORD>((length - 1) * sizeof(WCHAR));
+    const HANDLE held = Counted(FileCall::Open,
+                                ::CreateFileA(to.c_str(), GENERIC_READ,
+                                              FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                              OPEN_EXISTING, 0, nullptr));
+    if (held == INVALID_HANDLE_VALUE)
+        return HeldByAnother(::GetLastError()) ? system::Renamed::Refused
+                                               : system::Renamed::Failed;
+    const bool renamed = Counted(FileCall::Rename, ::SetFileInformationByHandle(
+                                                       file, kFileRenameInfoEx, &request,
+                                                       sizeof request)) != 0;
+    const DWORD error = ::GetLastError();
+    Counted(FileCall::Close, ::CloseHandle(held));
+    if (renamed) {
+        // Its record on disk before the save is reported, as a rename
+        // written through would have it; the rename stands either way.
+        (void)Counted(FileCall::Flush, ::FlushFileBuffers(file));
+        return system::Renamed::Yes;
+    }
+    if (error == ERROR_INVALID_PARAMETER || error == ERROR_NOT_SUPPORTED ||
+        error == ERROR_INVALID_FUNCTION)
+        return std::nullopt;
+    return HeldByAnother(error) || error == ERROR_ACCESS_DENIED ? system::Renamed::Refused
+                                                                 : system::Renamed::Failed;
+}
 
 // The path as the wide call takes it, from the code page ANSI calls use.
 bool Widen(const char *path, wchar_t (&wide)[system::kLongestPath + 1]) {
@@ -367,13 +430,25 @@ Created CreatePrivate(const std::string &path, unsigned permissions,
                             FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
     const DWORD kept = permissions & kKept;
     // Shared for deletion alone: no other program can read it, and it can be
-    // renamed into place while still open; a sweep's open, which asks to
-    // read, is refused while it is. Its attributes are read once in place.
-    const HANDLE handle =
-        Counted(FileCall::Create,
-                ::CreateFileA(path.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, FILE_SHARE_DELETE,
-                              accessList.empty() ? nullptr : &security, CREATE_NEW,
-                              kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL, nullptr));
+    // renamed into place while still open, by this handle too; a sweep's
+    // open, which asks to read, is refused while it is. Its attributes are
+    // read once in place.
+    const auto create = [&](bool withList) {
+        return Counted(FileCall::Create,
+                       ::CreateFileA(path.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES | DELETE,
+                                     FILE_SHARE_DELETE, withList ? &security : nullptr, CREATE_NEW,
+                                     kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL, nullptr));
+    };
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    if (accessList.empty() || !fault::Fails(fault::Call::AccessList, path.c_str()))
+        handle = create(!accessList.empty());
+    else
+        ::SetLastError(ERROR_ACCESS_DENIED);
+    // A network share may refuse the list where it takes the file: the file
+    // then has its folder's permissions, as a first creation has, rather
+    // than the history being rewritten in place, the one save a crash can cut.
+    if (handle == INVALID_HANDLE_VALUE && !accessList.empty() && ListRefused(::GetLastError()))
+        handle = create(false);
     if (handle == INVALID_HANDLE_VALUE) {
         switch (::GetLastError()) {
         case ERROR_FILE_EXISTS:
@@ -497,8 +572,15 @@ bool StampOpen(File file, std::int64_t size, FileStamp &stamp) {
 
 bool Close(File file) { return Counted(FileCall::Close, ::CloseHandle(AsHandle(file))) != 0; }
 
-// Written through: the rename is on disk when it returns.
-Renamed Rename(File, const std::string &from, const std::string &to, bool firstCreation) {
+// Written through: the rename is on disk when it returns. Over a history,
+// first by the new file's handle with POSIX semantics, which replaces a
+// file that readers hold open (Windows 10 1607 and later).
+Renamed Rename(File file, const std::string &from, const std::string &to, bool firstCreation) {
+    if (!firstCreation && posixRename) {
+        const std::optional<Renamed> renamed = RenameOverReaders(AsHandle(file), to);
+        if (renamed) return *renamed;
+        posixRename = false;  // not this system's: the plain rename from now on
+    }
     const DWORD flags = MOVEFILE_WRITE_THROUGH | (firstCreation ? 0 : MOVEFILE_REPLACE_EXISTING);
     if (Counted(FileCall::Rename, ::MoveFileExA(from.c_str(), to.c_str(), flags)))
         return Renamed::Yes;
@@ -571,23 +653,69 @@ bool CreateMark(const std::string &path) {
     return true;
 }
 
-Locking LockHistory(const std::string &, const char *libraryPath, File &lock, std::string &on) {
+namespace {
+
+// The lock's byte in a kept file, opened with `share`: Unusable where the
+// file cannot be opened, or its file system keeps no byte-range lock.
+Locking LockByteOf(KeptHandle &kept, const std::string &path, DWORD share, DWORD disposition,
+                   File &lock) {
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    const Locking opened = kept.Open(path, share, disposition, handle);
+    if (opened != Locking::Held) return opened;
+    if (fault::Fails(fault::Call::ByteLock, path.c_str())) return Locking::Unusable;
+    if (LockRange(handle, LOCKFILE_EXCLUSIVE_LOCK, kHistoryLockHigh, 1, 0)) {
+        lock = reinterpret_cast<File>(handle);
+        return Locking::Held;
+    }
+    return ::GetLastError() == ERROR_LOCK_VIOLATION ? Locking::Busy : Locking::Unusable;
+}
+
+}  // namespace
+
+// The lock file's byte; where the file system keeps no byte-range lock, the
+// lock file itself, opened to no one else for the length of the change
+// (kept by no copy then, so one open is all it takes); where the lock file
+// cannot be made or opened at all (a folder that takes no new files), the
+// same byte of the library file, which the copies loaded from it share.
+Locking LockHistory(const std::string &history, const char *libraryPath, File &lock,
+                    std::string &on) {
+    on = history + kLockFileSuffix;
+    if (fault::Fails(fault::Call::Lock, on.c_str())) return Locking::Busy;
+    if (!byteLocksRefused) {
+        // Not shared for deletion: while any copy runs, the file stays.
+        const Locking byte =
+            LockByteOf(lockFile, on, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_ALWAYS, lock);
+        if (byte != Locking::Unusable) return byte;
+        // Opened, and its byte refused: the file system keeps no such lock.
+        if (!lockFile.Is(INVALID_HANDLE_VALUE)) {
+            byteLocksRefused = true;
+            lockFile.Close();
+        }
+    }
+    if (byteLocksRefused) {
+        const HANDLE alone = Counted(FileCall::Open, ::CreateFileA(on.c_str(), GENERIC_READ, 0,
+                                                                   nullptr, OPEN_ALWAYS, 0, nullptr));
+        if (alone != INVALID_HANDLE_VALUE) {
+            lock = reinterpret_cast<File>(alone);
+            return Locking::Held;
+        }
+        if (HeldByAnother(::GetLastError())) return Locking::Busy;
+    }
     on = libraryPath ? libraryPath : "";
     if (on.empty()) return Locking::Unusable;
-    if (fault::Fails(fault::Call::Lock, on.c_str())) return Locking::Busy;
-    HANDLE handle = INVALID_HANDLE_VALUE;
-    const Locking opened = library.Open(on, handle);
-    if (opened != Locking::Held) return opened;
-    if (!LockRange(handle, LOCKFILE_EXCLUSIVE_LOCK, kHistoryLockHigh, 1, 0))
-        return ::GetLastError() == ERROR_LOCK_VIOLATION ? Locking::Busy : Locking::Unusable;
-    lock = reinterpret_cast<File>(handle);
-    return Locking::Held;
+    return LockByteOf(library, on, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      OPEN_EXISTING, lock);
 }
 
 void UnlockHistory(File lock) {
+    const HANDLE handle = AsHandle(lock);
+    if (!lockFile.Is(handle) && !library.Is(handle)) {
+        Counted(FileCall::Close, ::CloseHandle(handle));  // the lock file, to no one else
+        return;
+    }
     OVERLAPPED at{};
     at.OffsetHigh = kHistoryLockHigh;
-    Counted(FileCall::Lock, ::UnlockFileEx(AsHandle(lock), 0, 1, 0, &at));
+    Counted(FileCall::Lock, ::UnlockFileEx(handle, 0, 1, 0, &at));
 }
 
 bool LockForRewrite(File file) { return LockBytes(AsHandle(file), true); }

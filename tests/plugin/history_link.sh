@@ -21,6 +21,19 @@ for entry in a b c; do $emulator "$recorder" "$path" "$entry"; done
 expected=$(printf 'old\r\na\r\nb\r\nc\r\n')
 [ "$(cat "$dir/synced/quorvel.ini")" = "$expected" ] ||
   { echo "the file it leads to holds:"; cat -A "$dir/synced/quorvel.ini"; exit 1; }
+# Two installs of one history, the first's linked to the second's: their
+# copies take one lock, whichever library file they run, and lose no name.
+cp "$library" "$dir/synced/$name"
+other="$dir/synced/$name"
+[ -z "$emulator" ] || other="Z:$(printf '%s' "$other" | tr / '\\')"
+for copy in 1 2 3; do
+  $emulator "$recorder" "$path" --many "first$copy-" 100 &
+  $emulator "$recorder" "$other" --many "second$copy-" 100 &
+done
+wait
+$emulator "$recorder" "$other" last
+kept=$(tr -d '\r' <"$dir/synced/quorvel.ini" | grep -cE '^(first|second)[123]-[0-9]+$' || true)
+[ "$kept" = 600 ] || { echo "two installs of one history kept $kept of 600 names"; exit 1; }
 [ -z "$emulator" ] || exit 0  # Wine shows no Unix link as one: see the LinkTarget test
 rm "$dir/synced/quorvel.ini"
 "$recorder" "$path" d

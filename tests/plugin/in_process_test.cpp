@@ -4,10 +4,15 @@
 #include <gmock/gmock.h>
 
 #include <array>
+#include <vector>
 #include <string>
 
 #ifdef _WIN32
 #include <windows.h>
+// After windows.h, whose types it needs.
+#include <aclapi.h>
+
+#include "platform/system.h"
 #endif
 
 #include "history/history.h"
@@ -65,7 +70,7 @@ protected:
     void Start(const std::string &history, decltype(StartupRecord::ShowMenu) menu = StubMenu) {
         WriteBytes(dir.File("quorvel.ini"), history);
         StartupRecord record{};
-        // A file where the library is: the history's lock on Windows.
+        // A file where the library is, as the host reports it.
         const std::string library = dir.File("quorvel.dll");
         WriteBytes(library, "");
         library.copy(record.ModulePath, sizeof record.ModulePath - 1);
@@ -198,6 +203,51 @@ TEST_F(InProcess, ASaveKeepsTheAttributesOfTheFileItReadNotOfTheOneItLookedAt) {
     platform::fault::SetHook(nullptr);
     EXPECT_EQ(ReadBytes(history), "y\r\nb\r\n");
     EXPECT_TRUE(::GetFileAttributesA(history.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+}
+
+int listsRefused = 0;
+
+bool RefuseTheListOnce(Call call, const char *) {
+    return call == Call::AccessList && listsRefused++ == 0;
+}
+
+// A share may refuse a new file the history's access list: the file is
+// then made with its folder's permissions, so that the save goes beside,
+// not in place (the one save a crash can cut); made here by the call a save
+// makes, since Wine keeps no list on a file. And where the file system keeps
+// no byte-range lock (WebDAV, some shared folders of virtual machines), the
+// lock file itself is the lock, and changes are saved all the same.
+TEST_F(InProcess, AnAccessListOrAByteLockRefusedStillSavesBeside) {
+    EXPLICIT_ACCESS_A grant{};
+    ::BuildExplicitAccessWithNameA(&grant, const_cast<char *>("Everyone"), GENERIC_ALL, SET_ACCESS,
+                                   NO_INHERITANCE);
+    PACL list = nullptr;
+    ASSERT_EQ(::SetEntriesInAclA(1, &grant, nullptr, &list), static_cast<DWORD>(ERROR_SUCCESS));
+    SECURITY_DESCRIPTOR absolute{};
+    ::InitializeSecurityDescriptor(&absolute, SECURITY_DESCRIPTOR_REVISION);
+    ::SetSecurityDescriptorDacl(&absolute, TRUE, list, FALSE);
+    DWORD size = 0;
+    (void)::MakeSelfRelativeSD(&absolute, nullptr, &size);
+    std::vector<unsigned char> descriptor(size);
+    ASSERT_TRUE(::MakeSelfRelativeSD(&absolute, descriptor.data(), &size));
+    platform::system::File file = platform::system::kNoFile;
+    platform::fault::SetHook(&RefuseTheListOnce);
+    EXPECT_EQ(platform::system::CreatePrivate(dir.File("new"), 0, descriptor, file),
+              platform::system::Created::Yes);
+    platform::fault::SetHook(nullptr);
+    EXPECT_EQ(listsRefused, 1);
+    (void)platform::system::Close(file);
+    ::LocalFree(list);
+
+    Start("a\r\n");
+    failing = Call::ByteLock;
+    platform::fault::SetHook(&FailSelected);
+    for (const char *name : {"b", "c"}) {
+        editorFileName = name;
+        ProcessEditorEvent(0, nullptr);
+    }
+    platform::fault::SetHook(nullptr);
+    EXPECT_EQ(ReadBytes(dir.File("quorvel.ini")), "a\r\nb\r\nc\r\n");
 }
 #endif
 

@@ -5,6 +5,7 @@
 // private shown.
 #include <gmock/gmock.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -106,6 +107,72 @@ TEST_F(PluginTest, ACopyKilledInItsRewriteInPlaceLeavesNoHistoryThatLooksBusy) {
     }
 }
 
+// The library replaced while copies run, as an upgrade under hosts that
+// stay open does: copies of the old file and of the new one take one lock,
+// and lose no name.
+TEST_F(PluginTest, CopiesOfAReplacedLibraryAndOfItsSuccessorTakeOneLock) {
+    WriteHistory({"old"});
+    std::set<std::string> expected{"old", "last"};
+    std::vector<Program> copies;
+    const auto start = [&](const std::string &prefix) {
+        copies.emplace_back(
+            std::vector<std::string>{QUORVEL_RECORDER, LibraryPath(), "--many", prefix, "100"});
+        for (const std::string &name : Names(prefix, 100)) expected.insert(name);
+    };
+    for (int p = 0; p < 5; ++p) start("before" + std::to_string(p) + "-");
+    // Each has loaded the old file, and saved with it.
+    for (int p = 0; p < 5; ++p) {
+        const std::string prefix = "before" + std::to_string(p) + "-";
+        const auto saved = [&] {
+            const std::vector<std::string> history = History();
+            return std::any_of(history.begin(), history.end(), [&](const std::string &entry) {
+                return entry.rfind(prefix, 0) == 0;
+            });
+        };
+        while (!saved()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    fs::rename(LibraryPath(), LibraryPath() + ".old");
+    fs::copy_file(QUORVEL_PLUGIN, LibraryPath());
+    for (int p = 0; p < 5; ++p) start("after" + std::to_string(p) + "-");
+    for (Program &copy : copies) EXPECT_EQ(copy.Wait(), 0);
+    EXPECT_EQ(RunProgram({QUORVEL_RECORDER, LibraryPath(), "last"}), 0);
+    EXPECT_KEPT(History(), expected);
+}
+
+// A scanner holds the history open for a while after each close, which on
+// Windows refuses every rename over it: recordings meanwhile wait beside it
+// rather than freeze the editor, and a trim, which the user waits for,
+// waits longer and is saved once the scanner lets go.
+TEST_F(PluginTest, AReaderHoldingTheHistoryDelaysButLosesNoChange) {
+    const std::vector<std::string> base = Names(dir.File("old-"), 200);
+    WriteHistory(base);
+    Load();
+    std::set<std::string> expected{"last"};
+    std::thread scanner([path = HistoryPath()] {
+        std::ifstream held(path, std::ios::binary);
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    });
+    std::vector<Program> copies;
+    for (const std::string prefix : {"a-", "b-", "c-"}) {
+        copies.emplace_back(
+            std::vector<std::string>{QUORVEL_RECORDER, LibraryPath(), "--many", prefix, "20"});
+        for (const std::string &name : Names(prefix, 20)) expected.insert(name);
+    }
+    ui.menuAnswers = {Key(kDelete)};
+    ui.promptAnswers = {{true, "100"}};
+    host.OpenPlugin();
+    scanner.join();
+    for (Program &copy : copies) EXPECT_EQ(copy.Wait(), 0);
+    EXPECT_EQ(RunProgram({QUORVEL_RECORDER, LibraryPath(), "last"}), 0);
+    const std::vector<std::string> history = History();
+    const auto old = std::count_if(history.begin(), history.end(), [&](const std::string &entry) {
+        return entry.rfind(dir.File("old-"), 0) == 0;
+    });
+    EXPECT_LE(old, 100) << "the trim was not saved";
+    for (const std::string &name : expected)
+        EXPECT_EQ(std::count(history.begin(), history.end(), name), 1) << name;
+}
+
 // A copy stopped at each step of its change in turn, holding
 // the lock, while one or three others record; then it goes on. The others
 // never pass it: their names wait beside the history, and the next change
@@ -193,7 +260,7 @@ TEST_F(PluginTest, AHolderReadsNoLinkNoOtherUsersFileAndNoManyLinesAsARecord) {
 #ifndef _WIN32
     {
         const platform::HistoryLock held(HistoryPath().c_str(), LibraryPath().c_str(),
-                                         platform::HistoryLock::Patience::Brief);
+                                         platform::Patience::Brief);
         host.OpenEditorWindow("mine");
     }
     for (const auto &entry : fs::directory_iterator(dir.Root()))
@@ -249,7 +316,7 @@ TEST_F(PluginTest, TwoUsersWhoBothWriteTheHistoryLoseNoName) {
     ASSERT_EQ(::chown(HistoryPath().c_str(), 65533, 65533), 0);
     {
         const platform::HistoryLock held(HistoryPath().c_str(), LibraryPath().c_str(),
-                                         platform::HistoryLock::Patience::Brief);
+                                         platform::Patience::Brief);
         EXPECT_EQ(copyAs("65533", {"held-0", "held-1"}).Wait(), 0);
     }
     // ...and the other user's next change takes them up, with its own.

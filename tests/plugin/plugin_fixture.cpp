@@ -24,6 +24,9 @@ std::string PluginTest::HistoryPath() const {
 std::string PluginTest::AtRest() const {
     std::vector<std::string> names{fs::path(HistoryPath()).filename().string(),
                                    fs::path(library_).filename().string()};
+#ifdef _WIN32
+    names.push_back(fs::path(HistoryPath()).filename().string() + ".writelock");  // the lock's
+#endif
     std::sort(names.begin(), names.end());  // as listed
     std::string listing;
     for (const std::string &name : names) listing += name + "\n";

@@ -34,7 +34,7 @@ protected:
     [[nodiscard]] const std::string &LibraryPath() const { return library_; }
     [[nodiscard]] std::string HistoryPath() const;
     // The folder's listing when no save is under way and nothing waits for
-    // a holder: the history and the library.
+    // a holder: the history and the library (on Windows, and the lock file).
     [[nodiscard]] std::string AtRest() const;
 
     // A key that closes the menu, with the position highlighted then.

@@ -75,7 +75,7 @@ TEST_F(PluginTest, ACopyHoldingTheLockIsNeverPassedAndWhatWaitsReachesTheNextMen
     Load();
     {
         const platform::HistoryLock hung(HistoryPath().c_str(), LibraryPath().c_str(),
-                                         platform::HistoryLock::Patience::Brief);
+                                         platform::Patience::Brief);
         ASSERT_TRUE(hung.Held());
         host.OpenEditorWindow("a.txt");
         ASSERT_EQ(RunProgram({QUORVEL_RECORDER, LibraryPath(), "c.txt"}), 0);

@@ -37,6 +37,8 @@ bool Planned(Call call) {
     case Call::Flush:
     case Call::Replace: fail = inSave = Percent(plan.saveFailurePercent); break;
     case Call::List:
+    case Call::AccessList:      // a share that refuses an access list: a test's own
+    case Call::ByteLock:        // a file system that keeps no byte lock: a test's own
     case Call::FileAttributes:  // the purge's look at other files
     case Call::FlushFolder:
     case Call::ConsoleRows:
@@ -60,9 +62,11 @@ const char *CallName(Call call) {
     case Call::OpenToRead: return "open";
     case Call::Read: return "read";
     case Call::Lock: return "lock";
+    case Call::ByteLock: return "byte lock";
     case Call::CreateTemporary: return "create";
     case Call::RefuseTemporary: return "create?";
     case Call::CopyPermissions: return "permissions";
+    case Call::AccessList: return "access list";
     case Call::OpenInPlace: return "open in place";
     case Call::Write: return "write";
     case Call::Truncate: return "truncate";

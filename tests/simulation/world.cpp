@@ -259,16 +259,18 @@ void World::DateHistory(std::int64_t time) {
 
 bool World::LockHeld() const {
 #ifdef _WIN32
-    // The byte the plug-in locks, far beyond the library's end.
-    const HANDLE library = ::CreateFileA(modulePath_.c_str(), GENERIC_READ,
-                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                         nullptr, OPEN_EXISTING, 0, nullptr);
+    // The byte the plug-in locks, far beyond the end of the lock file
+    // beside the history; none is held before a copy has made that file.
+    const HANDLE lockFile =
+        ::CreateFileA((history_ + ".writelock").c_str(), GENERIC_READ,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (lockFile == INVALID_HANDLE_VALUE) return false;
     OVERLAPPED at{};
     at.OffsetHigh = 0x7FFFFFF0;
     const bool free =
-        ::LockFileEx(library, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at);
-    if (free) ::UnlockFileEx(library, 0, 1, 0, &at);
-    ::CloseHandle(library);
+        ::LockFileEx(lockFile, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at);
+    if (free) ::UnlockFileEx(lockFile, 0, 1, 0, &at);
+    ::CloseHandle(lockFile);
 #else
     // The history's folder.
     const int folder = ::open(root_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -366,7 +368,8 @@ std::set<std::string> World::Strays() const {
         const bool pending =
             name.rfind(kRecordPrefix, 0) == 0 && name.size() == kRecordPrefix.size() + 32;
         if (name != "quorvel.ini" && name != kLibraryName && name != "files" && name != "copies" &&
-            name != "trash" && name != "quorvel.ini.pending" && !pending)
+            name != "trash" && name != "quorvel.ini.pending" && name != "quorvel.ini.writelock" &&
+            !pending)
             strays.insert(name);
     }
     return strays;
