@@ -9,6 +9,8 @@
 //                         a copy that hangs while it holds it would
 //   --history-held        the harness holds the history open to no one else
 //                         (outside_hold.h) until the copies end
+//   --reader SECONDS      the harness holds the history open to read that
+//                         long, sharing everything, as a scanner does
 //
 // Each run copies LIBRARY into a fresh folder, writes a history of ENTRIES
 // paths beside it, starts COPIES processes of itself that each record NAMES
@@ -112,7 +114,7 @@ std::set<std::string> PendingNames(const fs::path &history) {
 struct Load {
     std::string self, library;
     int copies = 20, names = 100, entries = 50000;
-    std::optional<double> hungHolder;  // seconds
+    std::optional<double> hungHolder, reader;  // seconds
     bool historyHeld = false;
 };
 
@@ -144,6 +146,7 @@ Outcome RunOnce(const Load &load, int run) {
     std::optional<OutsideHold> hold;
     if (load.hungHolder) hold.emplace(OutsideHold::Lock(history.string(), library.string()));
     if (load.historyHeld) hold.emplace(OutsideHold::Open(history.string()));
+    if (load.reader) hold.emplace(OutsideHold::Read(history.string()));
     Outcome outcome;
     if (hold && !hold->Held()) {
         std::fprintf(stderr, "the harness could not hold %s\n", history.string().c_str());
@@ -152,8 +155,8 @@ Outcome RunOnce(const Load &load, int run) {
     }
     std::vector<Program> programs;
     for (int p = 0; p < load.copies; ++p) programs.emplace_back(copy(p, load.names));
-    if (load.hungHolder) {
-        std::this_thread::sleep_until(start + std::chrono::duration<double>(*load.hungHolder));
+    if (const std::optional<double> heldFor = load.hungHolder ? load.hungHolder : load.reader) {
+        std::this_thread::sleep_until(start + std::chrono::duration<double>(*heldFor));
         hold.reset();
     }
     for (Program &program : programs) outcome.failed += program.Wait() != 0;
@@ -196,7 +199,7 @@ int main(int argc, char **argv) {
     if (argc < 2) {
         std::fprintf(stderr,
                      "usage: copies_at_once LIBRARY [--runs N] [--hung-holder SECONDS] "
-                     "[--history-held] [COPIES [NAMES [ENTRIES]]]\n");
+                     "[--history-held] [--reader SECONDS] [COPIES [NAMES [ENTRIES]]]\n");
         return 2;
     }
     Load load;
@@ -211,6 +214,8 @@ int main(int argc, char **argv) {
             runs = std::atoi(argv[++arg]);
         else if (option == "--hung-holder" && arg + 1 < argc)
             load.hungHolder = std::atof(argv[++arg]);
+        else if (option == "--reader" && arg + 1 < argc)
+            load.reader = std::atof(argv[++arg]);
         else
             return 2;
     }

@@ -44,6 +44,14 @@ OutsideHold OutsideHold::Open(const std::string &history) {
                                                     : reinterpret_cast<std::intptr_t>(file));
 }
 
+OutsideHold OutsideHold::Read(const std::string &history) {
+    const HANDLE file = ::CreateFileA(history.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return OutsideHold(file == INVALID_HANDLE_VALUE ? kNone
+                                                    : reinterpret_cast<std::intptr_t>(file));
+}
+
 // Closing lets go of the byte-range lock too.
 OutsideHold::~OutsideHold() {
     if (Held()) ::CloseHandle(AsHandle(handle_));
@@ -73,6 +81,10 @@ OutsideHold OutsideHold::Open(const std::string &history) {
         return OutsideHold(kNone);
     }
     return OutsideHold(fd);
+}
+
+OutsideHold OutsideHold::Read(const std::string &history) {
+    return OutsideHold(::open(history.c_str(), O_RDONLY | O_CLOEXEC));
 }
 
 OutsideHold::~OutsideHold() {

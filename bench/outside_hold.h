@@ -10,13 +10,15 @@
 class OutsideHold {
 public:
     // The history's lock, taken as a copy takes it: on Windows a byte-range
-    // lock on the library file, far beyond its end; on POSIX an flock on
-    // the history's folder. Waits for it.
+    // lock on the lock file beside the history, far beyond its end; on
+    // POSIX an flock on the history's folder. Waits for it.
     static OutsideHold Lock(const std::string &history, const std::string &library);
     // The history open to no one else: on Windows shared with nothing; on
     // POSIX, where opening keeps no one out, under a lock on its bytes that
     // keeps the plug-in's readers out.
     static OutsideHold Open(const std::string &history);
+    // The history open to read, sharing everything, as a scanner has it.
+    static OutsideHold Read(const std::string &history);
 
     OutsideHold(OutsideHold &&other) noexcept;
     OutsideHold(const OutsideHold &) = delete;

@@ -109,6 +109,7 @@ platform::SaveOutcome ChangeAsHolder(ChangeRef apply, ChangeKind kind, platform:
     if (kind == ChangeKind::TakeUp && taken.records.empty() && !inMemory)
         return platform::SaveOutcome::Saved;  // nothing waits
     // One attempt on the list as `state` leaves it.
+    bool saveFailed = false;  // the last attempt's save failed
     const auto attempt = [&](FileState state) {
         if (state == FileState::Reloaded) ReplayWaiting();
         // Never over what this copy cannot read (rule 5), nor over a file
@@ -120,23 +121,33 @@ platform::SaveOutcome ChangeAsHolder(ChangeRef apply, ChangeKind kind, platform:
         for (const PendingRecord &waiting : Waiting)
             if (waiting.path.empty()) Record(HistoryList, DynString(waiting.name.c_str()));
         apply();
-        if (kind == ChangeKind::Recording) return SaveRecordedHistory(look);
-        return SaveHistory(look, kind == ChangeKind::TrimOrPurge ? platform::Patience::Long
-                                                                 : platform::Patience::Brief);
+        const auto saved =
+            kind == ChangeKind::Recording
+                ? SaveRecordedHistory(look)
+                : SaveHistory(look, kind == ChangeKind::TrimOrPurge ? platform::Patience::Long
+                                                                    : platform::Patience::Brief);
+        saveFailed = saved == platform::SaveOutcome::Failed;
+        return saved;
     };
     auto outcome = platform::SaveOutcome::Failed;
     try {
         // From the file as last seen, with no look of its own: the save's
         // last look tells whether it is still there. If that does not save,
-        // for whatever reason, the change is made as though it had looked;
-        // and so is one with records to lay, which would stay laid on a list
-        // whose file then could not be read.
+        // the change is made as though it had looked; and so is one with
+        // records to lay, which would stay laid on a list whose file then
+        // could not be read. But a save that failed over the file it meant
+        // to replace (a full disk, a program holding it) is not made again
+        // while that same file is there: it would fail again, and the user
+        // wait twice.
         const bool onlyTheChange = taken.records.empty() && !inMemory;
-        if (!onlyTheChange || !LastSeen(look) ||
-            (outcome = attempt(FileState::Current)) != platform::SaveOutcome::Saved)
-            for (int round = 0; round < kRounds; ++round)
-                if ((outcome = attempt(ReloadIfChanged(look))) != platform::SaveOutcome::Stale)
-                    break;
+        if (onlyTheChange && LastSeen(look)) outcome = attempt(FileState::Current);
+        for (int round = 0; round < kRounds && outcome != platform::SaveOutcome::Saved; ++round) {
+            const FileState state = ReloadIfChanged(look);
+            if (saveFailed && state == FileState::Current &&
+                look.presence == platform::Presence::Present)
+                break;
+            if ((outcome = attempt(state)) != platform::SaveOutcome::Stale) break;
+        }
     } catch (...) {
         // Half laid: the next change reads the file again.
         HistoryStamp = {};
@@ -169,8 +180,7 @@ void ChangeOrWait(Change change) {
     HistoryFile.Reserve(0);
     // The user asked for it and waits for the menu: a longer wait than a
     // recording's.
-    const platform::HistoryLock lock(HistoryFile.buf, LibraryPath.buf,
-                                     platform::Patience::Long);
+    const platform::HistoryLock lock(HistoryFile.buf, LibraryPath.buf, platform::Patience::Long);
     platform::FileLook look;
     if (lock.Held() && ChangeAsHolder(ChangeRef(change), ChangeKind::TrimOrPurge, look) ==
                            platform::SaveOutcome::Saved)
@@ -197,8 +207,7 @@ void StartHistory(const char *modulePath) {
 void TakeUpWaiting() {
     FindHistoryFile();
     if (Waiting.empty() && !RecordsMarked(HistoryFile.buf)) return;
-    const platform::HistoryLock lock(HistoryFile.buf, LibraryPath.buf,
-                                     platform::Patience::Brief);
+    const platform::HistoryLock lock(HistoryFile.buf, LibraryPath.buf, platform::Patience::Brief);
     platform::FileLook look;
     const auto nothing = [] {};
     if (lock.Held()) (void)ChangeAsHolder(ChangeRef(nothing), ChangeKind::TakeUp, look);
@@ -218,8 +227,7 @@ void RecordEditedFile(const char *name) {
     if (!FitsOneLine(name)) return;
     const DynString stored = StoredName(name);
     HistoryFile.Reserve(0);
-    const platform::HistoryLock lock(HistoryFile.buf, LibraryPath.buf,
-                                     platform::Patience::Brief);
+    const platform::HistoryLock lock(HistoryFile.buf, LibraryPath.buf, platform::Patience::Brief);
     platform::FileLook look;
     auto outcome = lock.Unusable() ? platform::SaveOutcome::Refused : platform::SaveOutcome::Failed;
     // The save drops the older entries as it writes: a long history is

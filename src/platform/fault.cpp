@@ -12,6 +12,7 @@ std::optional<std::chrono::milliseconds> lockPatience;
 std::chrono::milliseconds stillAfter{2000};
 int coarseTimes = 0;
 Counter counter = nullptr;
+bool remoteVolumes = false;
 }  // namespace
 
 void SetHook(Hook h) noexcept { hook = h; }
@@ -23,6 +24,7 @@ void SetLockPatience(std::optional<std::chrono::milliseconds> patience) noexcept
 void SetStillAfter(std::chrono::milliseconds still) noexcept { stillAfter = still; }
 void SetCoarseTimes(int seconds) noexcept { coarseTimes = seconds; }
 void SetCounter(Counter c) noexcept { counter = c; }
+void SetRemoteVolumes(bool remote) noexcept { remoteVolumes = remote; }
 
 bool Fails(Call call, const char *path) noexcept { return hook && hook(call, path); }
 std::optional<int> ConsoleRowsOverride() noexcept { return consoleRows; }
@@ -30,6 +32,7 @@ bool DiskFlushEnabled() noexcept { return diskFlush; }
 std::optional<std::chrono::milliseconds> LockPatience() noexcept { return lockPatience; }
 std::chrono::milliseconds StillAfter() noexcept { return stillAfter; }
 int CoarseTimes() noexcept { return coarseTimes; }
+bool RemoteVolumes() noexcept { return remoteVolumes; }
 void Count(FileCall call) noexcept {
     if (counter) counter(call);
 }

@@ -73,6 +73,9 @@ void SetStillAfter(std::chrono::milliseconds still) noexcept;
 // seconds would report them (0: as the system reports them).
 void SetCoarseTimes(int seconds) noexcept;
 void SetCounter(Counter counter) noexcept;
+// Every volume as one on another computer (Windows): looks go through an
+// opened file, and stamps carry file ids, as on a network share.
+void SetRemoteVolumes(bool remote) noexcept;
 
 // For the platform layer itself.
 [[nodiscard]] bool Fails(Call call, const char *path = nullptr) noexcept;
@@ -81,6 +84,7 @@ void SetCounter(Counter counter) noexcept;
 [[nodiscard]] std::optional<std::chrono::milliseconds> LockPatience() noexcept;
 [[nodiscard]] std::chrono::milliseconds StillAfter() noexcept;
 [[nodiscard]] int CoarseTimes() noexcept;
+[[nodiscard]] bool RemoteVolumes() noexcept;
 void Count(FileCall call) noexcept;
 // Counts a file-system call made, and hands on its result.
 template <class Result>

@@ -142,7 +142,7 @@ void FileReplacement::OpenInPlace() {
     unopened_ = Unopened::Failed;
     FileStamp stamp;
     // A reader holds it now: the change waits.
-    if (!system::LockForRewrite(file) || !system::StampOpen(file, -1, stamp)) {
+    if (!system::LockForRewrite(file) || !system::StampOpen(file, target_, -1, stamp)) {
         (void)system::Close(file);
         return;
     }
@@ -228,7 +228,7 @@ SaveOutcome FileReplacement::CommitBeside() noexcept {
     // Held up to here, so no sweep could take the file before it was placed.
     // Its stamp is read after the rename, which sets the change time anew.
     temporary_.clear();
-    if (!system::StampOpen(handle_, static_cast<std::int64_t>(written_), stamp_))
+    if (!system::StampOpen(handle_, target_, static_cast<std::int64_t>(written_), stamp_))
         stamp_ = {};  // read again next time
     Close();
     system::FlushFolderOf(target_);
@@ -242,7 +242,7 @@ SaveOutcome FileReplacement::CommitBeside() noexcept {
 SaveOutcome FileReplacement::CommitInPlace() noexcept {
     if (failed_ || fault::Fails(fault::Call::Truncate, target_.c_str()) ||
         !system::Truncate(handle_, written_) || !Finish() ||
-        !system::StampOpen(handle_, static_cast<std::int64_t>(written_), stamp_))
+        !system::StampOpen(handle_, target_, static_cast<std::int64_t>(written_), stamp_))
         return SaveOutcome::Failed;
     // The new bytes are on disk: a failed close could not undo them.
     original_.clear();
@@ -271,8 +271,8 @@ void FileReplacement::Abandon() noexcept {
                               system::Truncate(handle_, original_.size()) &&
                               system::SetWriteTime(handle_, replaced_.stamp.writeTime) &&
                               system::FlushToDisk(handle_);
-        if (!restored ||
-            !system::StampOpen(handle_, static_cast<std::int64_t>(original_.size()), stamp_))
+        if (!restored || !system::StampOpen(handle_, target_,
+                                            static_cast<std::int64_t>(original_.size()), stamp_))
             stamp_ = {};
         original_.clear();
     }

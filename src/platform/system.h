@@ -99,8 +99,10 @@ enum class Locking {
 [[nodiscard]] bool FlushToDisk(File file);
 [[nodiscard]] bool SetWriteTime(File file, std::int64_t time);
 // The open file's stamp; its size as given, where known (>= 0): one query
-// less on Windows.
-[[nodiscard]] bool StampOpen(File file, std::int64_t size, FileStamp &stamp);
+// less on Windows. path: where it is, which tells (Windows) whether its
+// volume is another computer's, whose stamps carry file ids.
+[[nodiscard]] bool StampOpen(File file, const std::string &path, std::int64_t size,
+                             FileStamp &stamp);
 [[nodiscard]] bool Close(File file);
 
 // Gives the open new file `from` the name `to`, replacing what is there, or

@@ -326,7 +326,7 @@ bool SetWriteTime(File file, std::int64_t time) {
     return Counted(FileCall::Change, ::futimens(Fd(file), times)) == 0;
 }
 
-bool StampOpen(File file, std::int64_t, FileStamp &stamp) {
+bool StampOpen(File file, const std::string &, std::int64_t, FileStamp &stamp) {
     struct stat st {};
     if (Counted(FileCall::Query, ::fstat(Fd(file), &st)) != 0) return false;
     stamp = StampFrom(st);

@@ -85,6 +85,54 @@ bool Describe(HANDLE file, FileLook &look, std::int64_t knownSize = -1) {
     return true;
 }
 
+// Whether the path is on another computer's volume (a network share, a
+// drive mapped to one), whose client may answer a look by path from a
+// cache, for seconds: there a look goes through an opened file, and a stamp
+// carries the file's id, so that a replaced file of the same size and times
+// still differs. Drive letters are asked once each.
+bool Remote(const char *path) {
+    if (fault::RemoteVolumes()) return true;
+    if (path[0] == '\\' && path[1] == '\\')
+        return !(path[2] == '?' || path[2] == '.') || std::strncmp(path, "\\\\?\\UNC\\", 8) == 0;
+    static signed char drives[26] = {};  // 0 not asked yet, 1 remote, -1 not
+    const char letter = static_cast<char>(path[0] | 0x20);
+    if (letter < 'a' || letter > 'z' || path[1] != ':') return false;
+    signed char &drive = drives[letter - 'a'];
+    if (drive == 0) {
+        const char root[] = {path[0], ':', '\\', '\0'};
+        drive = Counted(FileCall::Query, ::GetDriveTypeA(root)) == DRIVE_REMOTE ? 1 : -1;
+    }
+    return drive > 0;
+}
+
+// The open file's volume and id, into its stamp.
+bool IdentifyOpen(HANDLE file, FileStamp &stamp) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!Counted(FileCall::Query, ::GetFileInformationByHandle(file, &info))) return false;
+    stamp.volume = info.dwVolumeSerialNumber;
+    stamp.fileId = (std::uint64_t{info.nFileIndexHigh} << kHalfBits) | info.nFileIndexLow;
+    return true;
+}
+
+// A look at a remote path: through the file, opened for its attributes
+// alone, as shared as can be.
+FileLook LookThroughOpenFile(const char *path) {
+    FileLook look;
+    look.presence = Presence::Unknown;
+    const HANDLE file = Counted(
+        FileCall::Open, ::CreateFileA(path, FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (file == INVALID_HANDLE_VALUE) {
+        if (NothingThere(::GetLastError())) look.presence = Presence::Missing;
+        return look;
+    }
+    FileLook seen;
+    if (Describe(file, seen) && IdentifyOpen(file, seen.stamp)) look = seen;
+    Counted(FileCall::Close, ::CloseHandle(file));
+    return look;
+}
+
 // NTSTATUS values for a name that leads nowhere.
 constexpr NTSTATUS kNoSuchName = static_cast<NTSTATUS>(0xC0000034);
 constexpr NTSTATUS kNoSuchPath = static_cast<NTSTATUS>(0xC000003A);
@@ -199,16 +247,14 @@ std::optional<system::Renamed> RenameOverReaders(HANDLE file, const std::string 
                                              -1, request.name, std::size(request.name));
     if (length <= 0) return std::nullopt;
     request.nameBytes = static_cast<DWORD>((length - 1) * sizeof(WCHAR));
-    const HANDLE held = Counted(FileCall::Open,
-                                ::CreateFileA(to.c_str(), GENERIC_READ,
-                                              FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                              OPEN_EXISTING, 0, nullptr));
+    const HANDLE held = Counted(
+        FileCall::Open, ::CreateFileA(to.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, 0, nullptr));
     if (held == INVALID_HANDLE_VALUE)
-        return HeldByAnother(::GetLastError()) ? system::Renamed::Refused
-                                               : system::Renamed::Failed;
-    const bool renamed = Counted(FileCall::Rename, ::SetFileInformationByHandle(
-                                                       file, kFileRenameInfoEx, &request,
-                                                       sizeof request)) != 0;
+        return HeldByAnother(::GetLastError()) ? system::Renamed::Refused : system::Renamed::Failed;
+    const bool renamed =
+        Counted(FileCall::Rename, ::SetFileInformationByHandle(file, kFileRenameInfoEx, &request,
+                                                               sizeof request)) != 0;
     const DWORD error = ::GetLastError();
     Counted(FileCall::Close, ::CloseHandle(held));
     if (renamed) {
@@ -221,7 +267,7 @@ std::optional<system::Renamed> RenameOverReaders(HANDLE file, const std::string 
         error == ERROR_INVALID_FUNCTION)
         return std::nullopt;
     return HeldByAnother(error) || error == ERROR_ACCESS_DENIED ? system::Renamed::Refused
-                                                                 : system::Renamed::Failed;
+                                                                : system::Renamed::Failed;
 }
 
 // The path as the wide call takes it, from the code page ANSI calls use.
@@ -354,6 +400,7 @@ std::int64_t Now() {
 namespace system {
 
 FileLook LookAt(const char *path) {
+    if (Remote(path)) return LookThroughOpenFile(path);
     FileLook look;
     look.presence = Presence::Unknown;
     wchar_t wide[kLongestPath + 1];
@@ -392,7 +439,8 @@ Opened OpenToRead(const char *path, File &file, FileLook &look) {
     }
     // Pipes, consoles and devices are not history files.
     if (Counted(FileCall::Query, ::GetFileType(handle)) != FILE_TYPE_DISK ||
-        !Describe(handle, look) || !look.regular) {
+        !Describe(handle, look) || !look.regular ||
+        (Remote(path) && !IdentifyOpen(handle, look.stamp))) {
         Counted(FileCall::Close, ::CloseHandle(handle));
         return Opened::Failed;
     }
@@ -563,9 +611,11 @@ bool SetWriteTime(File file, std::int64_t time) {
                    ::SetFileTime(AsHandle(file), nullptr, nullptr, &written) != 0);
 }
 
-bool StampOpen(File file, std::int64_t size, FileStamp &stamp) {
+bool StampOpen(File file, const std::string &path, std::int64_t size, FileStamp &stamp) {
     FileLook look;
-    if (!Describe(AsHandle(file), look, size)) return false;
+    if (!Describe(AsHandle(file), look, size) ||
+        (Remote(path.c_str()) && !IdentifyOpen(AsHandle(file), look.stamp)))
+        return false;
     stamp = look.stamp;
     return true;
 }
@@ -693,8 +743,9 @@ Locking LockHistory(const std::string &history, const char *libraryPath, File &l
         }
     }
     if (byteLocksRefused) {
-        const HANDLE alone = Counted(FileCall::Open, ::CreateFileA(on.c_str(), GENERIC_READ, 0,
-                                                                   nullptr, OPEN_ALWAYS, 0, nullptr));
+        const HANDLE alone =
+            Counted(FileCall::Open,
+                    ::CreateFileA(on.c_str(), GENERIC_READ, 0, nullptr, OPEN_ALWAYS, 0, nullptr));
         if (alone != INVALID_HANDLE_VALUE) {
             lock = reinterpret_cast<File>(alone);
             return Locking::Held;

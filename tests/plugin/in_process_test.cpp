@@ -4,8 +4,8 @@
 #include <gmock/gmock.h>
 
 #include <array>
-#include <vector>
 #include <string>
+#include <vector>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -248,6 +248,22 @@ TEST_F(InProcess, AnAccessListOrAByteLockRefusedStillSavesBeside) {
     }
     platform::fault::SetHook(nullptr);
     EXPECT_EQ(ReadBytes(dir.File("quorvel.ini")), "a\r\nb\r\nc\r\n");
+}
+
+// On another computer's volume every look goes through an opened file, which
+// no client's cache answers, and the stamp carries the file's id; changes
+// are saved, and another copy's save read, as anywhere.
+TEST_F(InProcess, OnAShareTheStampCarriesTheFilesId) {
+    platform::fault::SetRemoteVolumes(true);
+    Start("a\r\n");
+    editorFileName = "b";
+    ProcessEditorEvent(0, nullptr);
+    EXPECT_NE(HistoryStamp.fileId, 0u);
+    WriteBytes(dir.File("quorvel.ini"), "x\r\n");  // another copy saves
+    editorFileName = "c";
+    ProcessEditorEvent(0, nullptr);
+    platform::fault::SetRemoteVolumes(false);
+    EXPECT_EQ(ReadBytes(dir.File("quorvel.ini")), "x\r\nc\r\n");
 }
 #endif
 
